@@ -1,0 +1,155 @@
+#include "app/memory_window.h"
+
+#include <utility>
+
+namespace mivora {
+namespace {
+
+std::size_t Index(ListView list) { return static_cast<std::size_t>(list); }
+
+Switch PartnerOf(Switch control) {
+  switch (control) {
+    case Switch::单选框_视频剪辑:
+      return Switch::单选框_图片剪辑;
+    case Switch::单选框_图片剪辑:
+      return Switch::单选框_视频剪辑;
+    case Switch::单选框_加绿幕:
+      return Switch::单选框_加黑幕;
+    case Switch::单选框_加黑幕:
+      return Switch::单选框_加绿幕;
+    default:
+      return control;
+  }
+}
+
+}  // namespace
+
+MemoryWindow::MemoryWindow() {
+  texts_[TextBox::编辑框_特效代码] = kDefaultEffectCode;
+  texts_[TextBox::编辑框_日志] = kDefaultLogText;
+  texts_[TextBox::编辑框_输出返回] = "";
+  switches_ = {{Switch::单选框_视频剪辑, true}, {Switch::单选框_图片剪辑, false},
+               {Switch::选择框_加片头, false},   {Switch::选择框_加片尾, false},
+               {Switch::单选框_加绿幕, false},   {Switch::单选框_加黑幕, true}};
+  enabled_ = {{Button::按钮_开始检测, true},
+              {Button::按钮_暂停检测, false},
+              {Button::按钮_继续检测, false},
+              {Button::按钮_停止检测, false}};
+}
+
+int MemoryWindow::RowCount(ListView list) {
+  std::lock_guard lock(mutex_);
+  return static_cast<int>(lists_[Index(list)].size());
+}
+
+std::string MemoryWindow::CellText(ListView list, int row, int column) {
+  std::lock_guard lock(mutex_);
+  const Rows& rows = lists_[Index(list)];
+  if (row < 0 || row >= static_cast<int>(rows.size())) return {};
+  if (column < 0 || column >= static_cast<int>(rows[row].size())) return {};
+  return rows[row][column];
+}
+
+void MemoryWindow::SetCellText(ListView list, int row, int column, const std::string& text) {
+  {
+    std::lock_guard lock(mutex_);
+    Rows& rows = lists_[Index(list)];
+    if (row < 0 || row >= static_cast<int>(rows.size())) return;
+    if (column < 0 || column >= static_cast<int>(rows[row].size())) return;
+    rows[row][column] = text;
+  }
+  Notify();
+}
+
+int MemoryWindow::AppendRow(ListView list) {
+  std::lock_guard lock(mutex_);
+  Rows& rows = lists_[Index(list)];
+  rows.emplace_back(ColumnCount(list));
+  return static_cast<int>(rows.size()) - 1;
+}
+
+void MemoryWindow::ClearRows(ListView list) {
+  std::lock_guard lock(mutex_);
+  lists_[Index(list)].clear();
+}
+
+std::string MemoryWindow::ControlText(TextBox box) {
+  std::lock_guard lock(mutex_);
+  return texts_[box];
+}
+
+void MemoryWindow::AppendLog(const std::string& text) {
+  {
+    std::lock_guard lock(mutex_);
+    texts_[TextBox::编辑框_日志] += text;
+  }
+  Notify();
+}
+
+void MemoryWindow::SetOutputText(const std::string& text) {
+  std::lock_guard lock(mutex_);
+  texts_[TextBox::编辑框_输出返回] = text;
+}
+
+bool MemoryWindow::IsChecked(Switch control) {
+  std::lock_guard lock(mutex_);
+  return switches_[control];
+}
+
+void MemoryWindow::SetEnabled(Button button, bool enabled) {
+  std::lock_guard lock(mutex_);
+  enabled_[button] = enabled;
+}
+
+void MemoryWindow::ShowInfo(const std::string& text) {
+  std::function<void(const std::string&)> listener;
+  {
+    std::lock_guard lock(mutex_);
+    infos_.push_back(text);
+    listener = infoListener_;
+  }
+  if (listener) listener(text);
+}
+
+void MemoryWindow::SetText(TextBox box, const std::string& text) {
+  std::lock_guard lock(mutex_);
+  texts_[box] = text;
+}
+
+void MemoryWindow::SetChecked(Switch control, bool checked) {
+  std::lock_guard lock(mutex_);
+  switches_[control] = checked;
+  Switch partner = PartnerOf(control);
+  if (partner != control) switches_[partner] = !checked;
+}
+
+bool MemoryWindow::IsEnabled(Button button) {
+  std::lock_guard lock(mutex_);
+  return enabled_[button];
+}
+
+std::vector<std::string> MemoryWindow::InfoMessages() {
+  std::lock_guard lock(mutex_);
+  return infos_;
+}
+
+void MemoryWindow::OnInfo(std::function<void(const std::string&)> listener) {
+  std::lock_guard lock(mutex_);
+  infoListener_ = std::move(listener);
+}
+
+void MemoryWindow::OnChange(std::function<void()> listener) {
+  std::lock_guard lock(mutex_);
+  changeListener_ = std::move(listener);
+}
+
+void MemoryWindow::Notify() {
+  std::function<void()> listener;
+  {
+    std::lock_guard lock(mutex_);
+    listener = changeListener_;
+  }
+  if (listener) listener();
+}
+
+}  // namespace mivora

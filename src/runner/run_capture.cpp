@@ -1,0 +1,213 @@
+#include "runner/run_capture.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+#include "runner/text.h"
+
+namespace mivora {
+namespace {
+
+constexpr int kStopGraceMs = 300;
+
+// Closes a descriptor once, on every path out of RunCapture.
+class Fd {
+ public:
+  explicit Fd(int fd = -1) : fd_(fd) {}
+  ~Fd() { Reset(); }
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  int get() const { return fd_; }
+  void Reset() {
+    if (fd_ >= 0) close(fd_);
+    fd_ = -1;
+  }
+
+ private:
+  int fd_;
+};
+
+void AppendWithoutZeros(std::string& out, const char* data, std::size_t size) {
+  for (std::size_t i = 0; i < size; ++i) {
+    if (data[i] != '\0') out.push_back(data[i]);
+  }
+}
+
+// Reads what is available; returns false at end of file.
+bool ReadAvailable(int fd, std::string& out) {
+  char buffer[65536];
+  for (;;) {
+    ssize_t n = read(fd, buffer, sizeof buffer);
+    if (n > 0) {
+      AppendWithoutZeros(out, buffer, static_cast<std::size_t>(n));
+      continue;
+    }
+    if (n == 0) return false;
+    if (errno == EINTR) continue;
+    return errno == EAGAIN || errno == EWOULDBLOCK;
+  }
+}
+
+// Waits until the child has exited or `timeoutMs` passed (-1: no limit).
+bool WaitExit(int pidFd, int timeoutMs) {
+  pollfd p{pidFd, POLLIN, 0};
+  for (;;) {
+    int r = poll(&p, 1, timeoutMs);
+    if (r >= 0) return r > 0;
+    if (errno != EINTR) return false;
+  }
+}
+
+[[noreturn]] void ExecChild(const char* path, char* const* argv, int outFd, int errorFd,
+                            pid_t parent) {
+  // Only async-signal-safe calls between fork and exec.
+  setpgid(0, 0);
+  prctl(PR_SET_PDEATHSIG, SIGKILL);
+  if (getppid() != parent) _exit(127);
+  int devNull = open("/dev/null", O_RDONLY);
+  if (devNull >= 0) dup2(devNull, STDIN_FILENO);
+  dup2(outFd, STDOUT_FILENO);
+  dup2(outFd, STDERR_FILENO);
+  struct sigaction deflt {};
+  deflt.sa_handler = SIG_DFL;
+  sigaction(SIGPIPE, &deflt, nullptr);
+  sigaction(SIGINT, &deflt, nullptr);
+  sigaction(SIGTERM, &deflt, nullptr);
+  sigset_t none;
+  sigemptyset(&none);
+  sigprocmask(SIG_SETMASK, &none, nullptr);
+  execv(path, argv);
+  int error = errno;
+  [[maybe_unused]] ssize_t n = write(errorFd, &error, sizeof error);
+  _exit(127);
+}
+
+std::string StartFailure(const std::string& program, int error) {
+  return "无法启动程序 " + program + "：" + std::strerror(error) + "\n";
+}
+
+}  // namespace
+
+std::string FindOnPath(const std::string& name) {
+  if (name.empty()) return {};
+  if (name.find('/') != std::string::npos) return access(name.c_str(), X_OK) == 0 ? name : "";
+  const char* path = std::getenv("PATH");
+  for (const std::string& dir : SplitText(path ? path : "/usr/local/bin:/usr/bin:/bin", ":")) {
+    std::string candidate = (dir.empty() ? std::string(".") : dir) + "/" + name;
+    if (access(candidate.c_str(), X_OK) == 0) return candidate;
+  }
+  return {};
+}
+
+CaptureResult RunCapture(const std::vector<std::string>& argv, RunToken* token) {
+  CaptureResult result;
+  if (argv.empty() || argv[0].empty()) {
+    result.output = StartFailure("(空命令)", ENOENT);
+    return result;
+  }
+  if (token && token->IsCancelled()) {
+    result.cancelled = true;
+    return result;
+  }
+  std::string path = FindOnPath(argv[0]);
+  if (path.empty()) {
+    result.output = StartFailure(argv[0], ENOENT);
+    return result;
+  }
+
+  int outPipe[2];
+  int errorPipe[2];
+  if (pipe2(outPipe, O_CLOEXEC) != 0) {
+    result.output = StartFailure(argv[0], errno);
+    return result;
+  }
+  Fd outRead(outPipe[0]);
+  Fd outWrite(outPipe[1]);
+  if (pipe2(errorPipe, O_CLOEXEC) != 0) {
+    result.output = StartFailure(argv[0], errno);
+    return result;
+  }
+  Fd errorRead(errorPipe[0]);
+  Fd errorWrite(errorPipe[1]);
+
+  std::vector<char*> cArgs;
+  for (const std::string& a : argv) cArgs.push_back(const_cast<char*>(a.c_str()));
+  cArgs.push_back(nullptr);
+
+  pid_t parent = getpid();
+  pid_t pid = fork();
+  if (pid < 0) {
+    result.output = StartFailure(argv[0], errno);
+    return result;
+  }
+  if (pid == 0) ExecChild(path.c_str(), cArgs.data(), outWrite.get(), errorWrite.get(), parent);
+
+  setpgid(pid, pid);  // also here, so the group exists before we signal it
+  outWrite.Reset();
+  errorWrite.Reset();
+  int execError = 0;
+  ssize_t got = 0;
+  do {
+    got = read(errorRead.get(), &execError, sizeof execError);
+  } while (got < 0 && errno == EINTR);
+  if (got == sizeof execError) {
+    waitpid(pid, nullptr, 0);
+    result.output = StartFailure(argv[0], execError);
+    return result;
+  }
+  result.started = true;
+
+  Fd pidFd(static_cast<int>(syscall(SYS_pidfd_open, pid, 0)));
+  bool registered = token ? token->Register(pid) : false;
+  fcntl(outRead.get(), F_SETFL, fcntl(outRead.get(), F_GETFL) | O_NONBLOCK);
+
+  bool pipeOpen = true;
+  bool exited = false;
+  bool cancelled = token && !registered;
+  while (!cancelled && (pipeOpen || (!exited && pidFd.get() >= 0))) {
+    pollfd fds[3] = {{pipeOpen ? outRead.get() : -1, POLLIN, 0},
+                     {exited ? -1 : pidFd.get(), POLLIN, 0},
+                     {token ? token->CancelFd() : -1, POLLIN, 0}};
+    if (poll(fds, 3, -1) < 0) {
+      if (errno == EINTR) continue;
+      break;
+    }
+    if (fds[0].revents) pipeOpen = ReadAvailable(outRead.get(), result.output);
+    if (fds[1].revents) {
+      exited = true;
+      // Nothing of the group may outlive its leader.
+      kill(-pid, SIGKILL);
+    }
+    if (fds[2].revents) cancelled = true;
+  }
+
+  if (cancelled) {
+    result.cancelled = true;
+    kill(-pid, SIGTERM);
+    kill(-pid, SIGCONT);
+    if (!WaitExit(pidFd.get(), kStopGraceMs)) kill(-pid, SIGKILL);
+    kill(-pid, SIGKILL);
+    ReadAvailable(outRead.get(), result.output);
+  }
+  waitpid(pid, nullptr, 0);
+  if (registered) token->Unregister(pid);
+  return result;
+}
+
+bool PumpWait(int ms, RunToken* token) {
+  if (token) return token->WaitFor(ms);
+  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+  return true;
+}
+
+}  // namespace mivora

@@ -1,0 +1,116 @@
+#include "runner/run_capture.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+#include "support/media_maker.h"
+
+namespace mivora {
+namespace {
+
+using namespace std::chrono_literals;
+
+CaptureResult Sh(const std::string& script, RunToken* token = nullptr) {
+  return RunCapture({"sh", "-c", script}, token);
+}
+
+TEST(RunCapture, ReturnsEverythingWrittenInOrder) {
+  EXPECT_EQ(Sh("true").output, "");
+  EXPECT_EQ(Sh("printf abc").output, "abc");
+  EXPECT_EQ(Sh("printf 1; printf 2 >&2; printf 3; printf 4 >&2").output, "1234");
+  // A burst larger than the pipe, written right before exit, is drained.
+  EXPECT_EQ(Sh("head -c 300000 /dev/zero | tr '\\0' x").output.size(), 300000u);
+}
+
+TEST(RunCapture, DropsZeroBytesOneByOne) {
+  EXPECT_EQ(Sh("printf 'A\\000B'").output, "AB");
+}
+
+TEST(RunCapture, GivesTheChildNoInput) {
+  EXPECT_EQ(Sh("cat; echo done").output, "done\n");
+}
+
+TEST(RunCapture, NamesAProgramThatCannotBeStarted) {
+  CaptureResult run = RunCapture({"/nonexistent/mivora-missing-tool", "-x"});
+  EXPECT_FALSE(run.started);
+  EXPECT_NE(run.output.find("mivora-missing-tool"), std::string::npos);
+  EXPECT_NE(run.output.find("No such file"), std::string::npos);
+  CaptureResult onPath = RunCapture({"mivora-missing-tool"});
+  EXPECT_NE(onPath.output.find("mivora-missing-tool"), std::string::npos);
+  CaptureResult notExecutable = RunCapture({"/etc/hostname"});
+  EXPECT_FALSE(notExecutable.started);
+  EXPECT_FALSE(notExecutable.output.empty());
+}
+
+TEST(RunCapture, KeepsArgumentsUninterpreted) {
+  EXPECT_EQ(RunCapture({"printf", "%s|", "a b", "$HOME", "; ls", "特效"}).output, "a b|$HOME|; ls|特效|");
+}
+
+TEST(RunCapture, CancelEndsTheWholeGroupAtOnce) {
+  RunToken token;
+  std::thread stopper([&] {
+    std::this_thread::sleep_for(300ms);
+    token.Cancel();
+  });
+  auto started = std::chrono::steady_clock::now();
+  // The child ignores SIGTERM and leaves a grandchild: both must go.
+  CaptureResult run = Sh("trap '' TERM; sleep 1000 & echo ready; wait", &token);
+  auto took = std::chrono::steady_clock::now() - started;
+  stopper.join();
+  EXPECT_TRUE(run.cancelled);
+  EXPECT_EQ(run.output, "ready\n");
+  EXPECT_LT(took, 2s);
+  std::this_thread::sleep_for(100ms);
+  EXPECT_FALSE(test::ProcessRunning("sleep 1000"));
+}
+
+TEST(RunCapture, NothingOfTheGroupOutlivesItsLeader) {
+  Sh("sleep 1001 & echo started");
+  std::this_thread::sleep_for(100ms);
+  EXPECT_FALSE(test::ProcessRunning("sleep 1001"));
+}
+
+TEST(RunCapture, PauseFreezesTheChildUntilResume) {
+  RunToken token;
+  std::thread control([&] {
+    std::this_thread::sleep_for(200ms);
+    token.Pause();
+    std::this_thread::sleep_for(700ms);
+    token.Resume();
+  });
+  auto started = std::chrono::steady_clock::now();
+  CaptureResult run = Sh("sleep 0.4; echo done", &token);
+  auto took = std::chrono::steady_clock::now() - started;
+  control.join();
+  EXPECT_EQ(run.output, "done\n");
+  EXPECT_GE(took, 900ms);
+}
+
+TEST(RunCapture, CancelledTokenStartsNothing) {
+  RunToken token;
+  token.Cancel();
+  CaptureResult run = Sh("echo never", &token);
+  EXPECT_TRUE(run.cancelled);
+  EXPECT_EQ(run.output, "");
+}
+
+TEST(PumpWait, WaitsAndEndsEarlyOnCancel) {
+  RunToken token;
+  auto started = std::chrono::steady_clock::now();
+  EXPECT_TRUE(PumpWait(120, &token));
+  EXPECT_GE(std::chrono::steady_clock::now() - started, 120ms);
+  std::thread stopper([&] {
+    std::this_thread::sleep_for(50ms);
+    token.Cancel();
+  });
+  started = std::chrono::steady_clock::now();
+  EXPECT_FALSE(PumpWait(5000, &token));
+  EXPECT_LT(std::chrono::steady_clock::now() - started, 1s);
+  stopper.join();
+}
+
+}  // namespace
+}  // namespace mivora
