@@ -115,7 +115,8 @@ CaptureResult RunCapture(const std::vector<std::string>& argv, RunToken* token) 
     result.output = StartFailure("(空命令)", ENOENT);
     return result;
   }
-  if (token && token->IsCancelled()) {
+  // A paused run starts nothing until it is resumed.
+  if (token && !token->WaitWhilePaused()) {
     result.cancelled = true;
     return result;
   }

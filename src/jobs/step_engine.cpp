@@ -1,0 +1,215 @@
+// The step engine: one encoder run per cut, per effect and per assembly step,
+// with the command texts the window has always used.
+#include <algorithm>
+#include <cctype>
+#include <string>
+
+#include "effects/render_effect.h"
+#include "jobs/clip_engine.h"
+#include "jobs/clip_time.h"
+#include "media/work_folders.h"
+#include "runner/run_capture.h"
+
+namespace mivora {
+namespace {
+
+constexpr std::string_view kSourcePlaceholder = "D:\\1.mp4";
+constexpr std::string_view kAudioPlaceholder = "D:\\1.mp3";
+constexpr std::string_view kOutputPlaceholder = "D:\\out.mp4";
+
+constexpr std::string_view kCommonEncode =
+    "-aspect 9:16 -s 720x1280 -pix_fmt yuv420p -vcodec libx264 -r:v 30 -preset medium -crf 30 "
+    "-b:v 3000k";
+
+// Every input of the join is brought to the segments' frame size, square
+// pixels and frame rate first, so intro and outro clips of any shape join.
+std::string NormalizeInputs(int count) {
+  std::string graph;
+  std::string labels;
+  for (int i = 0; i < count; ++i) {
+    std::string label = "[n" + std::to_string(i) + "]";
+    graph += "[" + std::to_string(i) + ":v]scale=720:1280,setsar=1,fps=30,format=yuv420p" + label + ";";
+    labels += label;
+  }
+  return graph + labels;
+}
+
+std::string Absolute(const std::string& path) {
+  if (path.empty()) return path;
+  return std::filesystem::absolute(path).string();
+}
+
+std::string CutSegment(JobContext& ctx, const std::filesystem::path& source, const WalkStep& step) {
+  std::string command = std::string("D:\\ffmpeg\\bin\\ffmpeg.exe -y -ss ") + ClipTime(step.startSeconds) +
+                        " -i D:\\1.mp4 -c copy -t " + ClipTime(step.lengthSeconds) + " " +
+                        std::string(kCommonEncode) + " D:\\out.mp4";
+  return RunJudged(ctx.tools, command,
+                   {{std::string(kSourcePlaceholder), Absolute(source.string())},
+                    {std::string(kOutputPlaceholder), ctx.paths.SegmentFile(step.segment).string()}});
+}
+
+// Renders the effect from the segment just cut into a file beside it, which
+// then replaces the segment.
+std::string RenderSegment(JobContext& ctx, const WalkStep& step, const std::filesystem::path& audio) {
+  std::filesystem::path segment = ctx.paths.SegmentFile(step.segment);
+  std::filesystem::path rendered = ctx.paths.tempFolder / ("out" + std::to_string(step.segment) + "-fx.mp4");
+  std::string outcome = RenderEffect(ctx.tools, step.effect, segment, rendered, audio);
+  std::error_code error;
+  if (outcome == kOutputSucceeded) {
+    std::filesystem::rename(rendered, segment, error);
+    if (error) outcome = std::string(kUnknownError);
+  }
+  std::filesystem::remove(rendered, error);
+  return outcome;
+}
+
+std::vector<std::string> InputArguments(const AssemblyPicks& picks,
+                                        const std::vector<std::filesystem::path>& segments) {
+  std::vector<std::string> args;
+  if (!picks.intro.empty()) args.insert(args.end(), {"-i", Absolute(picks.intro)});
+  for (const auto& segment : segments) args.insert(args.end(), {"-i", segment.string()});
+  if (!picks.outro.empty()) args.insert(args.end(), {"-i", Absolute(picks.outro)});
+  return args;
+}
+
+void DeleteWorkFiles(const WorkPaths& paths) {
+  if (std::filesystem::exists(paths.concatFile)) DeleteWorkFile(paths.concatFile);
+  if (std::filesystem::exists(paths.overlayFile)) DeleteWorkFile(paths.overlayFile);
+}
+
+// Work files go whatever way the assembly ends.
+class WorkFilesGuard {
+ public:
+  explicit WorkFilesGuard(const WorkPaths& paths) : paths_(paths) {}
+  ~WorkFilesGuard() { DeleteWorkFiles(paths_); }
+
+ private:
+  const WorkPaths& paths_;
+};
+
+}  // namespace
+
+std::string StepEngine::RunWalk(JobContext& ctx, int item, const std::vector<WalkStep>& steps,
+                                const std::filesystem::path& source,
+                                const std::filesystem::path& effectAudio) {
+  std::string last;
+  for (const WalkStep& step : steps) {
+    if (step.kind == WalkStep::Kind::kCut) {
+      ctx.Step(item, "剪切 out" + std::to_string(step.segment));
+      last = CutSegment(ctx, source, step);
+    } else {
+      if (!PumpWait(100, ctx.tools.token)) ctx.window.CheckStop();
+      ctx.Step(item, step.effect);
+      last = RenderSegment(ctx, step, effectAudio);
+    }
+    ctx.window.CheckStop();
+    if (last != kOutputSucceeded) break;
+  }
+  return last;
+}
+
+std::string StepEngine::Assemble(JobContext& ctx, int item, const AssemblyPicks& picks,
+                                 const std::string& outputName) {
+  const WorkPaths& paths = ctx.paths;
+  WorkFilesGuard workFiles(paths);
+  std::vector<std::filesystem::path> segments = CollectSegments(paths.tempFolder);
+  std::vector<std::string> inputs = InputArguments(picks, segments);
+  int count = static_cast<int>(inputs.size() / 2);
+
+  ctx.Step(item, "合并生成视频");
+  std::string concat =
+      "D:\\ffmpeg\\bin\\ffmpeg.exe -y 【多视频】 -filter_complex \"" + NormalizeInputs(count) +
+      "concat=n=【视频个数】:v=1 [v]\" -map \"[v]\" " + std::string(kCommonEncode) + " D:\\out.mp4";
+  std::string outcome = RunJudged(ctx.tools, concat,
+                                  {{"【视频个数】", std::to_string(count)},
+                                   {std::string(kOutputPlaceholder), paths.concatFile.string()}},
+                                  {{"【多视频】", inputs}});
+  ctx.window.CheckStop();
+  if (outcome != kOutputSucceeded) {
+    ctx.window.AppendLog("合并生成视频-----输出失败\r\n");
+    return "【合并生成视频-----输出失败】" + outcome;
+  }
+
+  bool overlaid = false;
+  if (!picks.overlay.empty()) {
+    std::string step = picks.blackScreen ? "黑幕特效" : "绿幕特效";
+    ctx.Step(item, step);
+    std::string key = picks.blackScreen ? "colorkey=black:0.35:0.25" : "chromakey=0x00FF00:0.3:0.08";
+    std::string command = "D:\\ffmpeg\\bin\\ffmpeg.exe -y -i D:\\1.mp4 -i 【叠加】 -filter_complex \"[1:v]scale=720x1280," +
+                          key + "[ckout];[0:v][ckout]overlay=x=0[out]\" -map \"[out]\" " +
+                          std::string(kCommonEncode) + " D:\\out.mp4";
+    outcome = RunJudged(ctx.tools, command,
+                        {{std::string(kSourcePlaceholder), paths.concatFile.string()},
+                         {"【叠加】", Absolute(picks.overlay)},
+                         {std::string(kOutputPlaceholder), paths.overlayFile.string()}});
+    ctx.window.CheckStop();
+    if (outcome != kOutputSucceeded) {
+      ctx.window.AppendLog(step + "-----输出失败\r\n");
+      return "【" + step + "-----输出失败】" + outcome;
+    }
+    overlaid = true;
+  }
+
+  ctx.Step(item, "添加音频");
+  int seconds = ProbeDuration(ctx.tools, paths.concatFile);
+  ctx.window.CheckStop();
+  // The finished video appears under its name only when it is complete.
+  std::filesystem::path finalFile = picks.outputFolder / outputName;
+  std::filesystem::path partFile = picks.outputFolder / (".mivora-" + outputName + ".part.mp4");
+  std::string command = "D:\\ffmpeg\\bin\\ffmpeg.exe -an -i D:\\1.mp4 -stream_loop -1 -i D:\\1.mp3 -c:v copy  -t " +
+                        std::to_string(seconds) + " -y D:\\out.mp4";
+  outcome = RunJudged(ctx.tools, command,
+                      {{std::string(kSourcePlaceholder), (overlaid ? paths.overlayFile : paths.concatFile).string()},
+                       {std::string(kAudioPlaceholder), Absolute(picks.audio)},
+                       {std::string(kOutputPlaceholder), partFile.string()}});
+  std::error_code error;
+  if (outcome == kOutputSucceeded && !ctx.tools.token->IsCancelled()) {
+    std::filesystem::rename(partFile, finalFile, error);
+    if (error) outcome = std::string(kUnknownError);
+  }
+  std::filesystem::remove(partFile, error);
+  ctx.window.CheckStop();
+  if (!PumpWait(300, ctx.tools.token)) ctx.window.CheckStop();
+  if (outcome != kOutputSucceeded) {
+    ctx.window.AppendLog("添加音频-----输出失败\r\n");
+    return "【添加音频-----输出失败】" + outcome;
+  }
+  return std::string(kOutputSucceeded);
+}
+
+std::vector<std::filesystem::path> CollectSegments(const std::filesystem::path& tempFolder) {
+  struct Entry {
+    long long number;
+    std::string folded;
+    std::filesystem::path path;
+  };
+  std::vector<Entry> entries;
+  std::error_code error;
+  for (const auto& item : std::filesystem::directory_iterator(tempFolder, error)) {
+    std::string name = item.path().filename().string();
+    if (!item.is_regular_file(error) || name.size() < 4) continue;
+    std::string folded = name;
+    for (char& c : folded) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (folded.compare(folded.size() - 4, 4, ".mp4") != 0) continue;
+    // Segments join by their number (out2 before out10); other names follow.
+    long long number = -1;
+    if (folded.size() > 7 && folded.rfind("out", 0) == 0) {
+      std::string digits = folded.substr(3, folded.size() - 7);
+      if (digits.size() < 10 &&
+          std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        number = std::stoll(digits);
+      }
+    }
+    entries.push_back({number < 0 ? (1LL << 40) : number, folded, item.path()});
+  }
+  std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+    if (a.number != b.number) return a.number < b.number;
+    if (a.folded != b.folded) return a.folded < b.folded;
+    return a.path < b.path;
+  });
+  std::vector<std::filesystem::path> segments;
+  for (const Entry& entry : entries) segments.push_back(entry.path);
+  return segments;
+}
+
+}  // namespace mivora

@@ -1,0 +1,259 @@
+// The jobs against a stand-in encoder: exact command lines, log lines,
+// statuses and files, without the cost of real encodes.
+#include "jobs/clip_jobs.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <thread>
+
+#include "job_harness.h"
+#include "jobs/gif_preview.h"
+#include "support/fake_encoder.h"
+#include "support/media_maker.h"
+
+namespace mivora {
+namespace {
+
+using test::FakeEncoderCalls;
+using test::JoinArgs;
+
+class ClipJobs : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    unsetenv("MIVORA_FAKE_FAIL_ON");
+    unsetenv("MIVORA_FAKE_SLEEP_ON");
+    setenv("MIVORA_FAKE_DURATION", "00:00:20.00", 1);
+    test::InstallFakeEncoder(h.home.path());
+    h.AddRow(ListView::超级列表框5, "/music/a.mp3");
+    h.AddRow(ListView::超级列表框7, "/black/k.mp4");
+  }
+
+  std::string Home() { return h.home.path().string(); }
+  std::vector<std::string> Calls() {
+    std::vector<std::string> calls;
+    for (const auto& call : FakeEncoderCalls(h.home.path())) calls.push_back(JoinArgs(call));
+    return calls;
+  }
+
+  test::JobHarness h;
+};
+
+TEST_F(ClipJobs, VideoItemRunsTheDescribedCommands) {
+  h.AddRow(ListView::超级列表框1, "/src/my clip.mp4");
+  VideoClipJob(h.ctx);
+
+  const std::string home = Home();
+  const std::string tail = " -aspect 9:16 -s 720x1280 -pix_fmt yuv420p -vcodec libx264 -r:v 30 -preset medium -crf 30 -b:v 3000k ";
+  std::vector<std::string> calls = Calls();
+  ASSERT_EQ(calls.size(), 1u + 7 + 6 + 3 + 1);
+  EXPECT_EQ(calls[0], "-i /src/my clip.mp4");
+  EXPECT_EQ(calls[1], "-y -ss 0:0:0.0 -i /src/my clip.mp4 -c copy -t 0:0:2.0" + tail + home + "/临时/out1.mp4");
+  // The effect renders the segment just cut, into a file that replaces it.
+  EXPECT_NE(calls[2].find("-i " + home + "/临时/out1.mp4"), std::string::npos) << calls[2];
+  EXPECT_NE(calls[2].find(home + "/临时/out1-fx.mp4"), std::string::npos);
+  EXPECT_EQ(calls[3], "-y -ss 0:0:2.0 -i /src/my clip.mp4 -c copy -t 0:0:1.0" + tail + home + "/临时/out2.mp4");
+  EXPECT_EQ(calls[13], "-y -ss 0:0:14.0 -i /src/my clip.mp4 -c copy -t 0:0:6.0" + tail + home + "/临时/out7.mp4");
+  std::string inputs;
+  for (int k = 1; k <= 7; ++k) inputs += "-i " + home + "/临时/out" + std::to_string(k) + ".mp4 ";
+  EXPECT_EQ(calls[14].substr(0, 3 + inputs.size()), "-y " + inputs);
+  EXPECT_NE(calls[14].find("concat=n=7:v=1 [v] -map [v]" + tail + home + "/out临时.mp4"), std::string::npos)
+      << calls[14];
+  EXPECT_EQ(calls[15], "-y -i " + home + "/out临时.mp4 -i /black/k.mp4 -filter_complex "
+                       "[1:v]scale=720x1280,colorkey=black:0.35:0.25[ckout];[0:v][ckout]overlay=x=0[out] -map [out]" +
+                           tail + home + "/out临时tx.mp4");
+  EXPECT_EQ(calls[16], "-i " + home + "/out临时.mp4");
+  EXPECT_EQ(calls[17], "-an -i " + home + "/out临时tx.mp4 -stream_loop -1 -i /music/a.mp3 -c:v copy -t 20 -y " +
+                           home + "/生成视频剪辑/.mivora-my clip.mp4.part.mp4");
+
+  EXPECT_EQ(h.Log(), "正在剪辑\r\n视频特效处理。。。\r\n视频剪切成功。。。\r\n合并特效视频音频成功。。。\r\n");
+  EXPECT_EQ(h.window.CellText(ListView::超级列表框1, 0, 3), "成功");
+  EXPECT_TRUE(std::filesystem::exists(h.home / "生成视频剪辑/my clip.mp4"));
+  EXPECT_FALSE(std::filesystem::exists(h.home / "out临时.mp4"));
+  EXPECT_FALSE(std::filesystem::exists(h.home / "out临时tx.mp4"));
+  EXPECT_TRUE(std::filesystem::is_empty(h.home / "临时"));
+  EXPECT_EQ(h.window.InfoMessages(), std::vector<std::string>{"任务完毕"});
+  EXPECT_EQ(h.stopCalls, 1);
+}
+
+TEST_F(ClipJobs, AFailedRowDoesNotStopTheNext) {
+  setenv("MIVORA_FAKE_FAIL_ON", "/src/bad", 1);
+  h.AddRow(ListView::超级列表框1, "/src/bad.mp4");
+  h.AddRow(ListView::超级列表框1, "/src/good.mp4");
+  h.AddRow(ListView::超级列表框1, "/src/third.mp4");
+  VideoClipJob(h.ctx);
+  EXPECT_EQ(h.window.CellText(ListView::超级列表框1, 0, 3), "剪切失败");
+  EXPECT_EQ(h.window.CellText(ListView::超级列表框1, 1, 3), "成功");
+  EXPECT_EQ(h.window.CellText(ListView::超级列表框1, 2, 3), "");
+  EXPECT_EQ(h.Log(), "正在剪辑\r\n视频特效处理。。。\r\n剪切失败。。。\r\n"
+                     "正在剪辑\r\n视频特效处理。。。\r\n视频剪切成功。。。\r\n合并特效视频音频成功。。。\r\n");
+  EXPECT_EQ(h.window.InfoMessages(), std::vector<std::string>{"任务完毕"});
+  EXPECT_EQ(h.stopCalls, 1);
+}
+
+TEST_F(ClipJobs, EmptyListsAreReportedWithoutAnyRun) {
+  VideoClipJob(h.ctx);
+  ImageClipJob(h.ctx);
+  EXPECT_EQ(h.window.InfoMessages(), (std::vector<std::string>{"视频剪辑没有导入", "图片剪辑没有导入"}));
+  EXPECT_EQ(h.Log(), "");
+  EXPECT_TRUE(Calls().empty());
+  EXPECT_EQ(h.stopCalls, 2);
+}
+
+TEST_F(ClipJobs, UnknownEffectFailsInsideALineButNotAtItsEnd) {
+  h.ctx.effectLines = {"特效1-特效99-特效2"};
+  h.AddRow(ListView::超级列表框1, "/src/a.mp4");
+  ProcessVideoItem(h.ctx, 1);
+  EXPECT_EQ(h.window.CellText(ListView::超级列表框1, 0, 3), "剪切失败");
+  h.ctx.effectLines = {"特效1-特效2-特效99"};
+  ProcessVideoItem(h.ctx, 1);
+  EXPECT_EQ(h.window.CellText(ListView::超级列表框1, 0, 3), "成功");
+}
+
+TEST_F(ClipJobs, EmptyEffectLinesAreNotPickedWhileOthersExist) {
+  h.AddRow(ListView::超级列表框1, "/src/a.mp4");
+  h.ctx.effectLines = {"", "特效1", ""};
+  for (int i = 0; i < 4; ++i) {
+    ProcessVideoItem(h.ctx, 1);
+    EXPECT_EQ(h.window.CellText(ListView::超级列表框1, 0, 3), "成功");
+  }
+  h.ctx.effectLines = {"", ""};
+  ProcessVideoItem(h.ctx, 1);
+  EXPECT_EQ(h.window.CellText(ListView::超级列表框1, 0, 3), "剪切失败");
+}
+
+TEST_F(ClipJobs, FailuresOfTheAssemblyNameTheirStep) {
+  h.AddRow(ListView::超级列表框1, "/src/a.mp4");
+  test::WriteFile(h.home / "生成视频剪辑/a.mp4", "earlier video");
+  struct Case {
+    const char* failOn;
+    const char* status;
+    const char* logLine;
+  } cases[] = {
+      {"concat=", "【合并生成视频-----输出失败】重新初始化过滤器错误", "合并生成视频-----输出失败\r\n"},
+      {"colorkey", "【黑幕特效-----输出失败】重新初始化过滤器错误", "黑幕特效-----输出失败\r\n"},
+      {"stream_loop", "【添加音频-----输出失败】重新初始化过滤器错误", "添加音频-----输出失败\r\n"},
+  };
+  for (const Case& c : cases) {
+    setenv("MIVORA_FAKE_FAIL_ON", c.failOn, 1);
+    std::size_t before = h.Log().size();
+    ProcessVideoItem(h.ctx, 1);
+    EXPECT_EQ(h.window.CellText(ListView::超级列表框1, 0, 3), c.status);
+    EXPECT_EQ(h.Log().substr(before), std::string("正在剪辑\r\n视频特效处理。。。\r\n视频剪切成功。。。\r\n") +
+                                          c.logLine + "合并特效视频音频----【失败】\r\n");
+    // A failed item never touches a finished video of the same name, and leaves no work file.
+    EXPECT_EQ(test::ReadFile(h.home / "生成视频剪辑/a.mp4"), "earlier video");
+    EXPECT_FALSE(std::filesystem::exists(h.home / "out临时.mp4"));
+    EXPECT_FALSE(std::filesystem::exists(h.home / "out临时tx.mp4"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(h.home / "生成视频剪辑"), {}), 1);
+  }
+}
+
+TEST_F(ClipJobs, GreenScreenWithAnEmptyListSkipsTheOverlay) {
+  h.window.SetChecked(Switch::单选框_加绿幕, true);
+  h.window.SetChecked(Switch::选择框_加片头, true);  // but the intro list is empty
+  h.ctx.effectLines = {"特效1"};
+  setenv("MIVORA_FAKE_DURATION", "00:00:02.00", 1);
+  h.AddRow(ListView::超级列表框1, "/src/a.mp4");
+  ProcessVideoItem(h.ctx, 1);
+  std::vector<std::string> calls = Calls();
+  ASSERT_EQ(calls.size(), 6u);
+  EXPECT_NE(calls[3].find("concat=n=1:v=1"), std::string::npos);
+  EXPECT_EQ(calls[5].find("-an -i " + Home() + "/out临时.mp4 -stream_loop"), 0u) << calls[5];
+  EXPECT_EQ(h.window.CellText(ListView::超级列表框1, 0, 3), "成功");
+}
+
+TEST_F(ClipJobs, IntroAndOutroFrameTheSegments) {
+  h.window.SetChecked(Switch::选择框_加片头, true);
+  h.window.SetChecked(Switch::选择框_加片尾, true);
+  h.AddRow(ListView::超级列表框3, "/intro/i.mp4");
+  h.AddRow(ListView::超级列表框4, "/outro/o.mp4");
+  h.ctx.effectLines = {"特效1"};
+  setenv("MIVORA_FAKE_DURATION", "00:00:03.00", 1);
+  h.AddRow(ListView::超级列表框1, "/src/a.mp4");
+  ProcessVideoItem(h.ctx, 1);
+  std::string concat = Calls()[4];
+  std::string home = Home();
+  EXPECT_EQ(concat.find("-y -i /intro/i.mp4 -i " + home + "/临时/out1.mp4 -i " + home +
+                        "/临时/out2.mp4 -i /outro/o.mp4 -filter_complex"),
+            0u)
+      << concat;
+  EXPECT_NE(concat.find("concat=n=4:v=1 [v]"), std::string::npos);
+}
+
+TEST_F(ClipJobs, ImageItemBecomesAVideoFirst) {
+  h.AddRow(ListView::超级列表框2, "/img/a.JPG");
+  h.window.SetChecked(Switch::单选框_图片剪辑, true);
+  setenv("MIVORA_FAKE_DURATION", "00:00:15.00", 1);
+  ImageClipJob(h.ctx);
+  std::string video = Home() + "/图转视频后路径/a.mp4";
+  EXPECT_EQ(h.window.CellText(ListView::超级列表框2, 0, 3), video);
+  EXPECT_EQ(h.window.CellText(ListView::超级列表框2, 0, 4), "a.mp4");
+  std::vector<std::string> calls = Calls();
+  EXPECT_EQ(calls[0], "-y -loop 1 -f image2 -i /img/a.JPG -vcodec libx264 -r 30 -vf pad=ceil(iw/2)*2:ceil(ih/2)*2 "
+                      "-s 720x1280 -aspect 9:16 -t 15 -b:v 3000k " + video);
+  EXPECT_EQ(calls[1], "-i " + video);
+  EXPECT_EQ(h.window.CellText(ListView::超级列表框2, 0, 5), "成功");
+  EXPECT_TRUE(std::filesystem::exists(h.home / "生成图片剪辑/a.mp4"));
+  EXPECT_EQ(ImageVideoName("x.jpg.jpg"), "x.mp4.mp4");
+  EXPECT_EQ(ImageVideoName("x.png"), "x.png");
+}
+
+TEST_F(ClipJobs, FailedImageConversionIsOnlyAStatus) {
+  setenv("MIVORA_FAKE_FAIL_ON", "/img/bad", 1);
+  h.window.SetChecked(Switch::单选框_图片剪辑, true);
+  h.AddRow(ListView::超级列表框2, "/img/bad.jpg");
+  h.AddRow(ListView::超级列表框2, "/img/good.jpg");
+  ImageClipJob(h.ctx);
+  EXPECT_EQ(h.window.CellText(ListView::超级列表框2, 0, 5), "【图片转视频】重新初始化过滤器错误");
+  EXPECT_EQ(h.window.CellText(ListView::超级列表框2, 1, 5), "成功");
+  EXPECT_EQ(h.Log(), "正在剪辑\r\n正在剪辑\r\n视频特效处理。。。\r\n视频剪切成功。。。\r\n合并特效视频音频成功。。。\r\n");
+}
+
+TEST_F(ClipJobs, StopEndsTheEncoderAndSilencesTheJob) {
+  setenv("MIVORA_FAKE_SLEEP_ON", "-fx.mp4", 1);
+  h.AddRow(ListView::超级列表框1, "/src/a.mp4");
+  h.AddRow(ListView::超级列表框1, "/src/b.mp4");
+  bool stoppedCleanly = false;
+  std::thread worker([&] {
+    try {
+      VideoClipJob(h.ctx);
+    } catch (const JobStopped&) {
+      stoppedCleanly = true;
+    }
+  });
+  while (!test::ProcessRunning("sleep 1000")) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  std::string logAtStop = h.Log();
+  h.token.Cancel();
+  worker.join();
+  EXPECT_TRUE(stoppedCleanly);
+  EXPECT_FALSE(test::ProcessRunning("sleep 1000"));
+  EXPECT_EQ(h.Log(), logAtStop);
+  EXPECT_EQ(h.window.CellText(ListView::超级列表框1, 0, 3), "正在剪辑");
+  EXPECT_EQ(h.window.CellText(ListView::超级列表框1, 1, 3), "");
+  EXPECT_TRUE(h.window.InfoMessages().empty());
+  EXPECT_TRUE(std::filesystem::is_empty(h.home / "临时"));
+}
+
+TEST_F(ClipJobs, SegmentsJoinInTheOrderOfTheirNumbers) {
+  for (int k : {1, 10, 2, 12, 11, 3}) test::WriteFile(h.home / ("临时/out" + std::to_string(k) + ".mp4"), "");
+  test::WriteFile(h.home / "临时/note.txt", "");
+  std::vector<std::string> names;
+  for (const auto& p : CollectSegments(h.home / "临时")) names.push_back(p.filename().string());
+  EXPECT_EQ(names, (std::vector<std::string>{"out1.mp4", "out2.mp4", "out3.mp4", "out10.mp4", "out11.mp4", "out12.mp4"}));
+}
+
+TEST_F(ClipJobs, GifPreviewConvertsEffects65To70) {
+  MakeGifPreviews(h.ctx.tools);
+  std::vector<std::string> calls = Calls();
+  ASSERT_EQ(calls.size(), 6u);
+  for (int i = 0; i < 6; ++i) {
+    std::string n = std::to_string(65 + i);
+    EXPECT_EQ(calls[i], "-y -i " + Home() + "/aa/特效" + n + ".mp4 -loop 0 -vf "
+                        "fps=5,crop=iw:ih:0:0,split[s1][s2];[s1]palettegen[p];[s2][p]paletteuse -s 200x200 " +
+                            Home() + "/bb/特效" + n + ".gif");
+  }
+}
+
+}  // namespace
+}  // namespace mivora

@@ -1,0 +1,63 @@
+#include "support/fake_encoder.h"
+
+#include <sys/stat.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "support/temp_dir.h"
+
+namespace mivora::test {
+
+void InstallFakeEncoder(const std::filesystem::path& runDir) {
+  std::filesystem::path tool = runDir / "ffmpeg" / "bin" / "ffmpeg";
+  WriteFile(tool, R"SH(#!/bin/sh
+log="$(dirname "$0")/calls.log"
+for a in "$@"; do printf '%s\037' "$a" >> "$log"; done
+printf '\n' >> "$log"
+if [ "$#" -eq 2 ] && [ "$1" = "-i" ]; then
+  echo "  Duration: ${MIVORA_FAKE_DURATION:-00:00:20.00}, start: 0.000000, bitrate: 1 kb/s"
+  exit 1
+fi
+for a in "$@"; do
+  if [ -n "$MIVORA_FAKE_FAIL_ON" ] && case "$a" in *"$MIVORA_FAKE_FAIL_ON"*) true;; *) false;; esac; then
+    echo "Error reinitializing filters"; exit 1
+  fi
+  if [ -n "$MIVORA_FAKE_SLEEP_ON" ] && case "$a" in *"$MIVORA_FAKE_SLEEP_ON"*) true;; *) false;; esac; then
+    sleep 1000; exit 1
+  fi
+  last="$a"
+done
+: > "$last"
+echo "video:1kB audio:0kB muxing overhead: 0.1%"
+)SH");
+  chmod(tool.c_str(), 0755);
+}
+
+std::vector<std::vector<std::string>> FakeEncoderCalls(const std::filesystem::path& runDir) {
+  std::vector<std::vector<std::string>> calls;
+  std::istringstream lines(ReadFile(runDir / "ffmpeg" / "bin" / "calls.log"));
+  std::string line;
+  while (std::getline(lines, line)) {
+    std::vector<std::string> args;
+    std::string arg;
+    for (char c : line) {
+      if (c == '\037') {
+        args.push_back(arg);
+        arg.clear();
+      } else {
+        arg.push_back(c);
+      }
+    }
+    calls.push_back(args);
+  }
+  return calls;
+}
+
+std::string JoinArgs(const std::vector<std::string>& args) {
+  std::string text;
+  for (const std::string& arg : args) text += (text.empty() ? "" : " ") + arg;
+  return text;
+}
+
+}  // namespace mivora::test

@@ -1,0 +1,25 @@
+// A stand-in encoder placed where the program looks for the real one
+// (RunDir "/ffmpeg/bin/ffmpeg"). It records every call and answers like the
+// encoder, so exact command lines and reports can be checked quickly.
+//   probe ("-i FILE" alone): prints a Duration line (MIVORA_FAKE_DURATION,
+//     default 00:00:20.00)
+//   an argument containing MIVORA_FAKE_FAIL_ON: prints an error phrase
+//   an argument containing MIVORA_FAKE_SLEEP_ON: sleeps until killed
+//   otherwise: creates the last argument as a file and prints success
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace mivora::test {
+
+void InstallFakeEncoder(const std::filesystem::path& runDir);
+
+// The recorded calls, one argument vector each (without the program).
+std::vector<std::vector<std::string>> FakeEncoderCalls(const std::filesystem::path& runDir);
+
+// A recorded call as one text, arguments joined by single blanks.
+std::string JoinArgs(const std::vector<std::string>& args);
+
+}  // namespace mivora::test
