@@ -1,0 +1,20 @@
+// The effect catalogue: seventy named effects "特效1" to "特效70", each with its
+// length in whole seconds and the encoder command template that renders that
+// many seconds of a source through the effect into a 720x1280 clip.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace mivora {
+
+// The effect's duration ("1" to "4"), or the empty text when `name` is not
+// exactly one of the seventy names.
+std::string EffectDuration(std::string_view name);
+
+// The effect's command template with its placeholders ("D:\ffmpeg\bin\ffmpeg.exe",
+// "D:\1.mp4", "D\\:/1.mp4", "D:\1.mp3", "D:\out.mp4"), or the empty text when
+// `name` is not exactly one of the seventy names.
+std::string EffectTemplate(std::string_view name);
+
+}  // namespace mivora
