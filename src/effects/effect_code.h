@@ -1,0 +1,35 @@
+// The effect code: lines of effect names joined by "-". A job picks one line
+// per item and expands it into the durations line it cuts by and the names
+// line it renders by.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "effects/random_source.h"
+
+namespace mivora {
+
+// The effect code box's text cut into lines at "\n" or "\r\n". Empty lines
+// between others stay; a final line break gives no empty last line; an empty
+// text gives no lines.
+std::vector<std::string> SplitEffectCode(std::string_view code);
+
+// Reseeds `random`, picks one line at random among the non-empty lines (no
+// value is drawn when there is only one) and returns durations line + "&&&" +
+// names line. Each name in turn replaces the first occurrence of itself in the
+// working text (ASCII case folded) by its duration; a name outside the
+// catalogue thus removes itself, or an earlier digit equal to it. When every
+// line is empty the result is "&&&". `effectLines` must hold a line.
+std::string PickEffectLine(const std::vector<std::string>& effectLines, RandomSource& random);
+
+struct EffectPick {
+  std::string durations;
+  std::string names;
+};
+
+// Splits a combined text at "&&&"; a missing piece is an empty line.
+EffectPick SplitPick(const std::string& combined);
+
+}  // namespace mivora

@@ -1,0 +1,39 @@
+// Filling an effect template with real paths and running it.
+#include "effects/render_effect.h"
+
+#include <system_error>
+#include <vector>
+
+#include "effects/effect_catalogue.h"
+#include "runner/command_line.h"
+
+namespace mivora {
+namespace {
+
+// An absolute path can be mistaken neither for an option ("-x.mp4") nor for a
+// protocol ("concat:a.mp4"), whatever the file is called.
+std::string Absolute(const std::filesystem::path& path) {
+  if (path.empty()) return {};
+  std::error_code error;
+  std::filesystem::path full = std::filesystem::absolute(path, error);
+  return error ? path.string() : full.string();
+}
+
+}  // namespace
+
+std::string RenderEffect(const ToolEnv& env, std::string_view effectName,
+                         const std::filesystem::path& input, const std::filesystem::path& output,
+                         const std::filesystem::path& audio) {
+  std::string source = Absolute(input);
+  // Each argument is filled in one scan, so a path that happens to contain a
+  // placeholder's text is never filled a second time.
+  std::vector<Placeholder> fills = {
+      {R"(D\\:/1.mp4)", EscapeFilterPath(source)},
+      {R"(D:\1.mp3)", Absolute(audio)},
+      {R"(D:\1.mp4)", source},
+      {R"(D:\out.mp4)", Absolute(output)},
+  };
+  return RunJudged(env, EffectTemplate(effectName), fills);
+}
+
+}  // namespace mivora

@@ -1,0 +1,91 @@
+// RenderEffect's command, seen by a stand-in encoder that prints its arguments.
+#include "effects/render_effect.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/memory_window.h"
+#include "runner/command_line.h"
+#include "support/temp_dir.h"
+
+namespace mivora {
+namespace {
+
+class RenderEffectTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::filesystem::path encoder = home_.path() / "ffmpeg/bin/ffmpeg";
+    test::WriteFile(encoder,
+                    "#!/bin/sh\nfor a in \"$0\" \"$@\"; do printf '%s\\n' \"$a\"; done\n"
+                    "echo 'muxing overhead: 1%'\n");
+    chmod(encoder.c_str(), 0755);
+  }
+
+  // The stand-in's name and arguments, one per line of the output box.
+  std::vector<std::string> Arguments() {
+    std::istringstream lines(window_.ControlText(TextBox::编辑框_输出返回));
+    std::vector<std::string> args;
+    for (std::string line; std::getline(lines, line);) {
+      if (line != "muxing overhead: 1%") args.push_back(line);
+    }
+    return args;
+  }
+
+  test::TempDir home_;
+  MemoryWindow window_;
+  ToolEnv env_{home_.path(), &window_, nullptr};
+};
+
+TEST_F(RenderEffectTest, FillsEveryPlaceholderWithAbsolutePaths) {
+  const std::filesystem::path source = home_ / "it's [a],b;c=d 视频.mp4";
+  const std::filesystem::path output = home_ / "out 1.mp4";
+  const std::filesystem::path audio = home_ / "loop;1.mp3";
+  const std::string movie = "movie=" + EscapeFilterPath(source.string());
+
+  ASSERT_EQ(RenderEffect(env_, "特效34", source, output, audio), "输出成功");
+  std::vector<std::string> args = Arguments();
+  ASSERT_EQ(args.size(), 27u);
+  EXPECT_EQ(args[5], "color=s=720x1280:color=black");
+  EXPECT_EQ(args[8], "-i");
+  EXPECT_EQ(args[9], audio.string());
+  EXPECT_EQ(args[10], "-vf");
+  EXPECT_EQ(args[11].rfind(movie + ",crop=iw/2:ih:0:360,", 0), 0u);
+  EXPECT_NE(args[11].find("[watermark0];" + movie + ",crop=iw/2:ih:360:0,"), std::string::npos);
+  EXPECT_NE(args[11].find("[watermark1];" + movie + ",scale=720x1280,"), std::string::npos);
+  EXPECT_EQ(args.back(), output.string());
+
+  ASSERT_EQ(RenderEffect(env_, "特效36", source, output, audio), "输出成功");
+  args = Arguments();
+  EXPECT_EQ(args[1], "-y");
+  EXPECT_EQ(args[2], "-i");
+  EXPECT_EQ(args[3], source.string());
+  EXPECT_EQ(args[5].rfind(movie + ",crop=", 0), 0u);
+  for (const std::string& arg : args) {
+    EXPECT_EQ(arg.find("D:\\"), std::string::npos) << arg;
+    EXPECT_EQ(arg.find("D\\\\:"), std::string::npos) << arg;
+  }
+}
+
+TEST_F(RenderEffectTest, RelativePathsBecomeAbsolute) {
+  std::filesystem::path relative = "-loop.mp4";
+  ASSERT_EQ(RenderEffect(env_, "特效9", relative, "x:y.mp4", {}), "输出成功");
+  std::vector<std::string> args = Arguments();
+  ASSERT_EQ(args.size(), 25u);
+  EXPECT_EQ(args[3], (std::filesystem::current_path() / relative).string());
+  EXPECT_EQ(args.back(), (std::filesystem::current_path() / "x:y.mp4").string());
+}
+
+TEST_F(RenderEffectTest, UnknownEffectRunsNothing) {
+  EXPECT_NE(RenderEffect(env_, "特效71", home_ / "a.mp4", home_ / "b.mp4", {}), "输出成功");
+  EXPECT_EQ(window_.ControlText(TextBox::编辑框_输出返回).find("muxing overhead"),
+            std::string::npos);
+  EXPECT_NE(RenderEffect(env_, "", home_ / "a.mp4", home_ / "b.mp4", {}), "输出成功");
+}
+
+}  // namespace
+}  // namespace mivora
