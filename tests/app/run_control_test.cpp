@@ -1,0 +1,147 @@
+// The run buttons over the in-memory window, with a stand-in encoder.
+#include "app/run_control.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <thread>
+
+#include "app/memory_window.h"
+#include "support/fake_encoder.h"
+#include "support/media_maker.h"
+#include "support/temp_dir.h"
+
+namespace mivora {
+namespace {
+
+struct Buttons {
+  bool start, stop, pause, resume;
+  bool operator==(const Buttons&) const = default;
+};
+
+class RunControlTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    unsetenv("MIVORA_FAKE_FAIL_ON");
+    unsetenv("MIVORA_FAKE_SLEEP_ON");
+    setenv("MIVORA_FAKE_DURATION", "00:00:04.00", 1);
+    test::InstallFakeEncoder(home.path());
+    window.SetText(TextBox::编辑框_特效代码, "特效1-特效2");
+  }
+
+  Buttons State() {
+    return {window.IsEnabled(Button::按钮_开始检测), window.IsEnabled(Button::按钮_停止检测),
+            window.IsEnabled(Button::按钮_暂停检测), window.IsEnabled(Button::按钮_继续检测)};
+  }
+
+  void AddRow(ListView list, const std::string& path) {
+    int row = window.AppendRow(list);
+    window.SetCellText(list, row, 0, std::to_string(row + 1));
+    window.SetCellText(list, row, 1, path);
+    window.SetCellText(list, row, 2, std::filesystem::path(path).filename().string());
+  }
+
+  test::TempDir home;
+  MemoryWindow window;
+  int waitedMs = 0;
+  RunControl control{window, home.path(), [this](int ms) { waitedMs += ms; }};
+};
+
+TEST_F(RunControlTest, MissingAudioIsReportedAfterTheFoldersAreMade) {
+  window.SetText(TextBox::编辑框_特效代码, "");
+  control.StartRun();
+  EXPECT_EQ(window.InfoMessages(), std::vector<std::string>{"音频没有导入"});
+  for (const char* folder : {"临时", "生成视频剪辑", "生成图片剪辑", "图转视频后路径"}) {
+    EXPECT_TRUE(std::filesystem::is_directory(home / folder)) << folder;
+  }
+  EXPECT_EQ(State(), (Buttons{true, false, false, false}));
+  EXPECT_FALSE(control.IsRunning());
+  EXPECT_EQ(waitedMs, 0);
+}
+
+TEST_F(RunControlTest, EffectCodeLines) {
+  AddRow(ListView::超级列表框5, "/m/a.mp3");
+  window.SetText(TextBox::编辑框_特效代码, "");
+  control.StartRun();
+  EXPECT_EQ(window.InfoMessages(), std::vector<std::string>{"特效代码不能为空"});
+  EXPECT_TRUE(control.EffectLines().empty());
+
+  // A lone line break passes the check as one empty line.
+  window.SetText(TextBox::编辑框_特效代码, "\r\n");
+  control.StartRun();
+  control.WaitUntilIdle();
+  EXPECT_EQ(control.EffectLines(), std::vector<std::string>{""});
+  window.SetText(TextBox::编辑框_特效代码, "a\r\n\r\nb\r\n");
+  control.StartRun();
+  control.WaitUntilIdle();
+  EXPECT_EQ(control.EffectLines(), (std::vector<std::string>{"a", "", "b"}));
+}
+
+TEST_F(RunControlTest, ARunGoesThroughItsButtonStatesAndEndsIdle) {
+  AddRow(ListView::超级列表框5, "/m/a.mp3");
+  AddRow(ListView::超级列表框1, "/v/a.mp4");
+  setenv("MIVORA_FAKE_SLEEP_ON", "-fx.mp4", 1);
+  control.StartRun();
+  EXPECT_EQ(waitedMs, 1000);
+  EXPECT_EQ(State(), (Buttons{false, true, true, false}));
+  control.PauseRun();
+  EXPECT_EQ(State(), (Buttons{false, true, false, true}));
+  control.ResumeRun();
+  EXPECT_EQ(State(), (Buttons{false, true, true, false}));
+  control.StartRun();  // Start is disabled in a window; a call here starts nothing new
+  while (!test::ProcessRunning("sleep 1000")) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  control.StopRun();
+  EXPECT_EQ(State(), (Buttons{true, false, false, false}));
+  control.WaitUntilIdle();
+  EXPECT_FALSE(test::ProcessRunning("sleep 1000"));
+  EXPECT_EQ(window.CellText(ListView::超级列表框1, 0, 3), "正在剪辑");
+
+  // The next Start makes the video.
+  unsetenv("MIVORA_FAKE_SLEEP_ON");
+  control.StartRun();
+  control.WaitUntilIdle();
+  EXPECT_EQ(window.CellText(ListView::超级列表框1, 0, 3), "成功");
+  EXPECT_EQ(window.InfoMessages(), std::vector<std::string>{"任务完毕"});
+  EXPECT_EQ(State(), (Buttons{true, false, false, false}));
+}
+
+TEST_F(RunControlTest, ImageModeRunsTheImageJob) {
+  AddRow(ListView::超级列表框5, "/m/a.mp3");
+  window.SetChecked(Switch::单选框_图片剪辑, true);
+  control.StartRun();
+  control.WaitUntilIdle();
+  EXPECT_EQ(window.InfoMessages(), std::vector<std::string>{"图片剪辑没有导入"});
+  EXPECT_EQ(State(), (Buttons{true, false, false, false}));
+}
+
+TEST_F(RunControlTest, PauseHoldsTheJobAndResumeFinishesIt) {
+  AddRow(ListView::超级列表框5, "/m/a.mp3");
+  AddRow(ListView::超级列表框1, "/v/a.mp4");
+  control.StartRun();
+  control.PauseRun();
+  std::string log = window.ControlText(TextBox::编辑框_日志);
+  std::this_thread::sleep_for(std::chrono::milliseconds(400));
+  EXPECT_EQ(window.ControlText(TextBox::编辑框_日志), log);
+  EXPECT_TRUE(control.IsRunning());
+  control.ResumeRun();
+  control.WaitUntilIdle();
+  EXPECT_EQ(window.CellText(ListView::超级列表框1, 0, 3), "成功");
+}
+
+TEST(MemoryWindowTest, MissingCellsReadEmptyAndIgnoreWrites) {
+  MemoryWindow window;
+  EXPECT_EQ(window.CellText(ListView::超级列表框1, 0, 0), "");
+  window.SetCellText(ListView::超级列表框1, 0, 0, "x");
+  EXPECT_EQ(window.RowCount(ListView::超级列表框1), 0);
+  int row = window.AppendRow(ListView::超级列表框1);
+  window.SetCellText(ListView::超级列表框1, row, 9, "x");
+  EXPECT_EQ(window.CellText(ListView::超级列表框1, row, 9), "");
+  window.AppendLog("a");
+  EXPECT_EQ(window.ControlText(TextBox::编辑框_日志), std::string(kDefaultLogText) + "a");
+  EXPECT_TRUE(window.IsChecked(Switch::单选框_视频剪辑));
+  window.SetChecked(Switch::单选框_图片剪辑, true);
+  EXPECT_FALSE(window.IsChecked(Switch::单选框_视频剪辑));
+}
+
+}  // namespace
+}  // namespace mivora
