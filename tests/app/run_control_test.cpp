@@ -89,7 +89,8 @@ TEST_F(RunControlTest, ARunGoesThroughItsButtonStatesAndEndsIdle) {
   control.ResumeRun();
   EXPECT_EQ(State(), (Buttons{false, true, true, false}));
   control.StartRun();  // Start is disabled in a window; a call here starts nothing new
-  while (!test::ProcessRunning("sleep 1000")) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  while (!test::ProcessRunning("sleep 1000"))
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
   control.StopRun();
   EXPECT_EQ(State(), (Buttons{true, false, false, false}));
   control.WaitUntilIdle();

@@ -1,0 +1,119 @@
+// The program's only window: the seven media lists on their tab pages, the
+// effect code, the switches, the run buttons, the log and the hidden output
+// box. It is the window operations' implementation for people: calls from
+// other threads are carried out on the window's thread while the caller
+// waits, and the window's thread itself never waits for another thread.
+#pragma once
+
+#include <QPointer>
+#include <QThreadPool>
+#include <QWidget>
+#include <array>
+#include <atomic>
+#include <condition_variable>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+// Qt's meta-object compiler cannot read the core's non-ASCII identifiers and
+// needs nothing from these headers.
+#ifndef Q_MOC_RUN
+#include "app/run_control.h"
+#include "app/window_ops.h"
+#include "runner/run_token.h"
+#endif
+
+class QAbstractButton;
+class QMessageBox;
+class QPlainTextEdit;
+class QPushButton;
+class QTreeWidget;
+
+namespace mivora {
+
+class TabControl;
+
+class MainWindow : public QWidget, public WindowOps {
+  Q_OBJECT
+
+ public:
+  static constexpr int kOuterWidth = 1011;
+  static constexpr int kOuterHeight = 766;
+
+  explicit MainWindow(std::filesystem::path runDir);
+  // Shuts down, stops a running job and its encoder and waits for every
+  // thread the window started.
+  ~MainWindow() override;
+
+  int RowCount(ListView list) override;
+  std::string CellText(ListView list, int row, int column) override;
+  void SetCellText(ListView list, int row, int column, const std::string& text) override;
+  int AppendRow(ListView list) override;
+  void ClearRows(ListView list) override;
+  std::string ControlText(TextBox box) override;
+  void AppendLog(const std::string& text) override;
+  void SetOutputText(const std::string& text) override;
+  bool IsChecked(Switch control) override;
+  void SetEnabled(Button button, bool enabled) override;
+  void ShowInfo(const std::string& text) override;
+
+  // Releases every other thread waiting on a window operation and makes later
+  // calls from other threads return at once with an empty result. Called when
+  // the event loop has ended, before the threads are stopped and joined.
+  void BeginShutdown();
+
+  // Waits `ms` milliseconds while the window keeps painting and handling its
+  // buttons (a plain sleep on any other thread).
+  void PumpWait(int ms);
+
+  // Where the audio import button asks for its folder; the default is the
+  // folder dialog. An empty answer means cancelled.
+  void SetFolderChooser(std::function<QString()> chooser);
+
+  const std::filesystem::path& RunDir() const { return runDir_; }
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void BuildControls();
+  void WireEvents();
+  void RunInBackground(std::function<void()> task);
+  void MakeGifPreviewsInBackground();
+  QString ChooseAudioFolder();
+  QTreeWidget* List(ListView list) const { return lists_[static_cast<int>(list)]; }
+  bool OnWindowThread() const;
+  // Runs `call` on the window's thread and returns its result; from another
+  // thread the call is queued and waited for, or abandoned with an empty
+  // result once the window shuts down. `call` must own everything it uses.
+  template <typename Call>
+  auto Marshal(Call call);
+  void ShowInfoFromOtherThread(const QString& text);
+
+  std::filesystem::path runDir_;
+  TabControl* tabs_ = nullptr;
+  std::array<QTreeWidget*, kListViewCount> lists_{};
+  QPlainTextEdit* effectCode_ = nullptr;
+  QPlainTextEdit* log_ = nullptr;
+  QPlainTextEdit* output_ = nullptr;
+  std::array<QAbstractButton*, 6> switches_{};
+  std::array<QPushButton*, 4> runButtons_{};
+  std::vector<QPointer<QMessageBox>> infoBoxes_;
+  std::function<QString()> folderChooser_;
+  bool framed_ = false;
+
+  std::mutex callMutex_;
+  std::condition_variable callDone_;
+  bool shuttingDown_ = false;
+
+  // The intro and outro imports and the GIF previews run here; the pool is
+  // waited for at shutdown, so no thread outlives the window.
+  QThreadPool background_;
+  RunToken gifToken_;
+  std::atomic<bool> gifRunning_{false};
+  std::unique_ptr<RunControl> run_;
+};
+
+}  // namespace mivora

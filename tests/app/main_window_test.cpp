@@ -1,0 +1,340 @@
+// The window's controls at start-up, its operations from the window's own
+// thread and from other threads, shutdown while callers wait, and the checks
+// of Start that need no encoder.
+#include "app/qt/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QTabBar>
+#include <QTreeWidget>
+#include <atomic>
+#include <thread>
+
+#include "app/qt/tab_control.h"
+#include "app/qt/theme.h"
+#include "support/temp_dir.h"
+#include "window_test_util.h"
+
+namespace mivora {
+namespace {
+
+using test::ButtonOf;
+using test::ProcessUntil;
+
+QString Shown(const char* text) {
+  return QString::fromUtf8(text).replace("\r\n", "\n");
+}
+
+class MainWindowTest : public testing::Test {
+ protected:
+  MainWindowTest() : window(dir.path()) { window.show(); }
+
+  QPlainTextEdit* Box(const char* name) { return window.findChild<QPlainTextEdit*>(name); }
+
+  test::TempDir dir;
+  MainWindow window;
+};
+
+TEST_F(MainWindowTest, ControlsHaveTheirCaptionsPlacesAndStates) {
+  EXPECT_TRUE(window.windowTitle().contains(QRegularExpression("^Mivora【.+】 {7}\\S")))
+      << window.windowTitle().toStdString();
+  struct Expected {
+    const char* name;
+    QString caption;
+    QRect rect;
+    bool enabled;
+    bool hidden;
+  };
+  const QString tall = "导\n\n\n\n入";
+  const Expected controls[] = {
+      {"按钮_开始检测", "开始", {768, 209, 224, 40}, true, false},
+      {"按钮_暂停检测", "暂停", {768, 261, 224, 40}, false, false},
+      {"按钮_继续检测", "继续", {768, 314, 224, 40}, false, false},
+      {"按钮_停止检测", "停止", {768, 368, 224, 40}, false, false},
+      {"按钮_生成mp4转gif", "生成mp4转gif", {768, 432, 104, 40}, true, true},
+      {"按钮_导入视频剪辑", tall, {686, 34, 48, 528}, true, false},
+      {"按钮_导入图片剪辑", tall, {686, 35, 48, 528}, true, false},
+      {"按钮_导入音频文件", tall, {686, 35, 48, 528}, true, false},
+      {"按钮_导入片头", "导入", {651, 34, 88, 40}, true, false},
+      {"按钮_导入片尾", "导入", {652, 306, 88, 40}, true, false},
+      {"按钮_导入绿幕特效", "导入", {651, 34, 88, 40}, true, false},
+      {"按钮_清空绿幕特效", "清空", {650, 88, 88, 40}, true, false},
+      {"按钮_导入黑幕特效", "导入", {652, 306, 88, 40}, true, false},
+      {"按钮_清空黑幕特效", "清空", {652, 360, 88, 40}, true, false},
+      {"单选框_视频剪辑", "视频剪辑", {13, 21, 88, 40}, true, false},
+      {"单选框_图片剪辑", "图片剪辑", {13, 56, 88, 40}, true, false},
+      {"选择框_加片头", "加片头", {138, 21, 72, 40}, true, false},
+      {"选择框_加片尾", "加片尾", {138, 55, 72, 40}, true, false},
+      {"单选框_加绿幕", "加绿幕", {9, 16, 80, 25}, true, false},
+      {"单选框_加黑幕", "加黑幕", {117, 15, 80, 25}, true, false},
+  };
+  for (const Expected& e : controls) {
+    SCOPED_TRACE(e.name);
+    auto* control = window.findChild<QAbstractButton*>(e.name);
+    ASSERT_NE(control, nullptr);
+    EXPECT_EQ(control->text(), e.caption);
+    EXPECT_EQ(control->geometry(), e.rect);
+    EXPECT_EQ(control->isEnabled(), e.enabled);
+    EXPECT_EQ(control->isHidden(), e.hidden);
+  }
+  EXPECT_EQ(window.findChild<QWidget*>("高级选择夹1")->geometry(), QRect(5, 6, 750, 576));
+  auto* settings = window.findChild<QGroupBox*>("分组框1");
+  EXPECT_EQ(settings->title(), "功能设置");
+  EXPECT_EQ(settings->geometry(), QRect(765, 21, 232, 168));
+  auto* overlay = window.findChild<QGroupBox*>("分组框2");
+  EXPECT_EQ(overlay->parentWidget(), settings);
+  EXPECT_EQ(overlay->geometry(), QRect(12, 109, 208, 48));
+  EXPECT_EQ(Box("编辑框_日志")->geometry(), QRect(6, 592, 748, 136));
+  EXPECT_EQ(Box("编辑框_特效代码")->geometry(), QRect(10, 36, 728, 530));
+}
+
+TEST_F(MainWindowTest, SwitchesStartInTheirStatesAndFormTwoRadioGroups) {
+  EXPECT_TRUE(window.IsChecked(Switch::单选框_视频剪辑));
+  EXPECT_FALSE(window.IsChecked(Switch::单选框_图片剪辑));
+  EXPECT_FALSE(window.IsChecked(Switch::选择框_加片头));
+  EXPECT_FALSE(window.IsChecked(Switch::选择框_加片尾));
+  EXPECT_FALSE(window.IsChecked(Switch::单选框_加绿幕));
+  EXPECT_TRUE(window.IsChecked(Switch::单选框_加黑幕));
+
+  // Choosing green screen leaves the mode alone, and the other way round.
+  window.findChild<QAbstractButton*>("单选框_加绿幕")->click();
+  EXPECT_TRUE(window.IsChecked(Switch::单选框_加绿幕));
+  EXPECT_FALSE(window.IsChecked(Switch::单选框_加黑幕));
+  EXPECT_TRUE(window.IsChecked(Switch::单选框_视频剪辑));
+  window.findChild<QAbstractButton*>("单选框_图片剪辑")->click();
+  EXPECT_FALSE(window.IsChecked(Switch::单选框_视频剪辑));
+  EXPECT_TRUE(window.IsChecked(Switch::单选框_加绿幕));
+}
+
+TEST_F(MainWindowTest, SevenPagesInOrderAndThePageOfWatermarksIsEmpty) {
+  auto* tabs = window.findChild<TabControl*>("高级选择夹1");
+  ASSERT_NE(tabs, nullptr);
+  const QStringList captions = {"视频剪辑", "图片剪辑",    "特效代码",
+                                "音频文件", "片头 | 片尾", "绿幕特效 | 黑幕特效",
+                                "文本水印"};
+  ASSERT_EQ(tabs->PageCount(), 7);
+  for (int i = 0; i < 7; ++i) EXPECT_EQ(tabs->Bar()->tabText(i), captions[i]);
+  EXPECT_TRUE(tabs->Page(6)->findChildren<QWidget*>().isEmpty());
+  // Controls sit on their own pages.
+  EXPECT_EQ(window.findChild<QWidget*>("超级列表框5")->parentWidget(), tabs->Page(3));
+  EXPECT_EQ(window.findChild<QWidget*>("编辑框_特效代码")->parentWidget(), tabs->Page(2));
+  // Switching pages shows the page's lists.
+  tabs->Bar()->setCurrentIndex(4);
+  EXPECT_TRUE(window.findChild<QWidget*>("超级列表框3")->isVisible());
+  EXPECT_FALSE(window.findChild<QWidget*>("超级列表框1")->isVisible());
+}
+
+TEST_F(MainWindowTest, ListsHaveTheirHeadersAndColumnWidths) {
+  struct Expected {
+    const char* name;
+    QStringList headers;
+    std::vector<int> widths;
+    QRect rect;
+  };
+  const Expected lists[] = {
+      {"超级列表框1",
+       {"序号", "视频路径", "文件名", "状态"},
+       {80, 350, 100, 100},
+       {9, 36, 666, 528}},
+      {"超级列表框2",
+       {"序号", "图片路径", "文件名", "图转视频后路径", "文件名", "状态"},
+       {80, 120, 80, 170, 80, 100},
+       {9, 36, 666, 528}},
+      {"超级列表框3", {"序号", "片头路径", "文件名"}, {80, 400, 100}, {9, 36, 634, 260}},
+      {"超级列表框4", {"序号", "片尾路径", "文件名"}, {80, 400, 100}, {8, 306, 635, 260}},
+      {"超级列表框5",
+       {"序号", "音频路径", "文件名", "状态"},
+       {80, 350, 100, 100},
+       {9, 36, 666, 528}},
+      {"超级列表框6", {"序号", "绿幕特效路径", "文件名"}, {80, 400, 100}, {9, 36, 634, 260}},
+      {"超级列表框7", {"序号", "黑幕特效路径", "文件名"}, {80, 400, 100}, {8, 306, 635, 260}},
+  };
+  for (const Expected& e : lists) {
+    SCOPED_TRACE(e.name);
+    auto* view = window.findChild<QTreeWidget*>(e.name);
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->geometry(), e.rect);
+    ASSERT_EQ(view->columnCount(), e.headers.size());
+    for (int c = 0; c < view->columnCount(); ++c) {
+      EXPECT_EQ(view->headerItem()->text(c), e.headers[c]);
+      EXPECT_EQ(view->columnWidth(c), e.widths[c]);
+    }
+    EXPECT_EQ(view->editTriggers(), QAbstractItemView::NoEditTriggers);
+    EXPECT_EQ(view->topLevelItemCount(), 0);
+  }
+}
+
+TEST_F(MainWindowTest, TextBoxesStartWithTheirDefaultsAndTheOutputBoxIsOutOfSight) {
+  EXPECT_EQ(Box("编辑框_特效代码")->toPlainText(), Shown(kDefaultEffectCode));
+  EXPECT_EQ(Box("编辑框_日志")->toPlainText(), Shown(kDefaultLogText));
+  QPlainTextEdit* output = Box("编辑框_输出返回");
+  EXPECT_TRUE(output->toPlainText().isEmpty());
+  EXPECT_EQ(output->geometry(), QRect(1056, 416, 296, 136));
+  EXPECT_GE(output->x(), window.width());
+  // The outer size counts the frame, which the window learns once shown.
+  EXPECT_TRUE(ProcessUntil(
+      [&] {
+        return window.frameGeometry().size() ==
+               QSize(MainWindow::kOuterWidth, MainWindow::kOuterHeight);
+      },
+      5000))
+      << window.frameGeometry().width() << "x" << window.frameGeometry().height();
+  EXPECT_EQ(window.frameGeometry().topLeft(), QPoint(50, 50));
+}
+
+TEST_F(MainWindowTest, CellOperationsIgnoreMissingRowsAndColumns) {
+  const ListView list = ListView::超级列表框2;
+  EXPECT_EQ(window.AppendRow(list), 0);
+  EXPECT_EQ(window.AppendRow(list), 1);
+  window.SetCellText(list, 1, 5, "成功");
+  window.SetCellText(list, 2, 0, "no such row");
+  window.SetCellText(list, 0, 6, "no such column");
+  EXPECT_EQ(window.RowCount(list), 2);
+  EXPECT_EQ(window.CellText(list, 1, 5), "成功");
+  EXPECT_EQ(window.CellText(list, 2, 0), "");
+  EXPECT_EQ(window.CellText(list, 0, 6), "");
+  EXPECT_EQ(window.CellText(list, -1, 0), "");
+  window.ClearRows(list);
+  EXPECT_EQ(window.RowCount(list), 0);
+}
+
+TEST_F(MainWindowTest, AppendLogAddsAtTheEndWhereverTheCaretIs) {
+  QPlainTextEdit* log = Box("编辑框_日志");
+  log->moveCursor(QTextCursor::Start);
+  window.AppendLog("正在剪辑\r\n");
+  window.AppendLog("第二行\r\n");
+  EXPECT_EQ(log->toPlainText(), Shown(kDefaultLogText) + "正在剪辑\n第二行\n");
+  EXPECT_EQ(window.ControlText(TextBox::编辑框_日志),
+            (Shown(kDefaultLogText) + "正在剪辑\n第二行\n").toStdString());
+  window.SetOutputText("frame=1\rframe=2\r\nmuxing overhead: 1%");
+  EXPECT_EQ(window.ControlText(TextBox::编辑框_输出返回), "frame=1\nframe=2\nmuxing overhead: 1%");
+}
+
+TEST_F(MainWindowTest, CallsFromAnotherThreadAreCarriedOutBeforeTheyReturn) {
+  std::atomic<bool> finished = false;
+  std::string seenCell, seenLog;
+  int seenRows = -1;
+  std::thread worker([&] {
+    int row = window.AppendRow(ListView::超级列表框1);
+    window.SetCellText(ListView::超级列表框1, row, 3, "正在剪辑");
+    seenCell = window.CellText(ListView::超级列表框1, row, 3);
+    window.AppendLog("来自工作线程\r\n");
+    seenLog = window.ControlText(TextBox::编辑框_日志);
+    window.SetEnabled(Button::按钮_停止检测, true);
+    seenRows = window.RowCount(ListView::超级列表框1);
+    finished = true;
+  });
+  EXPECT_TRUE(ProcessUntil([&] { return finished.load(); }, 10000));
+  worker.join();
+  EXPECT_EQ(seenCell, "正在剪辑");
+  EXPECT_EQ(seenRows, 1);
+  EXPECT_TRUE(QString::fromStdString(seenLog).endsWith("来自工作线程\n"));
+  EXPECT_TRUE(ButtonOf(window, "按钮_停止检测")->isEnabled());
+}
+
+TEST_F(MainWindowTest, InfoFromAnotherThreadBlocksOnlyThatThread) {
+  std::atomic<bool> returned = false;
+  std::thread worker([&] {
+    window.ShowInfo("任务完毕");
+    returned = true;
+  });
+  ASSERT_TRUE(ProcessUntil([] { return !test::OpenBoxes().empty(); }, 10000));
+  QMessageBox* box = test::OpenBoxes().front();
+  EXPECT_EQ(box->windowTitle(), "友情提示");
+  EXPECT_EQ(box->text(), "任务完毕");
+  EXPECT_EQ(box->icon(), QMessageBox::Information);
+  // The window keeps working while the box is open and the worker waits.
+  window.AppendRow(ListView::超级列表框5);
+  EXPECT_EQ(window.RowCount(ListView::超级列表框5), 1);
+  ProcessUntil([] { return false; }, 200);
+  EXPECT_FALSE(returned.load());
+  box->button(QMessageBox::Ok)->click();
+  EXPECT_TRUE(ProcessUntil([&] { return returned.load(); }, 10000));
+  worker.join();
+  EXPECT_TRUE(ProcessUntil([] { return test::OpenBoxes().empty(); }, 10000));
+}
+
+TEST(MainWindowShutdown, ReleasesWaitingCallersAndAnswersLaterOnesAtOnce) {
+  test::TempDir dir;
+  MainWindow window(dir.path());
+  window.AppendRow(ListView::超级列表框1);
+  std::atomic<bool> waiting = false;
+  int rowsAfterShutdown = -1;
+  std::thread worker([&] {
+    waiting = true;
+    // The window's thread never handles this call: only shutdown ends it.
+    window.ShowInfo("never answered");
+    window.SetCellText(ListView::超级列表框1, 0, 3, "late");
+    rowsAfterShutdown = window.RowCount(ListView::超级列表框1);
+  });
+  while (!waiting) std::this_thread::yield();
+  window.BeginShutdown();
+  worker.join();
+  EXPECT_EQ(rowsAfterShutdown, 0);
+  EXPECT_EQ(window.CellText(ListView::超级列表框1, 0, 3), "");
+}
+
+TEST_F(MainWindowTest, StartWithoutAudioTellsSoAndLeavesTheWorkFolders) {
+  test::BoxAnswerer answerer;
+  ButtonOf(window, "按钮_开始检测")->click();
+  ASSERT_EQ(answerer.Seen().size(), 1u);
+  EXPECT_EQ(answerer.Seen()[0], "友情提示|音频没有导入");
+  for (const char* folder : {"临时", "生成视频剪辑", "生成图片剪辑", "图转视频后路径"}) {
+    EXPECT_TRUE(std::filesystem::is_directory(dir / folder)) << folder;
+  }
+  EXPECT_TRUE(ButtonOf(window, "按钮_开始检测")->isEnabled());
+  EXPECT_FALSE(ButtonOf(window, "按钮_停止检测")->isEnabled());
+  EXPECT_FALSE(ButtonOf(window, "按钮_暂停检测")->isEnabled());
+}
+
+TEST_F(MainWindowTest, AudioFolderDialogHasItsTitleAndCancellingChangesNothing) {
+  window.AppendRow(ListView::超级列表框5);
+  QString title;
+  QTimer::singleShot(100, [&] {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+      if (auto* dialog = qobject_cast<QDialog*>(widget); dialog && dialog->isVisible()) {
+        title = dialog->windowTitle();
+        dialog->reject();
+      }
+    }
+  });
+  ButtonOf(window, "按钮_导入音频文件")->click();
+  EXPECT_EQ(title, "请选择音频目录 mp3");
+  EXPECT_EQ(window.RowCount(ListView::超级列表框5), 1);
+}
+
+TEST_F(MainWindowTest, ImportButtonsFillTheirListsAndClearButtonsEmptyThem) {
+  test::WriteFile(dir / "片头" / "b.mp4", "");
+  test::WriteFile(dir / "片头" / "A.mp4", "");
+  test::WriteFile(dir / "黑幕特效" / "k.mp4", "");
+  test::WriteFile(dir / "songs" / "x.mp3", "");
+  window.SetFolderChooser([&] { return QString::fromStdString((dir / "songs").string()); });
+  ButtonOf(window, "按钮_导入片头")->click();
+  ButtonOf(window, "按钮_导入黑幕特效")->click();
+  ButtonOf(window, "按钮_导入音频文件")->click();
+  // The intro import runs on a thread of its own.
+  EXPECT_TRUE(ProcessUntil([&] { return window.RowCount(ListView::超级列表框3) == 2; }, 10000));
+  EXPECT_EQ(window.CellText(ListView::超级列表框3, 0, 2), "A.mp4");
+  EXPECT_EQ(window.RowCount(ListView::超级列表框7), 1);
+  EXPECT_EQ(window.CellText(ListView::超级列表框5, 0, 2), "x.mp3");
+  ButtonOf(window, "按钮_清空黑幕特效")->click();
+  EXPECT_EQ(window.RowCount(ListView::超级列表框7), 0);
+}
+
+TEST(Theme, AppliesTheCarriedStyleSheetAndKeepsThePlainLookWithoutIt) {
+  auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+  app->setStyleSheet("");
+  ApplyTheme(*app, ":/mivora/no-such-theme.qss");
+  EXPECT_TRUE(app->styleSheet().isEmpty());
+  ApplyTheme(*app);
+  EXPECT_TRUE(app->styleSheet().contains("QPushButton"));
+  app->setStyleSheet("");
+}
+
+}  // namespace
+}  // namespace mivora
