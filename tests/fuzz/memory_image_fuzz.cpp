@@ -1,9 +1,9 @@
 // Feeds arbitrary bytes to the image loader: Load, then export lookups, the
 // entry point and a second Load over the first. Every address handed out must
 // lie inside the image, and no access may leave the block or the image.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <algorithm>
 #include <cstdlib>
 #include <span>
 #include <string_view>
