@@ -29,7 +29,7 @@ bool MakeClip(const std::filesystem::path& file, const ClipSpec& spec, std::stri
   std::string size = std::to_string(spec.width) + "x" + std::to_string(spec.height);
   std::vector<std::string> args = {
       "ffmpeg", "-y", "-hide_banner", "-f", "lavfi", "-i",
-      spec.source + "=s=" + size + ":r=" + std::to_string(spec.fps) + ":d=" + Number(spec.seconds)};
+      spec.source + (spec.source.find('=') == std::string::npos ? "=" : ":") + "s=" + size + ":r=" + std::to_string(spec.fps) + ":d=" + Number(spec.seconds)};
   if (spec.audio) {
     args.insert(args.end(), {"-f", "lavfi", "-i", "sine=frequency=330:duration=" + Number(spec.seconds)});
   }

@@ -1,0 +1,202 @@
+// Whole runs with the real encoder on media the test makes: from the home
+// folders through the imports and the Start button to finished videos.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <regex>
+#include <thread>
+
+#include "app/memory_window.h"
+#include "app/run_control.h"
+#include "media/media_import.h"
+#include "runner/run_capture.h"
+#include "support/media_maker.h"
+#include "support/temp_dir.h"
+
+namespace mivora {
+namespace {
+
+using namespace std::chrono_literals;
+
+// PSNR (dB) between a frame of `a` at `atA` seconds and one of `b` at `atB`.
+double FramePsnr(const std::filesystem::path& a, double atA, const std::filesystem::path& b, double atB) {
+  CaptureResult run = RunCapture({"ffmpeg", "-hide_banner", "-ss", std::to_string(atA), "-i", a.string(), "-ss",
+                                  std::to_string(atB), "-i", b.string(), "-frames:v", "1", "-lavfi",
+                                  "[0:v]scale=180:320,format=yuv420p[x];[1:v]scale=180:320,format=yuv420p[y];[x][y]psnr",
+                                  "-f", "null", "-"});
+  std::smatch match;
+  std::regex average("average:([0-9.]+|inf)");
+  if (!std::regex_search(run.output, match, average)) return 0;
+  return match[1] == "inf" ? 100.0 : std::stod(match[1]);
+}
+
+bool AnyWorkFile(const std::filesystem::path& home) {
+  return std::filesystem::exists(home / "out临时.mp4") || std::filesystem::exists(home / "out临时tx.mp4") ||
+         !std::filesystem::is_empty(home / "临时");
+}
+
+class Pipeline : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(test::MakeTone(home / "音乐/a.mp3", 3, 440));
+    ASSERT_TRUE(test::MakeTone(home / "音乐/b.mp3", 5, 660));
+    ImportAudio(window, home / "音乐");
+  }
+
+  void Import() {
+    for (ListView list : {ListView::超级列表框1, ListView::超级列表框2, ListView::超级列表框3, ListView::超级列表框4,
+                          ListView::超级列表框6, ListView::超级列表框7}) {
+      ImportList(window, list, home.path());
+    }
+  }
+
+  void Run() {
+    control.StartRun();
+    control.WaitUntilIdle();
+  }
+
+  std::string Log() { return window.ControlText(TextBox::编辑框_日志).substr(std::string(kDefaultLogText).size()); }
+
+  test::TempDir home;
+  MemoryWindow window;
+  RunControl control{window, home.path(), [](int) {}};
+};
+
+TEST_F(Pipeline, VideoModeWithIntroOutroAndBlackScreen) {
+  ASSERT_TRUE(test::MakeClip(home / "测试视频剪辑/it's [a],b;c=d 视频.mp4", {.seconds = 7, .width = 360, .height = 640}));
+  ASSERT_TRUE(test::MakeClip(home / "测试视频剪辑/plain.mp4", {.seconds = 4, .width = 480, .height = 640, .source = "smptebars"}));
+  ASSERT_TRUE(test::MakeClip(home / "片头/intro.mp4", {.seconds = 1, .width = 1080, .height = 1920, .fps = 25}));
+  ASSERT_TRUE(test::MakeClip(home / "片尾/outro.mp4", {.seconds = 1, .width = 720, .height = 1280, .audio = false}));
+  ASSERT_TRUE(test::MakeClip(home / "黑幕特效/k.mp4", {.seconds = 2, .width = 720, .height = 1280, .audio = false,
+                                                   .source = "color=c=black"}));
+  Import();
+  window.SetChecked(Switch::选择框_加片头, true);
+  window.SetChecked(Switch::选择框_加片尾, true);
+  Run();
+
+  for (int row = 0; row < 2; ++row) {
+    EXPECT_EQ(window.CellText(ListView::超级列表框1, row, 3), "成功") << window.ControlText(TextBox::编辑框_输出返回);
+    auto output = home / "生成视频剪辑" / window.CellText(ListView::超级列表框1, row, 2);
+    test::MediaInfo info = test::ReadMediaInfo(output);
+    EXPECT_EQ(info.width, 720);
+    EXPECT_EQ(info.height, 1280);
+    EXPECT_EQ(info.videoCodec, "h264");
+    EXPECT_NEAR(info.fps, 30, 0.01);
+    EXPECT_TRUE(info.hasAudio);
+    // Whole seconds of the join: intro + walk + outro.
+    EXPECT_NEAR(info.seconds, std::round(info.seconds), 0.15) << output;
+    EXPECT_GT(info.seconds, 4);
+  }
+  std::string perItem = "正在剪辑\r\n视频特效处理。。。\r\n视频剪切成功。。。\r\n合并特效视频音频成功。。。\r\n";
+  EXPECT_EQ(Log(), perItem + perItem);
+  EXPECT_EQ(window.InfoMessages(), std::vector<std::string>{"任务完毕"});
+  EXPECT_FALSE(AnyWorkFile(home.path()));
+}
+
+TEST_F(Pipeline, TheWalkGoesThroughTheWholeSource) {
+  ASSERT_TRUE(test::MakeClip(home / "测试视频剪辑/a.mp4", {.seconds = 5, .width = 360, .height = 640}));
+  Import();
+  window.SetText(TextBox::编辑框_特效代码, "特效7");
+  Run();
+  ASSERT_EQ(window.CellText(ListView::超级列表框1, 0, 3), "成功");
+  auto output = home / "生成视频剪辑/a.mp4";
+  EXPECT_NEAR(test::ReadMediaInfo(output).seconds, 5, 0.2);
+  // Second 3.5 of the video is second 3.5 of the source, not its start.
+  double same = FramePsnr(output, 3.5, home / "测试视频剪辑/a.mp4", 3.5);
+  double start = FramePsnr(output, 3.5, home / "测试视频剪辑/a.mp4", 0.5);
+  EXPECT_GT(same, 25);
+  EXPECT_GT(same, start + 5);
+}
+
+TEST_F(Pipeline, ImageModeWithAnEmptyGreenScreenList) {
+  ASSERT_TRUE(test::MakeImage(home / "测试图片剪辑/a.JPG", 640, 480));
+  ASSERT_TRUE(test::MakeImage(home / "测试图片剪辑/b.jpg", 301, 533));
+  Import();
+  window.SetChecked(Switch::单选框_图片剪辑, true);
+  window.SetChecked(Switch::单选框_加绿幕, true);
+  window.SetText(TextBox::编辑框_特效代码, "特效7-特效8");
+  Run();
+  for (const char* name : {"a.mp4", "b.mp4"}) {
+    test::MediaInfo info = test::ReadMediaInfo(home / "生成图片剪辑" / name);
+    EXPECT_EQ(info.height, 1280) << name;
+    EXPECT_NEAR(info.seconds, 15, 0.2) << name;
+    EXPECT_TRUE(std::filesystem::exists(home / "图转视频后路径" / name));
+  }
+  EXPECT_EQ(window.CellText(ListView::超级列表框2, 1, 5), "成功");
+  EXPECT_FALSE(AnyWorkFile(home.path()));
+}
+
+TEST_F(Pipeline, BrokenFirstRowThenAGoodOne) {
+  test::WriteFile(home / "测试视频剪辑/a broken.mp4", "not a video");
+  ASSERT_TRUE(test::MakeClip(home / "测试视频剪辑/b.mp4", {.seconds = 2, .width = 360, .height = 640}));
+  test::WriteFile(home / "生成视频剪辑/b.mp4", "");
+  std::filesystem::create_directories(home / "测试视频剪辑/c folder.mp4");
+  Import();
+  window.SetText(TextBox::编辑框_特效代码, "特效31-特效33\r\n");
+  Run();
+  EXPECT_EQ(window.CellText(ListView::超级列表框1, 0, 3), "剪切失败");
+  EXPECT_EQ(window.CellText(ListView::超级列表框1, 1, 3), "成功");
+  EXPECT_GT(std::filesystem::file_size(home / "生成视频剪辑/b.mp4"), 0u);
+  EXPECT_EQ(window.InfoMessages(), std::vector<std::string>{"任务完毕"});
+  EXPECT_TRUE(window.IsEnabled(Button::按钮_开始检测));
+  EXPECT_FALSE(window.IsEnabled(Button::按钮_停止检测));
+}
+
+TEST_F(Pipeline, EffectsThatLoopAudioSucceed) {
+  ASSERT_TRUE(test::MakeClip(home / "测试视频剪辑/a.mp4", {.seconds = 8, .width = 720, .height = 1280}));
+  Import();
+  window.SetText(TextBox::编辑框_特效代码, "特效31-特效33-特效34-特效35");
+  Run();
+  EXPECT_EQ(window.CellText(ListView::超级列表框1, 0, 3), "成功") << window.ControlText(TextBox::编辑框_输出返回);
+}
+
+// The state letter of every encoder process working in `home`.
+std::string EncoderStates(const std::filesystem::path& home) {
+  std::string states;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+    std::ifstream cmd(entry.path() / "cmdline", std::ios::binary);
+    std::string cmdline((std::istreambuf_iterator<char>(cmd)), {});
+    if (cmdline.find("ffmpeg") == std::string::npos || cmdline.find(home.string()) == std::string::npos) continue;
+    std::ifstream stat(entry.path() / "stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), {});
+    auto close = text.rfind(')');
+    if (close != std::string::npos && close + 2 < text.size()) states += text[close + 2];
+  }
+  return states;
+}
+
+TEST_F(Pipeline, StopAndPauseReachTheEncoder) {
+  ASSERT_TRUE(test::MakeClip(home / "测试视频剪辑/a.mp4", {.seconds = 12, .width = 720, .height = 1280}));
+  Import();
+  window.SetText(TextBox::编辑框_特效代码, "特效56-特效56-特效56");
+  control.StartRun();
+  auto waitFor = [&](auto condition) {
+    for (int i = 0; i < 600 && !condition(); ++i) std::this_thread::sleep_for(50ms);
+    return condition();
+  };
+  ASSERT_TRUE(waitFor([&] { return !EncoderStates(home.path()).empty(); }));
+  control.PauseRun();
+  std::this_thread::sleep_for(200ms);
+  std::string paused = EncoderStates(home.path());
+  EXPECT_TRUE(paused.empty() || paused.find_first_not_of("T") == std::string::npos) << paused;
+  std::string log = window.ControlText(TextBox::编辑框_日志);
+  control.ResumeRun();
+  ASSERT_TRUE(waitFor([&] { return window.ControlText(TextBox::编辑框_日志).find("视频特效处理") != std::string::npos; }));
+  ASSERT_TRUE(waitFor([&] { return !EncoderStates(home.path()).empty(); }));
+  control.StopRun();
+  std::string afterStop = window.ControlText(TextBox::编辑框_日志);
+  control.WaitUntilIdle();
+  EXPECT_TRUE(EncoderStates(home.path()).empty());
+  EXPECT_EQ(window.ControlText(TextBox::编辑框_日志), afterStop);
+  EXPECT_EQ(window.CellText(ListView::超级列表框1, 0, 3), "正在剪辑");
+  EXPECT_FALSE(AnyWorkFile(home.path()));
+
+  window.SetText(TextBox::编辑框_特效代码, "特效7");
+  Run();
+  EXPECT_EQ(window.CellText(ListView::超级列表框1, 0, 3), "成功");
+  EXPECT_NEAR(test::ReadMediaInfo(home / "生成视频剪辑/a.mp4").seconds, 12, 0.2);
+}
+
+}  // namespace
+}  // namespace mivora
