@@ -1,0 +1,40 @@
+#include "cli/batch_summary.h"
+
+namespace mivora {
+
+nlohmann::json BatchSummary(const BatchOptions& options, const std::vector<ItemResult>& results,
+                            int stopSignal) {
+  nlohmann::json items = nlohmann::json::array();
+  int succeeded = 0;
+  for (const ItemResult& result : results) {
+    if (result.status == kItemSucceeded) ++succeeded;
+    items.push_back({{"item", result.item},
+                     {"source", result.source},
+                     {"effect_line", result.effectLine},
+                     {"status", result.status},
+                     {"output", result.output.empty() ? nlohmann::json(nullptr)
+                                                      : nlohmann::json(result.output.string())},
+                     {"seconds", result.seconds}});
+  }
+  return {{"home", options.runDir.string()},
+          {"mode", options.videoMode ? "video" : "image"},
+          {"engine", options.engine},
+          {"seed", options.seed},
+          {"jobs", options.jobs},
+          {"shard", std::to_string(options.shardIndex) + "/" + std::to_string(options.shardCount)},
+          {"all", options.all},
+          {"interrupted", stopSignal != 0},
+          {"succeeded", succeeded},
+          {"failed", static_cast<int>(results.size()) - succeeded},
+          {"items", items}};
+}
+
+int BatchExitCode(const std::vector<ItemResult>& results, int stopSignal) {
+  if (stopSignal != 0) return 128 + stopSignal;
+  for (const ItemResult& result : results) {
+    if (result.status != kItemSucceeded) return kExitFailed;
+  }
+  return kExitSucceeded;
+}
+
+}  // namespace mivora

@@ -1,0 +1,23 @@
+// The engines a run can be carried out with, made from their names, so that
+// the command line offers an engine choice as one option.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "jobs/clip_engine.h"
+
+namespace mivora {
+
+// The engine a run uses when none is named.
+inline constexpr std::string_view kDefaultEngine = "steps";
+
+// Every name MakeEngine accepts, in the order the help text lists them.
+std::vector<std::string> EngineNames();
+
+// A fresh engine for one item; null for a name that is not in EngineNames().
+std::unique_ptr<ClipEngine> MakeEngine(std::string_view name);
+
+}  // namespace mivora
