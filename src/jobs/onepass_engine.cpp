@@ -1,0 +1,123 @@
+// The one-pass engine: the item's picks, one encoder run over one graph, and
+// the step engine behind it for items that graph cannot do.
+#include "jobs/onepass_engine.h"
+
+#include <unistd.h>
+
+#include <system_error>
+
+#include "jobs/onepass_graph.h"
+#include "jobs/segment_pass.h"
+#include "media/work_folders.h"
+#include "runner/run_capture.h"
+#include "runner/tool.h"
+
+namespace mivora {
+namespace {
+
+// An absolute path can be mistaken neither for an option nor for a protocol.
+std::string Absolute(const std::string& path) {
+  if (path.empty()) return path;
+  std::error_code error;
+  std::filesystem::path full = std::filesystem::absolute(path, error);
+  return error ? path : full.string();
+}
+
+// A clip's length with its fraction: intro and outro join whole, so their
+// fractions count towards the finished video's whole seconds.
+double ProbeSeconds(JobContext& ctx, const std::string& file) {
+  CaptureResult run =
+      RunCapture({ResolveTool(ctx.tools.runDir, "ffmpeg"), "-i", file}, ctx.tools.token);
+  ctx.window.CheckStop();
+  return ParseSeconds(run.output);
+}
+
+void RemoveFile(const std::filesystem::path& file) {
+  std::error_code error;
+  if (!file.empty()) std::filesystem::remove(file, error);
+}
+
+}  // namespace
+
+OnePassEngine::~OnePassEngine() {
+  for (const auto& [item, pending] : pending_) RemoveFile(pending.video);
+}
+
+OnePassEngine::Pending OnePassEngine::Take(int item) {
+  std::lock_guard lock(mutex_);
+  auto found = pending_.find(item);
+  if (found == pending_.end()) return {};
+  Pending pending = std::move(found->second);
+  pending_.erase(found);
+  return pending;
+}
+
+void OnePassEngine::Put(int item, Pending pending) {
+  std::lock_guard lock(mutex_);
+  pending_[item] = std::move(pending);
+}
+
+std::string OnePassEngine::RunWalk(JobContext& ctx, int item, const std::vector<WalkStep>& steps,
+                                   const std::filesystem::path& source,
+                                   const std::filesystem::path& effectAudio) {
+  RemoveFile(Take(item).video);
+  std::string outcome = EncodeItem(ctx, item, steps, source);
+  if (outcome == kOutputSucceeded) return outcome;
+  ctx.window.AppendLog("一次编码失败，改用分步处理重试。。。\r\n");
+  Put(item, {true, {}});
+  return steps_.RunWalk(ctx, item, steps, source, effectAudio);
+}
+
+std::string OnePassEngine::EncodeItem(JobContext& ctx, int item, const std::vector<WalkStep>& steps,
+                                      const std::filesystem::path& source) {
+  OnePassItem spec;
+  spec.parts = PartsOfWalk(steps);
+  if (spec.parts.empty()) return std::string(kUnknownError);
+  spec.source = Absolute(source.string());
+  AssemblyPicks picks = PickAssembly(ctx);
+  EnsureFolder(picks.outputFolder);
+  if (!picks.intro.empty()) {
+    spec.intro = Absolute(picks.intro);
+    spec.introSeconds = ProbeSeconds(ctx, spec.intro);
+  }
+  if (!picks.outro.empty()) {
+    spec.outro = Absolute(picks.outro);
+    spec.outroSeconds = ProbeSeconds(ctx, spec.outro);
+  }
+  spec.overlay = Absolute(picks.overlay);
+  spec.blackScreen = picks.blackScreen;
+  spec.audio = Absolute(picks.audio);
+  // The output name is only known to the assembly: a name of its own until then.
+  std::filesystem::path video = picks.outputFolder / (".mivora-" + std::to_string(getpid()) + "-" +
+                                                      std::to_string(item) + ".part.mp4");
+  spec.output = video.string();
+  OnePassCommand command = BuildOnePassCommand(spec);
+  if (!command.error.empty()) return std::string(kUnknownError);
+
+  ctx.Step(item, "一次编码");
+  std::string outcome = RunJudged(ctx.tools, command.args);
+  if (outcome == kOutputSucceeded) {
+    Put(item, {false, video});
+  } else {
+    RemoveFile(video);
+  }
+  ctx.window.CheckStop();
+  return outcome;
+}
+
+std::string OnePassEngine::Assemble(JobContext& ctx, int item, const AssemblyPicks& picks,
+                                    const std::string& outputName) {
+  Pending pending = Take(item);
+  if (pending.fellBack || pending.video.empty())
+    return steps_.Assemble(ctx, item, picks, outputName);
+  std::error_code error;
+  std::filesystem::rename(pending.video, picks.outputFolder / outputName, error);
+  if (error) {
+    RemoveFile(pending.video);
+    ctx.window.AppendLog("添加音频-----输出失败\r\n");
+    return "【添加音频-----输出失败】" + std::string(kUnknownError);
+  }
+  return std::string(kOutputSucceeded);
+}
+
+}  // namespace mivora
