@@ -1,0 +1,129 @@
+// Batches over a stand-in encoder: which items each shard takes, what the
+// JSON summary says against the files on disk, and the exit status when an
+// item fails. Quick, because the stand-in answers at once.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+#include <set>
+
+#include "cli_process.h"
+#include "support/fake_encoder.h"
+#include "support/temp_dir.h"
+
+namespace mivora {
+namespace {
+
+using test::RunCli;
+using test::TempDir;
+using test::WriteFile;
+
+struct FakeHome {
+  TempDir home;
+  TempDir audio;
+  explicit FakeHome(int videos) {
+    test::InstallFakeEncoder(home.path());
+    for (int i = 1; i <= videos; ++i)
+      WriteFile(home / "测试视频剪辑" / ("clip" + std::to_string(i) + ".mp4"), "x");
+    WriteFile(home / "黑幕特效" / "black.mp4", "x");
+    WriteFile(audio / "a.mp3", "x");
+  }
+  std::vector<std::string> Args(std::vector<std::string> more,
+                                std::string effectCode = "特效7-特效8") const {
+    std::vector<std::string> args = {"run",
+                                     "--home",
+                                     home.path().string(),
+                                     "--audio",
+                                     audio.path().string(),
+                                     "--effect-code",
+                                     effectCode,
+                                     "--json"};
+    args.insert(args.end(), more.begin(), more.end());
+    return args;
+  }
+};
+
+nlohmann::json Summary(const test::CliResult& result) {
+  nlohmann::json summary = nlohmann::json::parse(result.out, nullptr, false);
+  EXPECT_FALSE(summary.is_discarded()) << result.out << result.err;
+  return summary;
+}
+
+TEST(CliBatchFake, ShardsTogetherCoverEveryItemExactlyOnce) {
+  FakeHome home(5);
+  std::multiset<std::string> sources;
+  for (const char* shard : {"0/2", "1/2"}) {
+    test::CliResult result = RunCli(home.Args({"--all", "--shard", shard, "-j", "2"}));
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    nlohmann::json summary = Summary(result);
+    EXPECT_EQ(summary["shard"], shard);
+    for (const auto& item : summary["items"]) sources.insert(item["source"].get<std::string>());
+  }
+  ASSERT_EQ(sources.size(), 5u);
+  for (int i = 1; i <= 5; ++i) {
+    EXPECT_EQ(sources.count(
+                  (home.home / "测试视频剪辑" / ("clip" + std::to_string(i) + ".mp4")).string()),
+              1u);
+  }
+  EXPECT_FALSE(std::filesystem::exists(home.home / ".mivora-work"));
+}
+
+TEST(CliBatchFake, WithoutAllTakesTheFirstTwoAsTheWindow) {
+  FakeHome home(3);
+  nlohmann::json summary = Summary(RunCli(home.Args({})));
+  ASSERT_EQ(summary["items"].size(), 2u);
+  EXPECT_EQ(summary["items"][0]["item"], 1);
+  EXPECT_EQ(summary["items"][1]["item"], 2);
+}
+
+TEST(CliBatchFake, FailedItemExitsOneAndJsonMatchesTheDisk) {
+  FakeHome home(3);
+  // Every encoder run that reads clip2 fails.
+  test::CliResult result =
+      RunCli(home.Args({"--all", "--seed", "99"}), {"MIVORA_FAKE_FAIL_ON=clip2.mp4"});
+  EXPECT_EQ(result.exitCode, 1) << result.err;
+  nlohmann::json summary = Summary(result);
+  EXPECT_EQ(summary["seed"], 99);
+  EXPECT_EQ(summary["failed"], 1);
+  std::set<std::string> outputs;
+  for (const auto& item : summary["items"]) {
+    EXPECT_EQ(item["effect_line"], "特效7-特效8");
+    bool ok = item["status"] == "成功";
+    EXPECT_EQ(ok, item["source"].get<std::string>().find("clip2") == std::string::npos)
+        << item.dump();
+    if (!ok) {
+      EXPECT_EQ(item["status"], "剪切失败");
+      EXPECT_TRUE(item["output"].is_null());
+      continue;
+    }
+    std::string output = item["output"];
+    EXPECT_TRUE(std::filesystem::is_regular_file(output)) << output;
+    outputs.insert(output);
+  }
+  std::set<std::string> onDisk;
+  for (const auto& file : std::filesystem::directory_iterator(home.home / "生成视频剪辑")) {
+    onDisk.insert(file.path().string());
+  }
+  EXPECT_EQ(onDisk, outputs);
+}
+
+TEST(CliBatchFake, SeedRepeatsTheEffectLinesWhateverTheParallelism) {
+  FakeHome home(6);
+  auto lines = [&](std::vector<std::string> more) {
+    more.push_back("--all");
+    nlohmann::json summary = Summary(RunCli(home.Args(more, "特效7\n特效8\n特效15\n特效16")));
+    std::map<int, std::string> picked;
+    for (const auto& item : summary["items"]) picked[item["item"]] = item["effect_line"];
+    return picked;
+  };
+  std::map<int, std::string> serial = lines({"--seed", "5", "-j", "1"});
+  EXPECT_EQ(serial.size(), 6u);
+  EXPECT_EQ(lines({"--seed", "5", "-j", "3"}), serial);
+  std::map<int, std::string> shards = lines({"--seed", "5", "--shard", "1/2"});
+  for (const auto& [item, line] : shards) EXPECT_EQ(line, serial[item]) << item;
+  std::set<std::string> distinct;
+  for (const auto& [item, line] : serial) distinct.insert(line);
+  EXPECT_GT(distinct.size(), 1u) << "six items all drew one line of four";
+}
+
+}  // namespace
+}  // namespace mivora

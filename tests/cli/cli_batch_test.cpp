@@ -1,0 +1,142 @@
+// The batch library under the command line: shards, per-item seeds, the
+// preparation checks, the summary and the exit status, and the progress
+// texts.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "cli/batch_run.h"
+#include "cli/batch_summary.h"
+#include "cli/progress_report.h"
+#include "support/temp_dir.h"
+
+namespace mivora {
+namespace {
+
+using test::TempDir;
+using test::WriteFile;
+
+TEST(ShardItems, ShardsTogetherCoverEveryItemOnce) {
+  for (int rows : {0, 1, 5, 7}) {
+    for (int count : {1, 2, 3, 8}) {
+      std::multiset<int> seen;
+      for (int index = 0; index < count; ++index) {
+        for (int item : ShardItems(rows, index, count)) {
+          EXPECT_EQ((item - 1) % count, index);
+          seen.insert(item);
+        }
+      }
+      ASSERT_EQ(static_cast<int>(seen.size()), rows) << rows << " rows, " << count << " shards";
+      for (int item = 1; item <= rows; ++item) EXPECT_EQ(seen.count(item), 1u);
+    }
+  }
+  EXPECT_EQ(ShardItems(5, 1, 2), (std::vector<int>{2, 4}));
+}
+
+TEST(ItemTick, RepeatsForSeedAndItemAndDiffersOtherwise) {
+  EXPECT_EQ(ItemTick(42, 3), ItemTick(42, 3));
+  std::set<std::uint32_t> ticks;
+  for (std::uint32_t seed : {0u, 1u, 2u}) {
+    for (int item = 1; item <= 50; ++item) ticks.insert(ItemTick(seed, item));
+  }
+  EXPECT_EQ(ticks.size(), 150u);
+}
+
+// A home whose lists hold names only: the imports read names, not content.
+struct NamesHome {
+  TempDir home;
+  TempDir audio;
+  explicit NamesHome(int videos) {
+    for (int i = 1; i <= videos; ++i)
+      WriteFile(home / "测试视频剪辑" / ("v" + std::to_string(i) + ".mp4"), "");
+    WriteFile(audio / "a.mp3", "");
+  }
+  BatchOptions Options() const {
+    BatchOptions options;
+    options.runDir = home.path();
+    options.audioFolder = audio.path();
+    return options;
+  }
+};
+
+TEST(PrepareBatch, ChecksInTheWindowsOrderAndImportsAsAsked) {
+  struct Case {
+    const char* name;
+    int videos;
+    bool withAudio;
+    std::string effectCode;
+    bool all;
+    std::string message;
+    int rows;
+  };
+  const Case cases[] = {
+      {"first two, as the window", 5, true, "特效7", false, "", 2},
+      {"whole list", 5, true, "特效7", true, "", 5},
+      {"no audio before empty code", 1, false, "", false, "音频没有导入", 1},
+      {"empty effect code", 1, true, "", false, "特效代码不能为空", 1},
+      {"a line break is a line", 1, true, "\n", false, "", 1},
+      {"no sources", 0, true, "特效7", true, "视频剪辑没有导入", 0},
+  };
+  for (const Case& c : cases) {
+    NamesHome home(c.videos);
+    BatchOptions options = home.Options();
+    if (!c.withAudio) options.audioFolder = home.home / "none";
+    options.effectCode = c.effectCode;
+    options.all = c.all;
+    MemoryWindow window;
+    EXPECT_EQ(PrepareBatch(window, options), c.message) << c.name;
+    EXPECT_EQ(window.RowCount(ListView::超级列表框1), c.rows) << c.name;
+    EXPECT_TRUE(std::filesystem::is_directory(home.home / "生成视频剪辑")) << c.name;
+  }
+}
+
+TEST(PrepareBatch, SetsTheSwitchesOfTheRun) {
+  NamesHome home(1);
+  BatchOptions options = home.Options();
+  options.videoMode = false;
+  options.outro = true;
+  options.greenScreen = true;
+  MemoryWindow window;
+  PrepareBatch(window, options);
+  EXPECT_TRUE(window.IsChecked(Switch::单选框_图片剪辑));
+  EXPECT_FALSE(window.IsChecked(Switch::单选框_视频剪辑));
+  EXPECT_FALSE(window.IsChecked(Switch::选择框_加片头));
+  EXPECT_TRUE(window.IsChecked(Switch::选择框_加片尾));
+  EXPECT_TRUE(window.IsChecked(Switch::单选框_加绿幕));
+  EXPECT_FALSE(window.IsChecked(Switch::单选框_加黑幕));
+}
+
+TEST(BatchSummary, RecordsSeedItemsAndExitStatus) {
+  BatchOptions options;
+  options.seed = 1234;
+  options.shardIndex = 1;
+  options.shardCount = 3;
+  std::vector<ItemResult> results = {{2, "/h/a.mp4", "特效7-特效8", "成功", "/h/out/a.mp4", 1.5},
+                                     {5, "/h/b.mp4", "特效8", "剪切失败", "", 0.5}};
+  nlohmann::json summary = BatchSummary(options, results, 0);
+  EXPECT_EQ(summary["seed"], 1234);
+  EXPECT_EQ(summary["shard"], "1/3");
+  EXPECT_EQ(summary["succeeded"], 1);
+  EXPECT_EQ(summary["failed"], 1);
+  ASSERT_EQ(summary["items"].size(), 2u);
+  EXPECT_EQ(summary["items"][0]["output"], "/h/out/a.mp4");
+  EXPECT_TRUE(summary["items"][1]["output"].is_null());
+  EXPECT_EQ(summary["items"][1]["effect_line"], "特效8");
+
+  EXPECT_EQ(BatchExitCode(results, 0), 1);
+  EXPECT_EQ(BatchExitCode({results[0]}, 0), 0);
+  EXPECT_EQ(BatchExitCode({}, 0), 0);
+  EXPECT_EQ(BatchExitCode({results[0]}, 2), 130);
+}
+
+TEST(Progress, ClockAndEstimate) {
+  EXPECT_EQ(FormatClock(0), "0:00");
+  EXPECT_EQ(FormatClock(59.6), "1:00");
+  EXPECT_EQ(FormatClock(3725), "1:02:05");
+  EXPECT_LT(EstimateSecondsLeft(10, 0, 4), 0);
+  EXPECT_DOUBLE_EQ(EstimateSecondsLeft(30, 1, 4), 90);
+  EXPECT_DOUBLE_EQ(EstimateSecondsLeft(30, 4, 4), 0);
+}
+
+}  // namespace
+}  // namespace mivora

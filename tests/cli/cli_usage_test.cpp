@@ -1,0 +1,78 @@
+// Usage errors and the effect listing, driven through the built program: no
+// encoder runs, so these stay in the quick suite.
+#include <gtest/gtest.h>
+
+#include "cli_process.h"
+#include "support/temp_dir.h"
+
+namespace mivora {
+namespace {
+
+using test::RunCli;
+using test::TempDir;
+
+TEST(CliUsage, ErrorsExitTwoWithAClearMessage) {
+  TempDir home;
+  TempDir audio;
+  const std::string h = home.path().string();
+  const std::string a = audio.path().string();
+  struct Case {
+    std::vector<std::string> args;
+    std::string message;
+  };
+  const Case cases[] = {
+      {{}, "请给出一个命令"},
+      {{"run", "--home", h, "--audio", a, "--bogus"}, "未知的选项或多余的参数：--bogus"},
+      {{"run", "--home", h}, "请用 --audio DIR 指定音频目录"},
+      {{"run", "--home", h, "--audio", a + "/none"}, "音频目录不存在：" + a + "/none"},
+      {{"run", "--home", h + "/none", "--audio", a}, "主目录不存在：" + h + "/none"},
+      {{"run", "--home", h, "--audio", a, "--mode", "film"}, "“film”不是可选的值"},
+      {{"run", "--home", h, "--audio", a, "--shard", "2/2"}, "--shard 的值应为 I/N"},
+      {{"run", "--home", h, "--audio", a, "-j", "0"}, "-j 的值必须是正整数"},
+      {{"run", "--home", h, "--audio", a, "--effects", "f", "--effect-code", "特效7"},
+       "不能同时使用"},
+      // An audio folder without .mp3 files stops the run as Start does.
+      {{"run", "--home", h, "--audio", a}, "音频没有导入"},
+      {{"effects", "特效71"}, "没有这个特效：特效71"},
+      {{"render-effect", "特效0", "in.mp4", "out.mp4"}, "没有这个特效：特效0"},
+      {{"render-effect", "特效7", (home / "missing.mp4").string(), "out.mp4"}, "输入文件不存在"},
+  };
+  for (const Case& c : cases) {
+    test::CliResult result = RunCli(c.args);
+    std::string shown;
+    for (const std::string& arg : c.args) shown += arg + " ";
+    EXPECT_EQ(result.exitCode, 2) << shown << "\n" << result.err;
+    EXPECT_NE(result.err.find(c.message), std::string::npos) << shown << "\n" << result.err;
+    EXPECT_NE(result.err.find("--help"), std::string::npos) << shown;
+    EXPECT_EQ(result.out, "") << shown;
+  }
+}
+
+TEST(CliUsage, EveryCommandHasHelp) {
+  for (std::string command : {"", "demo", "run", "effects", "render-effect"}) {
+    std::vector<std::string> args;
+    if (!command.empty()) args.push_back(command);
+    args.push_back("--help");
+    test::CliResult result = RunCli(args);
+    EXPECT_EQ(result.exitCode, 0) << command;
+    EXPECT_NE(result.out.find("用法: mivora-cli"), std::string::npos) << command << result.out;
+  }
+  EXPECT_NE(RunCli({"run", "--help"}).out.find("--shard I/N"), std::string::npos);
+}
+
+TEST(CliEffects, ListsSeventyAndShowsOne) {
+  test::CliResult list = RunCli({"effects"});
+  EXPECT_EQ(list.exitCode, 0);
+  EXPECT_EQ(std::count(list.out.begin(), list.out.end(), '\n'), 70);
+  EXPECT_NE(list.out.find("特效7\t1 秒\n"), std::string::npos);
+  EXPECT_NE(list.out.find("特效70\t"), std::string::npos);
+
+  test::CliResult one = RunCli({"effects", "特效12"});
+  EXPECT_EQ(one.exitCode, 0);
+  EXPECT_NE(one.out.find("时长：2 秒"), std::string::npos);
+  EXPECT_NE(one.out.find("模板：D:\\ffmpeg\\bin\\ffmpeg.exe -y -i D:\\1.mp4"), std::string::npos)
+      << one.out;
+}
+
+}  // namespace
+}  // namespace mivora
