@@ -189,6 +189,10 @@ int Run(const RunArgs& args, RunToken& token, const InterruptWatch& watch) {
   if (std::string message = PrepareBatch(window, options); !message.empty()) {
     return UsageError("run", message);
   }
+  if (std::string missing = MissingEncoderMessage(options.runDir); !missing.empty()) {
+    std::cerr << "mivora-cli: " << missing << "\n";
+    return kExitFailed;
+  }
   ListView list = options.videoMode ? ListView::超级列表框1 : ListView::超级列表框2;
   std::vector<int> items =
       ShardItems(window.RowCount(list), options.shardIndex, options.shardCount);

@@ -4,6 +4,7 @@
 #include "jobs/segment_pass.h"
 #include "media/work_folders.h"
 #include "runner/text.h"
+#include "runner/tool.h"
 
 namespace mivora {
 namespace {
@@ -18,6 +19,14 @@ void RunJob(JobContext& ctx, ListView list, const char* emptyMessage,
             void (*processItem)(JobContext&, int)) {
   if (ctx.window.RowCount(list) == 0) {
     ctx.window.ShowInfo(emptyMessage);
+    ctx.stopRun();
+    return;
+  }
+  // Without an encoder every item would fail the same way; say so once,
+  // before any row is marked.
+  if (std::string missing = MissingEncoderMessage(ctx.tools.runDir); !missing.empty()) {
+    ctx.window.AppendLog(missing + "\r\n");
+    ctx.window.ShowInfo(missing);
     ctx.stopRun();
     return;
   }

@@ -44,6 +44,12 @@ std::string ResolveTool(const std::filesystem::path& runDir, const std::string& 
   return name;
 }
 
+std::string MissingEncoderMessage(const std::filesystem::path& runDir) {
+  if (!FindOnPath(ResolveTool(runDir, "ffmpeg")).empty()) return {};
+  return "找不到编码器 ffmpeg：" + (runDir / "ffmpeg" / "bin" / "ffmpeg").string() +
+         " 不存在，PATH 中也没有 ffmpeg";
+}
+
 std::string ClassifyOutput(std::string_view captured) {
   for (const Verdict& verdict : kVerdicts) {
     if (FindText(captured, verdict.phrase) != std::string_view::npos) {

@@ -32,6 +32,11 @@ struct ToolEnv {
 // RunDir "/ffmpeg/bin/<name>" when executable there, else `name` (found on PATH).
 std::string ResolveTool(const std::filesystem::path& runDir, const std::string& name);
 
+// The text that stops a run before any item when the encoder is nowhere to be
+// found (neither RunDir "/ffmpeg/bin/ffmpeg" nor "ffmpeg" on PATH), naming
+// where it was looked for; the empty text when it can be started.
+std::string MissingEncoderMessage(const std::filesystem::path& runDir);
+
 // The outcome for a captured console text, by the classification table.
 std::string ClassifyOutput(std::string_view captured);
 
