@@ -1,0 +1,113 @@
+// mivora-cli as a batch tool, measured in one run: one item end to end
+// against a single plain encode of the same source (the reference), then a
+// 6-item batch with one and with two items at a time, in items per minute.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "runner/run_capture.h"
+#include "support/media_maker.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr int kItems = 6;
+
+double Seconds(Clock::duration d) {
+  return std::chrono::duration<double>(d).count();
+}
+
+// Runs the built program with its output dropped; true on exit status 0.
+bool RunCli(std::vector<std::string> args) {
+  args.insert(args.begin(), MIVORA_CLI_PATH);
+  pid_t pid = fork();
+  if (pid == 0) {
+    std::FILE* devNull = std::freopen("/dev/null", "w", stdout);
+    std::FILE* devNullErr = std::freopen("/dev/null", "w", stderr);
+    (void)devNull;
+    (void)devNullErr;
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+}  // namespace
+
+int main() {
+  using namespace mivora;
+  test::TempDir home;
+  test::TempDir audio;
+  for (int i = 1; i <= kItems; ++i) {
+    if (!test::MakeClip(home / "测试视频剪辑" / ("s" + std::to_string(i) + ".mp4"),
+                        {.seconds = 8, .width = 640, .height = 360})) {
+      std::fprintf(stderr, "could not make the sample media\n");
+      return 1;
+    }
+  }
+  if (!test::MakeClip(home / "黑幕特效" / "k.mp4",
+                      {.seconds = 8, .audio = false, .source = "color=c=black"}) ||
+      !test::MakeTone(audio / "a.mp3", 5)) {
+    std::fprintf(stderr, "could not make the sample media\n");
+    return 1;
+  }
+  std::vector<std::string> base = {"run",
+                                   "--home",
+                                   home.path().string(),
+                                   "--audio",
+                                   audio.path().string(),
+                                   "--seed",
+                                   "1",
+                                   "--effect-code",
+                                   "特效12-特效29-特效38-特效66"};
+
+  auto start = Clock::now();
+  CaptureResult plain =
+      RunCapture({"ffmpeg", "-y", "-i", (home / "测试视频剪辑" / "s1.mp4").string(), "-s",
+                  "720x1280", "-pix_fmt", "yuv420p", "-vcodec", "libx264", "-preset", "medium",
+                  "-crf", "30", "-b:v", "3000k", (home / "plain.mp4").string()});
+  double plainSeconds = Seconds(Clock::now() - start);
+  if (plain.output.find("muxing overhead:") == std::string::npos) {
+    std::fprintf(stderr, "the plain encode failed\n");
+    return 1;
+  }
+
+  // Shard 0 of 6 over the whole list is exactly the first item.
+  std::vector<std::string> one = base;
+  one.insert(one.end(), {"--all", "--shard", "0/6"});
+  start = Clock::now();
+  bool oneOk = RunCli(one);
+  double oneSeconds = Seconds(Clock::now() - start);
+
+  double perMinute[2] = {0, 0};
+  bool batchOk = true;
+  for (int jobs = 1; jobs <= 2; ++jobs) {
+    std::vector<std::string> batch = base;
+    batch.insert(batch.end(), {"--all", "-j", std::to_string(jobs)});
+    start = Clock::now();
+    batchOk = RunCli(batch) && batchOk;
+    perMinute[jobs - 1] = kItems / Seconds(Clock::now() - start) * 60;
+  }
+  if (!oneOk || !batchOk) {
+    std::fprintf(stderr, "a run of mivora-cli failed\n");
+    return 1;
+  }
+
+  std::printf("plain encode of one source:      %7.2f s\n", plainSeconds);
+  std::printf("one item end to end (mivora-cli): %7.2f s  (%.2fx the plain encode)\n", oneSeconds,
+              oneSeconds / plainSeconds);
+  std::printf("%d-item batch, -j 1:               %7.2f items/min\n", kItems, perMinute[0]);
+  std::printf("%d-item batch, -j 2:               %7.2f items/min  (%.2fx -j 1)\n", kItems,
+              perMinute[1], perMinute[1] / perMinute[0]);
+  return 0;
+}
