@@ -5,8 +5,8 @@
 #include <signal.h>
 
 #include <atomic>
-#include <optional>
 #include <cstdlib>
+#include <optional>
 #include <thread>
 
 #include "app/memory_window.h"

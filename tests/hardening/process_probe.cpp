@@ -1,5 +1,6 @@
 #include "process_probe.h"
 
+#include <errno.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -136,12 +137,27 @@ pid_t StartProgram(const std::vector<std::string>& argv,
   return pid;
 }
 
+namespace {
+
+int ExitCode(int status) {
+  return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
+}
+
+}  // namespace
+
 int WaitForExit(pid_t pid) {
   int status = 0;
   while (waitpid(pid, &status, 0) < 0) {
     if (errno != EINTR) return -1;
   }
-  return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
+  return ExitCode(status);
+}
+
+std::optional<int> ExitStatusNow(pid_t pid) {
+  int status = 0;
+  pid_t done = waitpid(pid, &status, WNOHANG);
+  if (done == 0) return std::nullopt;
+  return done == pid ? ExitCode(status) : -1;
 }
 
 }  // namespace mivora::test

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,5 +36,7 @@ pid_t StartProgram(const std::vector<std::string>& argv,
                    const std::filesystem::path& outFile, const std::filesystem::path& errorFile);
 // Waits for a started program; its exit status, or 128 + the signal that ended it.
 int WaitForExit(pid_t pid);
+// The same without waiting: nothing while the program still runs.
+std::optional<int> ExitStatusNow(pid_t pid);
 
 }  // namespace mivora::test
