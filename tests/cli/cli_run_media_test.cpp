@@ -134,32 +134,52 @@ TEST(CliRunMedia, RenderEffectOnOneFile) {
   EXPECT_EQ(info.height, 1280);
 }
 
-TEST(CliRunMedia, CtrlCStopsEveryEncoderAndLeavesNoWorkFile) {
+// Stops the run once both items have encoders running; checks what is left.
+void InterruptParallelRun(const std::vector<std::string>& engineArgs) {
   MediaHome media(2, 20);
   TempDir logs;
   std::vector<std::string> args = media.Args({"--all", "-j", "2"});
+  args.insert(args.end(), engineArgs.begin(), engineArgs.end());
   args[6] = "特效7-特效8-特效15-特效16-特效17-特效18";
   test::CliProcess cli(args, logs.path());
-  // Wait until both items are past their first cut, so encoders and work
-  // files exist when the stop comes.
+  // Wait until both items are past their probe, so encoders and work files
+  // exist when the stop comes, whichever engine drives the encoder.
+  auto pastProbe = [](const std::string& err, const std::string& item) {
+    for (std::size_t at = err.find(item); at != std::string::npos; at = err.find(item, at + 1)) {
+      std::string step = err.substr(at + item.size(), err.find(" |", at) - at - item.size());
+      if (step != "正在剪辑" && step != "探测时长") return true;
+    }
+    return false;
+  };
   auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(3);
   while (std::chrono::steady_clock::now() < deadline) {
     std::string err = cli.ErrSoFar();
-    if (err.find("1 v1.mp4: 特效") != std::string::npos &&
-        err.find("2 v2.mp4: 特效") != std::string::npos)
-      break;
+    if (pastProbe(err, "1 v1.mp4: ") && pastProbe(err, "2 v2.mp4: ")) break;
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  // Every encoder names a file inside the home; the program itself names
+  // only the home.
+  const std::string insideHome = media.home.path().string() + "/";
+  EXPECT_TRUE(test::ProcessRunning(insideHome)) << "no encoder ran when the stop came";
   ASSERT_EQ(kill(cli.pid(), SIGINT), 0);
   test::CliResult result = cli.Wait();
   EXPECT_EQ(result.exitCode, 130) << result.err;
-  EXPECT_FALSE(test::ProcessRunning(media.home.path().string()));
+  EXPECT_FALSE(test::ProcessRunning(insideHome));
   EXPECT_FALSE(std::filesystem::exists(media.home / ".mivora-work"));
   EXPECT_TRUE(std::filesystem::is_empty(media.home / "生成视频剪辑"));
   EXPECT_TRUE(std::filesystem::is_empty(media.home / "临时"));
   for (const auto& entry : std::filesystem::recursive_directory_iterator(media.home.path())) {
-    EXPECT_EQ(entry.path().filename().string().find("临时.mp4"), std::string::npos) << entry.path();
+    std::string name = entry.path().filename().string();
+    EXPECT_EQ(name.find("临时.mp4"), std::string::npos) << entry.path();
+    EXPECT_EQ(name.find(".part"), std::string::npos) << entry.path();
   }
+}
+
+TEST(CliRunMedia, CtrlCStopsEveryEncoderAndLeavesNoWorkFile) {
+  // The default engine, and the step engine by name.
+  InterruptParallelRun({});
+  InterruptParallelRun({"--engine", "steps"});
 }
 
 }  // namespace
