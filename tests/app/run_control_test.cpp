@@ -81,6 +81,7 @@ TEST_F(RunControlTest, ARunGoesThroughItsButtonStatesAndEndsIdle) {
   AddRow(ListView::超级列表框5, "/m/a.mp3");
   AddRow(ListView::超级列表框1, "/v/a.mp4");
   setenv("MIVORA_FAKE_SLEEP_ON", "-fx.mp4", 1);
+  setenv("MIVORA_FAKE_SLEEP_SECONDS", "1003", 1);
   control.StartRun();
   EXPECT_EQ(waitedMs, 1000);
   EXPECT_EQ(State(), (Buttons{false, true, true, false}));
@@ -89,12 +90,12 @@ TEST_F(RunControlTest, ARunGoesThroughItsButtonStatesAndEndsIdle) {
   control.ResumeRun();
   EXPECT_EQ(State(), (Buttons{false, true, true, false}));
   control.StartRun();  // Start is disabled in a window; a call here starts nothing new
-  while (!test::ProcessRunning("sleep 1000"))
+  while (!test::ProcessRunning("sleep 1003"))
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   control.StopRun();
   EXPECT_EQ(State(), (Buttons{true, false, false, false}));
   control.WaitUntilIdle();
-  EXPECT_FALSE(test::ProcessRunning("sleep 1000"));
+  EXPECT_FALSE(test::ProcessRunning("sleep 1003"));
   EXPECT_EQ(window.CellText(ListView::超级列表框1, 0, 3), "正在剪辑");
 
   // The next Start makes the video.

@@ -212,6 +212,7 @@ TEST_F(ClipJobs, FailedImageConversionIsOnlyAStatus) {
 
 TEST_F(ClipJobs, StopEndsTheEncoderAndSilencesTheJob) {
   setenv("MIVORA_FAKE_SLEEP_ON", "-fx.mp4", 1);
+  setenv("MIVORA_FAKE_SLEEP_SECONDS", "1004", 1);
   h.AddRow(ListView::超级列表框1, "/src/a.mp4");
   h.AddRow(ListView::超级列表框1, "/src/b.mp4");
   bool stoppedCleanly = false;
@@ -222,12 +223,12 @@ TEST_F(ClipJobs, StopEndsTheEncoderAndSilencesTheJob) {
       stoppedCleanly = true;
     }
   });
-  while (!test::ProcessRunning("sleep 1000")) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  while (!test::ProcessRunning("sleep 1004")) std::this_thread::sleep_for(std::chrono::milliseconds(20));
   std::string logAtStop = h.Log();
   h.token.Cancel();
   worker.join();
   EXPECT_TRUE(stoppedCleanly);
-  EXPECT_FALSE(test::ProcessRunning("sleep 1000"));
+  EXPECT_FALSE(test::ProcessRunning("sleep 1004"));
   EXPECT_EQ(h.Log(), logAtStop);
   EXPECT_EQ(h.window.CellText(ListView::超级列表框1, 0, 3), "正在剪辑");
   EXPECT_EQ(h.window.CellText(ListView::超级列表框1, 1, 3), "");

@@ -57,14 +57,14 @@ TEST(RunCapture, CancelEndsTheWholeGroupAtOnce) {
   });
   auto started = std::chrono::steady_clock::now();
   // The child ignores SIGTERM and leaves a grandchild: both must go.
-  CaptureResult run = Sh("trap '' TERM; sleep 1000 & echo ready; wait", &token);
+  CaptureResult run = Sh("trap '' TERM; sleep 1005 & echo ready; wait", &token);
   auto took = std::chrono::steady_clock::now() - started;
   stopper.join();
   EXPECT_TRUE(run.cancelled);
   EXPECT_EQ(run.output, "ready\n");
   EXPECT_LT(took, 2s);
   std::this_thread::sleep_for(100ms);
-  EXPECT_FALSE(test::ProcessRunning("sleep 1000"));
+  EXPECT_FALSE(test::ProcessRunning("sleep 1005"));
 }
 
 TEST(RunCapture, NothingOfTheGroupOutlivesItsLeader) {

@@ -24,7 +24,7 @@ for a in "$@"; do
     echo "Error reinitializing filters"; exit 1
   fi
   if [ -n "$MIVORA_FAKE_SLEEP_ON" ] && case "$a" in *"$MIVORA_FAKE_SLEEP_ON"*) true;; *) false;; esac; then
-    sleep 1000; exit 1
+    sleep "${MIVORA_FAKE_SLEEP_SECONDS:-1000}"; exit 1
   fi
   last="$a"
 done
