@@ -31,10 +31,11 @@ constexpr std::string_view kJoinShape = "scale=720:1280,setsar=1,fps=30,format=y
 constexpr std::string_view kSegmentShape = "scale=720:1280,setsar=1,format=yuv420p";
 
 // 30 frames per second the way the encoder's constant-rate output makes them
-// from any rate: each output frame shows the input frame nearest to it, the
-// later one on a tie. A plain fps filter takes the earlier one, which shifts
-// every fifth frame of a 25 fps canvas.
+// from a source of up to 30: each output frame shows the input frame nearest
+// to it, the later one on a tie. A plain fps filter takes the earlier one,
+// which the encoder also does behind a -filter_complex graph.
 constexpr std::string_view kThirtyFps = "settb=AVTB,setpts=PTS-0.7/30/TB,fps=30:round=up";
+constexpr std::string_view kThirtyFpsEarlier = "fps=30";
 
 // Exactly `seconds` of 30 fps video. The rate conversion ends at the last
 // frame's start, one frame short of the encoder's, so the last frame is held.
@@ -535,8 +536,8 @@ EffectPart TranslateEffect(std::string_view templateText, int stretchSeconds,
   // Without a canvas the effect ends with its stretch.
   part.seconds = part.canvas ? capSeconds : std::min(stretchSeconds, capSeconds);
   chains.push_back("[" + resultName + "]" + std::string(kSegmentShape) + "," +
-                   std::string(kThirtyFps) + "," + HoldFor(part.seconds) + "[" + std::string(out) +
-                   "]");
+                   std::string(parsed.complex ? kThirtyFpsEarlier : kThirtyFps) + "," +
+                   HoldFor(part.seconds) + "[" + std::string(out) + "]");
 
   for (const std::string& chain : chains) part.graph += (part.graph.empty() ? "" : ";") + chain;
   return part;
