@@ -1,0 +1,178 @@
+// The one-pass engine against a stand-in encoder: one run per item, the same
+// log lines, statuses and files as the step engine, and the step engine taking
+// over an item whose graph fails.
+#include "jobs/onepass_engine.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include "app/memory_window.h"
+#include "jobs/clip_jobs.h"
+#include "media/work_folders.h"
+#include "support/fake_encoder.h"
+#include "support/temp_dir.h"
+
+namespace mivora {
+namespace {
+
+constexpr char kSucceeded[] =
+    "正在剪辑\r\n视频特效处理。。。\r\n视频剪切成功。。。\r\n合并特效视频音频成功。。。\r\n";
+constexpr char kRetry[] = "一次编码失败，改用分步处理重试。。。\r\n";
+
+class OnePassEngineTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    unsetenv("MIVORA_FAKE_FAIL_ON");
+    unsetenv("MIVORA_FAKE_SLEEP_ON");
+    setenv("MIVORA_FAKE_DURATION", "00:00:20.00", 1);
+    test::InstallFakeEncoder(home.path());
+    PrepareWorkFolders(home.path());
+    AddRow(ListView::超级列表框1, "/src/a.mp4");
+    AddRow(ListView::超级列表框5, "/music/a.mp3");
+    AddRow(ListView::超级列表框7, "/black/k.mp4");
+  }
+  void TearDown() override { unsetenv("MIVORA_FAKE_FAIL_ON"); }
+
+  void AddRow(ListView list, const std::string& path) {
+    int row = window.AppendRow(list);
+    window.SetCellText(list, row, 1, path);
+    window.SetCellText(list, row, 2, std::filesystem::path(path).filename().string());
+  }
+
+  std::string Log() {
+    return window.ControlText(TextBox::编辑框_日志).substr(std::string(kDefaultLogText).size());
+  }
+  std::string Status() { return window.CellText(ListView::超级列表框1, 0, 3); }
+
+  std::vector<std::vector<std::string>> Encodes() {
+    std::vector<std::vector<std::string>> encodes;
+    for (auto& call : test::FakeEncoderCalls(home.path())) {
+      if (call.size() > 2) encodes.push_back(call);
+    }
+    return encodes;
+  }
+
+  // Files of the output folder other than the finished video.
+  std::vector<std::string> Leftovers() {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(home / "生成视频剪辑")) {
+      if (entry.path().filename() != "a.mp4") names.push_back(entry.path().filename().string());
+    }
+    return names;
+  }
+
+  test::TempDir home;
+  MemoryWindow window;
+  RunToken token;
+  GatedWindow gated{window, token};
+  RandomSource random{4242};
+  OnePassEngine engine;
+  JobContext ctx{gated,
+                 ToolEnv{home.path(), &gated, &token},
+                 WorkPaths::ForRunDir(home.path()),
+                 random,
+                 {"特效12-特效29-特效38-特效66-特效63-特效64"},
+                 engine,
+                 [] {},
+                 {}};
+};
+
+TEST_F(OnePassEngineTest, AnItemIsOneEncoderRun) {
+  AddRow(ListView::超级列表框3, "/intro/i.mp4");
+  window.SetChecked(Switch::选择框_加片头, true);
+  setenv("MIVORA_FAKE_DURATION", "00:00:20.50", 1);
+  ProcessVideoItem(ctx, 1);
+
+  std::vector<std::vector<std::string>> encodes = Encodes();
+  ASSERT_EQ(encodes.size(), 1u);
+  const std::vector<std::string>& args = encodes[0];
+  std::vector<std::string> inputs(args.begin(), args.begin() + 11);
+  EXPECT_EQ(inputs,
+            (std::vector<std::string>{"-y", "-i", "/src/a.mp4", "-i", "/intro/i.mp4", "-i",
+                                      "/black/k.mp4", "-stream_loop", "-1", "-i", "/music/a.mp3"}));
+  // 20 seconds of walk after an intro of 20.5.
+  EXPECT_EQ(*(args.end() - 2), "40");
+  EXPECT_EQ(std::filesystem::path(args.back()).parent_path(), home / "生成视频剪辑");
+
+  EXPECT_EQ(Log(), kSucceeded);
+  EXPECT_EQ(Status(), "成功");
+  EXPECT_EQ(window.ControlText(TextBox::编辑框_输出返回),
+            "video:1kB audio:0kB muxing overhead: 0.1%\n");
+  EXPECT_TRUE(std::filesystem::exists(home / "生成视频剪辑/a.mp4"));
+  EXPECT_TRUE(Leftovers().empty());
+  EXPECT_TRUE(std::filesystem::is_empty(home / "临时"));
+}
+
+TEST_F(OnePassEngineTest, AFailedGraphIsDoneAgainStepByStep) {
+  // Only the one-pass graph holds the padding filter.
+  setenv("MIVORA_FAKE_FAIL_ON", "tpad=", 1);
+  ProcessVideoItem(ctx, 1);
+  EXPECT_EQ(Encodes().size(), 1u + 7 + 6 + 3);
+  EXPECT_EQ(Log(), std::string("正在剪辑\r\n视频特效处理。。。\r\n") + kRetry +
+                       "视频剪切成功。。。\r\n合并特效视频音频成功。。。\r\n");
+  EXPECT_EQ(Status(), "成功");
+  EXPECT_TRUE(std::filesystem::exists(home / "生成视频剪辑/a.mp4"));
+  EXPECT_TRUE(Leftovers().empty());
+}
+
+TEST_F(OnePassEngineTest, FailuresAreReportedByTheStepsTheyBelongTo) {
+  struct Case {
+    const char* failOn;
+    const char* status;
+    const char* log;
+  } cases[] = {
+      {"/src/a.mp4", "剪切失败", "剪切失败。。。\r\n"},
+      {"concat=", "【合并生成视频-----输出失败】重新初始化过滤器错误",
+       "视频剪切成功。。。\r\n合并生成视频-----输出失败\r\n合并特效视频音频----【失败】\r\n"},
+      {"colorkey", "【黑幕特效-----输出失败】重新初始化过滤器错误",
+       "视频剪切成功。。。\r\n黑幕特效-----输出失败\r\n合并特效视频音频----【失败】\r\n"},
+      {"stream_loop", "【添加音频-----输出失败】重新初始化过滤器错误",
+       "视频剪切成功。。。\r\n添加音频-----输出失败\r\n合并特效视频音频----【失败】\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.failOn);
+    setenv("MIVORA_FAKE_FAIL_ON", c.failOn, 1);
+    std::size_t before = Log().size();
+    ProcessVideoItem(ctx, 1);
+    EXPECT_EQ(Status(), c.status);
+    EXPECT_EQ(Log().substr(before),
+              std::string("正在剪辑\r\n视频特效处理。。。\r\n") + kRetry + c.log);
+    EXPECT_EQ(window.ControlText(TextBox::编辑框_输出返回), "Error reinitializing filters\n");
+    EXPECT_FALSE(std::filesystem::exists(home / "生成视频剪辑/a.mp4"));
+    EXPECT_TRUE(Leftovers().empty());
+  }
+}
+
+TEST_F(OnePassEngineTest, AnEffectOutsideTheCatalogueRunsNoGraph) {
+  ctx.effectLines = {"特效1-特效99-特效2"};
+  ProcessVideoItem(ctx, 1);
+  EXPECT_EQ(Status(), "剪切失败");
+  EXPECT_EQ(Log(),
+            std::string("正在剪辑\r\n视频特效处理。。。\r\n") + kRetry + "剪切失败。。。\r\n");
+  for (const auto& args : Encodes()) {
+    for (const std::string& arg : args) EXPECT_EQ(arg.find("tpad="), std::string::npos);
+  }
+}
+
+TEST_F(OnePassEngineTest, AVideoNeverNamedIsDeleted) {
+  std::vector<WalkStep> walk = {{WalkStep::Kind::kCut, 1, 0, 2, {}},
+                                {WalkStep::Kind::kRender, 1, 0, 0, "特效1"}};
+  {
+    OnePassEngine stopped;
+    ASSERT_EQ(stopped.RunWalk(ctx, 1, walk, "/src/a.mp4", "/music/a.mp3"), "输出成功");
+    EXPECT_EQ(Leftovers().size(), 1u);
+  }
+  EXPECT_TRUE(Leftovers().empty());
+
+  // Items side by side keep their own videos.
+  ASSERT_EQ(engine.RunWalk(ctx, 1, walk, "/src/a.mp4", {}), "输出成功");
+  ASSERT_EQ(engine.RunWalk(ctx, 2, walk, "/src/a.mp4", {}), "输出成功");
+  AssemblyPicks picks;
+  picks.outputFolder = home / "生成视频剪辑";
+  EXPECT_EQ(engine.Assemble(ctx, 2, picks, "two.mp4"), "输出成功");
+  EXPECT_EQ(engine.Assemble(ctx, 1, picks, "a.mp4"), "输出成功");
+  EXPECT_EQ(Leftovers(), std::vector<std::string>{"two.mp4"});
+}
+
+}  // namespace
+}  // namespace mivora
