@@ -37,10 +37,12 @@ constexpr std::string_view kSegmentShape = "scale=720:1280,setsar=1,format=yuv42
 constexpr std::string_view kThirtyFps = "settb=AVTB,setpts=PTS-0.7/30/TB,fps=30:round=up";
 constexpr std::string_view kThirtyFpsEarlier = "fps=30";
 
-// Exactly `seconds` of 30 fps video. The rate conversion ends at the last
-// frame's start, one frame short of the encoder's, so the last frame is held.
-std::string HoldFor(int seconds) {
-  return "tpad=stop_mode=clone:stop_duration=1,trim=duration=" + std::to_string(seconds);
+// Exactly `seconds` of 30 fps video through `conversion`. A rate conversion
+// ends at the start of the last frame it is given, one frame short of the
+// encoder's, so that frame is held a while longer before it.
+std::string ThirtyFor(int seconds, std::string_view conversion) {
+  return "tpad=stop_mode=clone:stop_duration=1," + std::string(conversion) +
+         ",trim=duration=" + std::to_string(seconds);
 }
 
 // Output settings of the templates that the segment shape replaces.
@@ -536,8 +538,8 @@ EffectPart TranslateEffect(std::string_view templateText, int stretchSeconds,
   // Without a canvas the effect ends with its stretch.
   part.seconds = part.canvas ? capSeconds : std::min(stretchSeconds, capSeconds);
   chains.push_back("[" + resultName + "]" + std::string(kSegmentShape) + "," +
-                   std::string(parsed.complex ? kThirtyFpsEarlier : kThirtyFps) + "," +
-                   HoldFor(part.seconds) + "[" + std::string(out) + "]");
+                   ThirtyFor(part.seconds, parsed.complex ? kThirtyFpsEarlier : kThirtyFps) + "[" +
+                   std::string(out) + "]");
 
   for (const std::string& chain : chains) part.graph += (part.graph.empty() ? "" : ";") + chain;
   return part;
@@ -598,12 +600,12 @@ OnePassCommand BuildOnePassCommand(const OnePassItem& item) {
     }
     std::string number = std::to_string(k);
     std::string segment = "segment" + number;
-    // A second more than the stretch feeds the rate conversion, whose last
-    // frame would otherwise come short.
+    // A second more than the stretch goes into the rate conversion, so the
+    // stretch's last frame is the source's wherever the source goes on.
     chains.push_back((count > 1 ? "[stretch" + number + "]" : std::string("[0:v]")) +
-                     "trim=start=" + std::to_string(part.startSeconds) + ":duration=" +
-                     std::to_string(part.lengthSeconds + 1) + ",setpts=PTS-STARTPTS," +
-                     std::string(kThirtyFps) + "," + HoldFor(part.lengthSeconds) + "," +
+                     "trim=start=" + std::to_string(part.startSeconds) +
+                     ":duration=" + std::to_string(part.lengthSeconds + 1) +
+                     ",setpts=PTS-STARTPTS," + ThirtyFor(part.lengthSeconds, kThirtyFps) + "," +
                      std::string(kSegmentShape) + "[" + segment + "]");
     if (part.effect.empty()) {
       joined.push_back(segment);
