@@ -33,7 +33,8 @@ constexpr std::string_view kSegmentShape = "scale=720:1280,setsar=1,format=yuv42
 // 30 frames per second the way the encoder's constant-rate output makes them
 // from a source of up to 30: each output frame shows the input frame nearest
 // to it, the later one on a tie. A plain fps filter takes the earlier one,
-// which the encoder also does behind a -filter_complex graph.
+// which the encoder also does behind a -filter_complex graph, and which the
+// join does for a clip of another rate.
 constexpr std::string_view kThirtyFps = "settb=AVTB,setpts=PTS-0.7/30/TB,fps=30:round=up";
 constexpr std::string_view kThirtyFpsEarlier = "fps=30";
 
@@ -49,7 +50,7 @@ std::string ThirtyFor(int seconds, std::string_view conversion) {
 const std::set<std::string_view> kOutputSettings = {
     "-pix_fmt", "-vcodec", "-c:v", "-r:v", "-preset", "-crf", "-aspect", "-s", "-b:v"};
 
-// Video filters of one input and one output that the templates use.
+// Video filters of one input and one output that the translation knows.
 const std::set<std::string_view> kPlainFilters = {
     "boxblur", "crop",   "edgedetect",    "eq",     "fade",    "format", "fps",    "gblur",
     "geq",     "hflip",  "hue",           "lutyuv", "null",    "pad",    "rotate", "scale",
@@ -295,7 +296,8 @@ struct TemplateInput {
 struct ParsedTemplate {
   std::vector<TemplateInput> inputs;
   std::string graph;
-  bool complex = false;  // -filter_complex; else -vf, a chain over input 0
+  bool complex = false;    // -filter_complex; else -vf, a chain over input 0
+  bool fixedRate = false;  // the output is made 30 fps; else the join does it
   int seconds = 0;
   std::string error;
 };
@@ -346,6 +348,8 @@ ParsedTemplate ParseTemplate(std::string_view text) {
       haveGraph = true;
     } else if (option == "-t") {
       parsed.seconds = ParseCount(value);
+    } else if (option == "-r:v") {
+      parsed.fixedRate = true;
     } else if (!kOutputSettings.contains(option)) {
       parsed.error = "unknown option " + option;
       return parsed;
@@ -538,8 +542,9 @@ EffectPart TranslateEffect(std::string_view templateText, int stretchSeconds,
   // Without a canvas the effect ends with its stretch.
   part.seconds = part.canvas ? capSeconds : std::min(stretchSeconds, capSeconds);
   chains.push_back("[" + resultName + "]" + std::string(kSegmentShape) + "," +
-                   ThirtyFor(part.seconds, parsed.complex ? kThirtyFpsEarlier : kThirtyFps) + "[" +
-                   std::string(out) + "]");
+                   ThirtyFor(part.seconds,
+                             parsed.complex || !parsed.fixedRate ? kThirtyFpsEarlier : kThirtyFps) +
+                   "[" + std::string(out) + "]");
 
   for (const std::string& chain : chains) part.graph += (part.graph.empty() ? "" : ";") + chain;
   return part;
