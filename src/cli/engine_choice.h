@@ -12,7 +12,7 @@
 namespace mivora {
 
 // The engine a run uses when none is named.
-inline constexpr std::string_view kDefaultEngine = "steps";
+inline constexpr std::string_view kDefaultEngine = "onepass";
 
 // Every name MakeEngine accepts, in the order the help text lists them.
 std::vector<std::string> EngineNames();
