@@ -32,6 +32,10 @@ struct ItemCase {
   bool blackScreen;
 };
 
+void PrintTo(const ItemCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
 class OnePassWholeItem : public ::testing::TestWithParam<ItemCase> {
  protected:
   void SetUp() override {
