@@ -29,7 +29,7 @@ double ProbeSeconds(JobContext& ctx, const std::string& file) {
   CaptureResult run =
       RunCapture({ResolveTool(ctx.tools.runDir, "ffmpeg"), "-i", file}, ctx.tools.token);
   ctx.window.CheckStop();
-  return ParseSeconds(run.output);
+  return ParseDurationSeconds(run.output);
 }
 
 void RemoveFile(const std::filesystem::path& file) {

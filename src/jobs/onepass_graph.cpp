@@ -663,23 +663,4 @@ OnePassCommand BuildOnePassCommand(const OnePassItem& item) {
   return command;
 }
 
-double ParseSeconds(std::string_view captured) {
-  constexpr std::string_view kMarker = "Duration: ";
-  std::size_t begin = FindText(captured, kMarker);
-  if (begin == std::string_view::npos) return 0;
-  begin += kMarker.size();
-  std::size_t end = FindText(captured, ", start", begin);
-  if (end == std::string_view::npos) return 0;
-  std::vector<std::string> fields = SplitText(captured.substr(begin, end - begin), ":");
-  if (fields.size() != 3) return 0;
-  double seconds = 0;
-  for (const std::string& field : fields) {
-    double value = 0;
-    auto [stop, error] = std::from_chars(field.data(), field.data() + field.size(), value);
-    if (error != std::errc() || stop != field.data() + field.size() || value < 0) return 0;
-    seconds = seconds * 60 + value;
-  }
-  return seconds;
-}
-
 }  // namespace mivora

@@ -66,8 +66,4 @@ struct OnePassCommand {
 // The one encoder run of an item.
 OnePassCommand BuildOnePassCommand(const OnePassItem& item);
 
-// Seconds of the "Duration: hh:mm:ss.xx, start" field, fraction kept; 0 when
-// there is none.
-double ParseSeconds(std::string_view captured);
-
 }  // namespace mivora

@@ -1,7 +1,7 @@
 #include "runner/tool.h"
 
-#include <unistd.h>
 #include <locale.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstdlib>
@@ -77,7 +77,7 @@ std::string RunJudged(const ToolEnv& env, std::string_view commandTemplate,
   return RunJudged(env, BuildCommand(commandTemplate, fills, lists));
 }
 
-int ParseDuration(std::string_view captured) {
+double ParseDurationSeconds(std::string_view captured) {
   constexpr std::string_view kMarker = "Duration: ";
   std::size_t begin = FindText(captured, kMarker);
   if (begin == std::string_view::npos) return 0;
@@ -88,11 +88,16 @@ int ParseDuration(std::string_view captured) {
   if (parts.size() != 3) return 0;
   double seconds = ToNumber(parts[0]) * 3600 + ToNumber(parts[1]) * 60 + ToNumber(parts[2]);
   if (!(seconds > -2147483648.0 && seconds < 2147483648.0)) return 0;
-  return static_cast<int>(seconds);
+  return seconds;
+}
+
+int ParseDuration(std::string_view captured) {
+  return static_cast<int>(ParseDurationSeconds(captured));
 }
 
 int ProbeDuration(const ToolEnv& env, const std::filesystem::path& file) {
-  CaptureResult run = RunCapture({ResolveTool(env.runDir, "ffmpeg"), "-i", file.string()}, env.token);
+  CaptureResult run =
+      RunCapture({ResolveTool(env.runDir, "ffmpeg"), "-i", file.string()}, env.token);
   if (run.cancelled) return 0;
   return ParseDuration(run.output);
 }

@@ -50,8 +50,12 @@ std::string RunJudged(const ToolEnv& env, std::string_view commandTemplate,
                       const std::vector<Placeholder>& fills,
                       const std::vector<ListPlaceholder>& lists = {});
 
-// Whole seconds of the "Duration: hh:mm:ss.xx, start" field, truncated toward
-// zero; 0 when there is none or it cannot be read.
+// Seconds of the "Duration: hh:mm:ss.xx, start" field, fraction kept; each
+// field is read as the C library reads a number. 0 when there is no such
+// field, it has not three parts, or it does not fit a 32-bit count.
+double ParseDurationSeconds(std::string_view captured);
+
+// The same truncated toward zero to whole seconds.
 int ParseDuration(std::string_view captured);
 
 // Runs "<encoder> -i <file>" and parses its duration. No output box.

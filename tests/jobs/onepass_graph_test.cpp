@@ -282,12 +282,5 @@ TEST(OnePassGraph, SmallerItems) {
   }
 }
 
-TEST(OnePassGraph, ParseSeconds) {
-  EXPECT_DOUBLE_EQ(ParseSeconds("  Duration: 00:00:01.50, start: 0.000000, bitrate"), 1.5);
-  EXPECT_DOUBLE_EQ(ParseSeconds("Duration: 01:02:03.25, start: 0"), 3723.25);
-  EXPECT_EQ(ParseSeconds("Duration: N/A, start: 0"), 0);
-  EXPECT_EQ(ParseSeconds("no such field"), 0);
-}
-
 }  // namespace
 }  // namespace mivora

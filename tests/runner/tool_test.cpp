@@ -45,18 +45,23 @@ TEST(ParseDuration, ReadsWholeSeconds) {
       {"Duration: 1:2:3:4, start", 0},
   };
   for (const Case& c : cases) EXPECT_EQ(ParseDuration(c.text), c.seconds) << c.text;
+  EXPECT_DOUBLE_EQ(ParseDurationSeconds("  Duration: 00:00:01.50, start: 0"), 1.5);
+  EXPECT_DOUBLE_EQ(ParseDurationSeconds("Duration: 01:02:03.25, start: 0"), 3723.25);
+  EXPECT_EQ(ParseDurationSeconds("Duration: 99999999:00:00.00, start: 0"), 0);
 }
 
 TEST(RunJudged, UsesTheEncoderUnderRunDirAndShowsItsOutput) {
   test::TempDir home;
-  test::WriteFile(home / "ffmpeg/bin/ffmpeg", "#!/bin/sh\necho \"args: $*\"\necho 'muxing overhead: 1%'\n");
+  test::WriteFile(home / "ffmpeg/bin/ffmpeg",
+                  "#!/bin/sh\necho \"args: $*\"\necho 'muxing overhead: 1%'\n");
   chmod((home / "ffmpeg/bin/ffmpeg").c_str(), 0755);
   MemoryWindow window;
   ToolEnv env{home.path(), &window, nullptr};
   EXPECT_EQ(RunJudged(env, "D:\\ffmpeg\\bin\\ffmpeg.exe -y -i D:\\1.mp4 D:\\out.mp4",
                       {{"D:\\1.mp4", "/a b.mp4"}, {"D:\\out.mp4", "/o.mp4"}}),
             "输出成功");
-  EXPECT_EQ(window.ControlText(TextBox::编辑框_输出返回), "args: -y -i /a b.mp4 /o.mp4\nmuxing overhead: 1%\n");
+  EXPECT_EQ(window.ControlText(TextBox::编辑框_输出返回),
+            "args: -y -i /a b.mp4 /o.mp4\nmuxing overhead: 1%\n");
   EXPECT_EQ(ResolveTool(home.path(), "ffplay"), "ffplay");
 }
 
@@ -69,7 +74,8 @@ TEST(RunJudged, EmptyCommandIsAFailure) {
 
 TEST(RunJudged, CancelledRunIsNeverASuccess) {
   test::TempDir home;
-  test::WriteFile(home / "ffmpeg/bin/ffmpeg", "#!/bin/sh\necho 'muxing overhead: 1%'\nexec sleep 100\n");
+  test::WriteFile(home / "ffmpeg/bin/ffmpeg",
+                  "#!/bin/sh\necho 'muxing overhead: 1%'\nexec sleep 100\n");
   chmod((home / "ffmpeg/bin/ffmpeg").c_str(), 0755);
   RunToken token;
   ToolEnv env{home.path(), nullptr, &token};
