@@ -17,7 +17,9 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+double Seconds(Clock::duration d) {
+  return std::chrono::duration<double>(d).count();
+}
 
 }  // namespace
 
@@ -48,30 +50,67 @@ int main() {
   GatedWindow gated(window, token);
   StepEngine engine;
   RandomSource random(1);
-  JobContext ctx{gated, ToolEnv{home.path(), &gated, &token}, WorkPaths::ForRunDir(home.path()), random,
-                 {"特效12-特效29-特效38-特效66-特效63-特效64"}, engine, [] {}, {}};
+  JobContext ctx{gated,
+                 ToolEnv{home.path(), &gated, &token},
+                 WorkPaths::ForRunDir(home.path()),
+                 random,
+                 {"特效12-特效29-特效38-特效66-特效63-特效64"},
+                 engine,
+                 [] {},
+                 {}};
 
   auto start = Clock::now();
   ProcessVideoItem(ctx, 1);
   double item = Seconds(Clock::now() - start);
   if (window.CellText(ListView::超级列表框1, 0, 3) != "成功") {
-    std::fprintf(stderr, "the item failed: %s\n", window.CellText(ListView::超级列表框1, 0, 3).c_str());
+    std::fprintf(stderr, "the item failed: %s\n",
+                 window.CellText(ListView::超级列表框1, 0, 3).c_str());
     return 1;
   }
 
   start = Clock::now();
-  CaptureResult plain = RunCapture(
-      {"ffmpeg", "-y", "-i", source.string(), "-i", overlay.string(), "-stream_loop", "-1", "-i", audio.string(),
-       "-filter_complex",
-       "[0:v]scale=720:1280[b];[1:v]scale=720x1280,colorkey=black:0.35:0.25[k];[b][k]overlay=x=0[out]", "-map",
-       "[out]", "-map", "2:a", "-t", "20", "-aspect", "9:16", "-s", "720x1280", "-pix_fmt", "yuv420p", "-vcodec",
-       "libx264", "-r:v", "30", "-preset", "medium", "-crf", "30", "-b:v", "3000k", (home / "plain.mp4").string()});
+  CaptureResult plain = RunCapture({"ffmpeg",
+                                    "-y",
+                                    "-i",
+                                    source.string(),
+                                    "-i",
+                                    overlay.string(),
+                                    "-stream_loop",
+                                    "-1",
+                                    "-i",
+                                    audio.string(),
+                                    "-filter_complex",
+                                    "[0:v]scale=720:1280[b];[1:v]scale=720x1280,colorkey=black:0."
+                                    "35:0.25[k];[b][k]overlay=x=0[out]",
+                                    "-map",
+                                    "[out]",
+                                    "-map",
+                                    "2:a",
+                                    "-t",
+                                    "20",
+                                    "-aspect",
+                                    "9:16",
+                                    "-s",
+                                    "720x1280",
+                                    "-pix_fmt",
+                                    "yuv420p",
+                                    "-vcodec",
+                                    "libx264",
+                                    "-r:v",
+                                    "30",
+                                    "-preset",
+                                    "medium",
+                                    "-crf",
+                                    "30",
+                                    "-b:v",
+                                    "3000k",
+                                    (home / "plain.mp4").string()});
   double single = Seconds(Clock::now() - start);
   if (plain.output.find("muxing overhead:") == std::string::npos) {
     std::fprintf(stderr, "the plain encode failed\n%s", plain.output.c_str());
     return 1;
   }
-  std::printf("step engine, one item: %.1f s\nsingle plain encode:   %.1f s\nratio: %.2f\n", item, single,
-              item / single);
+  std::printf("step engine, one item: %.1f s\nsingle plain encode:   %.1f s\nratio: %.2f\n", item,
+              single, item / single);
   return 0;
 }

@@ -21,10 +21,13 @@ using Clock = std::chrono::steady_clock;
 double CpuSeconds() {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+  return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+         (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+double Seconds(Clock::duration d) {
+  return std::chrono::duration<double>(d).count();
+}
 
 // The reference: spawn and wait, output thrown away, nothing captured.
 void RunDirectly(const std::vector<std::string>& args) {
@@ -37,7 +40,8 @@ void RunDirectly(const std::vector<std::string>& args) {
   posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
   pid_t pid = 0;
   std::string program = mivora::FindOnPath(args[0]);
-  if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) == 0) waitpid(pid, nullptr, 0);
+  if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) == 0)
+    waitpid(pid, nullptr, 0);
   posix_spawn_file_actions_destroy(&actions);
 }
 
@@ -49,10 +53,12 @@ int main() {
   mivora::RunCapture({"sleep", "2"});
   double wall = Seconds(Clock::now() - wallBefore);
   double cpu = CpuSeconds() - cpuBefore;
-  std::printf("runner CPU while a child runs %.2f s: %.4f s = %.3f%% (goal < 1%%)\n", wall, cpu, 100 * cpu / wall);
+  std::printf("runner CPU while a child runs %.2f s: %.4f s = %.3f%% (goal < 1%%)\n", wall, cpu,
+              100 * cpu / wall);
 
-  const std::vector<std::string> encode = {"ffmpeg", "-hide_banner", "-f", "lavfi", "-i", "color=black:s=64x64:d=0.2",
-                                           "-f", "null", "-"};
+  const std::vector<std::string> encode = {"ffmpeg", "-hide_banner", "-f",
+                                           "lavfi",  "-i",           "color=black:s=64x64:d=0.2",
+                                           "-f",     "null",         "-"};
   constexpr int kRounds = 20;
   double direct = 0;
   double captured = 0;
@@ -64,7 +70,8 @@ int main() {
     mivora::RunCapture(encode);
     captured += Seconds(Clock::now() - start);
   }
-  std::printf("encoder run: direct %.1f ms, captured %.1f ms, extra %.2f ms per run (goal < 5 ms)\n",
-              1000 * direct / kRounds, 1000 * captured / kRounds, 1000 * (captured - direct) / kRounds);
+  std::printf(
+      "encoder run: direct %.1f ms, captured %.1f ms, extra %.2f ms per run (goal < 5 ms)\n",
+      1000 * direct / kRounds, 1000 * captured / kRounds, 1000 * (captured - direct) / kRounds);
   return 0;
 }

@@ -5,7 +5,9 @@
 namespace mivora {
 namespace {
 
-std::size_t Index(ListView list) { return static_cast<std::size_t>(list); }
+std::size_t Index(ListView list) {
+  return static_cast<std::size_t>(list);
+}
 
 Switch PartnerOf(Switch control) {
   switch (control) {
@@ -29,8 +31,8 @@ MemoryWindow::MemoryWindow() {
   texts_[TextBox::编辑框_日志] = kDefaultLogText;
   texts_[TextBox::编辑框_输出返回] = "";
   switches_ = {{Switch::单选框_视频剪辑, true}, {Switch::单选框_图片剪辑, false},
-               {Switch::选择框_加片头, false},   {Switch::选择框_加片尾, false},
-               {Switch::单选框_加绿幕, false},   {Switch::单选框_加黑幕, true}};
+               {Switch::选择框_加片头, false},  {Switch::选择框_加片尾, false},
+               {Switch::单选框_加绿幕, false},  {Switch::单选框_加黑幕, true}};
   enabled_ = {{Button::按钮_开始检测, true},
               {Button::按钮_暂停检测, false},
               {Button::按钮_继续检测, false},

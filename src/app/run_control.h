@@ -23,8 +23,7 @@ class RunControl {
  public:
   // `pumpWait(ms)` waits on the caller's thread while keeping its window
   // responsive (the Qt window runs its event loop; elsewhere a plain sleep).
-  RunControl(WindowOps& window, std::filesystem::path runDir,
-             std::function<void(int ms)> pumpWait);
+  RunControl(WindowOps& window, std::filesystem::path runDir, std::function<void(int ms)> pumpWait);
   // Stops a running job and waits for its worker to end.
   ~RunControl();
   RunControl(const RunControl&) = delete;

@@ -55,7 +55,8 @@ void ProcessVideoItem(JobContext& ctx, int itemNumber) {
   ctx.Step(itemNumber, "探测时长");
   int seconds = source.empty() ? 0 : ProbeDuration(ctx.tools, source);
   ctx.window.CheckStop();
-  SegmentPass(ctx, seconds, pick.durations, pick.names, true, true, true, source, fileName, itemNumber);
+  SegmentPass(ctx, seconds, pick.durations, pick.names, true, true, true, source, fileName,
+              itemNumber);
 }
 
 void ProcessImageItem(JobContext& ctx, int itemNumber) {

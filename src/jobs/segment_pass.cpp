@@ -23,7 +23,8 @@ std::string PickEffectAudio(JobContext& ctx) {
 // Empties the segment folder when the item ends, however it ends.
 class TempFolderGuard {
  public:
-  TempFolderGuard(const std::filesystem::path& folder, bool active) : folder_(folder), active_(active) {}
+  TempFolderGuard(const std::filesystem::path& folder, bool active)
+      : folder_(folder), active_(active) {}
   ~TempFolderGuard() {
     if (active_) DeleteMatching(folder_, "");
   }
@@ -46,13 +47,17 @@ void SetItemStatus(JobContext& ctx, int itemNumber, const std::string& text) {
 AssemblyPicks PickAssembly(JobContext& ctx) {
   AssemblyPicks picks;
   ctx.random.Reseed();
-  if (ctx.window.IsChecked(Switch::选择框_加片头)) picks.intro = PickRowPath(ctx, ListView::超级列表框3);
-  if (ctx.window.IsChecked(Switch::选择框_加片尾)) picks.outro = PickRowPath(ctx, ListView::超级列表框4);
+  if (ctx.window.IsChecked(Switch::选择框_加片头))
+    picks.intro = PickRowPath(ctx, ListView::超级列表框3);
+  if (ctx.window.IsChecked(Switch::选择框_加片尾))
+    picks.outro = PickRowPath(ctx, ListView::超级列表框4);
   picks.blackScreen = ctx.window.IsChecked(Switch::单选框_加黑幕);
-  picks.overlay = PickRowPath(ctx, picks.blackScreen ? ListView::超级列表框7 : ListView::超级列表框6);
+  picks.overlay =
+      PickRowPath(ctx, picks.blackScreen ? ListView::超级列表框7 : ListView::超级列表框6);
   picks.audio = PickRowPath(ctx, ListView::超级列表框5);
-  picks.outputFolder = ctx.window.IsChecked(Switch::单选框_视频剪辑) ? ctx.paths.VideoOutputFolder()
-                                                                   : ctx.paths.ImageOutputFolder();
+  picks.outputFolder = ctx.window.IsChecked(Switch::单选框_视频剪辑)
+                           ? ctx.paths.VideoOutputFolder()
+                           : ctx.paths.ImageOutputFolder();
   return picks;
 }
 
@@ -74,8 +79,9 @@ void SegmentPass(JobContext& ctx, int sourceSeconds, const std::string& duration
   ctx.window.AppendLog("视频特效处理。。。\r\n");
   std::vector<WalkStep> steps =
       PlanWalk(sourceSeconds, SplitText(durationsLine, "-"), SplitText(namesLine, "-"), render);
-  std::string last = steps.empty() ? std::string()
-                                   : ctx.engine.RunWalk(ctx, itemNumber, steps, source, effectAudio);
+  std::string last = steps.empty()
+                         ? std::string()
+                         : ctx.engine.RunWalk(ctx, itemNumber, steps, source, effectAudio);
   ctx.window.CheckStop();
 
   if (last != kOutputSucceeded) {

@@ -28,7 +28,8 @@ std::string NormalizeInputs(int count) {
   std::string labels;
   for (int i = 0; i < count; ++i) {
     std::string label = "[n" + std::to_string(i) + "]";
-    graph += "[" + std::to_string(i) + ":v]scale=720:1280,setsar=1,fps=30,format=yuv420p" + label + ";";
+    graph +=
+        "[" + std::to_string(i) + ":v]scale=720:1280,setsar=1,fps=30,format=yuv420p" + label + ";";
     labels += label;
   }
   return graph + labels;
@@ -40,19 +41,23 @@ std::string Absolute(const std::string& path) {
 }
 
 std::string CutSegment(JobContext& ctx, const std::filesystem::path& source, const WalkStep& step) {
-  std::string command = std::string("D:\\ffmpeg\\bin\\ffmpeg.exe -y -ss ") + ClipTime(step.startSeconds) +
-                        " -i D:\\1.mp4 -c copy -t " + ClipTime(step.lengthSeconds) + " " +
-                        std::string(kCommonEncode) + " D:\\out.mp4";
-  return RunJudged(ctx.tools, command,
-                   {{std::string(kSourcePlaceholder), Absolute(source.string())},
-                    {std::string(kOutputPlaceholder), ctx.paths.SegmentFile(step.segment).string()}});
+  std::string command = std::string("D:\\ffmpeg\\bin\\ffmpeg.exe -y -ss ") +
+                        ClipTime(step.startSeconds) + " -i D:\\1.mp4 -c copy -t " +
+                        ClipTime(step.lengthSeconds) + " " + std::string(kCommonEncode) +
+                        " D:\\out.mp4";
+  return RunJudged(
+      ctx.tools, command,
+      {{std::string(kSourcePlaceholder), Absolute(source.string())},
+       {std::string(kOutputPlaceholder), ctx.paths.SegmentFile(step.segment).string()}});
 }
 
 // Renders the effect from the segment just cut into a file beside it, which
 // then replaces the segment.
-std::string RenderSegment(JobContext& ctx, const WalkStep& step, const std::filesystem::path& audio) {
+std::string RenderSegment(JobContext& ctx, const WalkStep& step,
+                          const std::filesystem::path& audio) {
   std::filesystem::path segment = ctx.paths.SegmentFile(step.segment);
-  std::filesystem::path rendered = ctx.paths.tempFolder / ("out" + std::to_string(step.segment) + "-fx.mp4");
+  std::filesystem::path rendered =
+      ctx.paths.tempFolder / ("out" + std::to_string(step.segment) + "-fx.mp4");
   std::string outcome = RenderEffect(ctx.tools, step.effect, segment, rendered, audio);
   std::error_code error;
   if (outcome == kOutputSucceeded) {
@@ -117,9 +122,9 @@ std::string StepEngine::Assemble(JobContext& ctx, int item, const AssemblyPicks&
   int count = static_cast<int>(inputs.size() / 2);
 
   ctx.Step(item, "合并生成视频");
-  std::string concat =
-      "D:\\ffmpeg\\bin\\ffmpeg.exe -y 【多视频】 -filter_complex \"" + NormalizeInputs(count) +
-      "concat=n=【视频个数】:v=1 [v]\" -map \"[v]\" " + std::string(kCommonEncode) + " D:\\out.mp4";
+  std::string concat = "D:\\ffmpeg\\bin\\ffmpeg.exe -y 【多视频】 -filter_complex \"" +
+                       NormalizeInputs(count) + "concat=n=【视频个数】:v=1 [v]\" -map \"[v]\" " +
+                       std::string(kCommonEncode) + " D:\\out.mp4";
   std::string outcome = RunJudged(ctx.tools, concat,
                                   {{"【视频个数】", std::to_string(count)},
                                    {std::string(kOutputPlaceholder), paths.concatFile.string()}},
@@ -134,10 +139,13 @@ std::string StepEngine::Assemble(JobContext& ctx, int item, const AssemblyPicks&
   if (!picks.overlay.empty()) {
     std::string step = picks.blackScreen ? "黑幕特效" : "绿幕特效";
     ctx.Step(item, step);
-    std::string key = picks.blackScreen ? "colorkey=black:0.35:0.25" : "chromakey=0x00FF00:0.3:0.08";
-    std::string command = "D:\\ffmpeg\\bin\\ffmpeg.exe -y -i D:\\1.mp4 -i 【叠加】 -filter_complex \"[1:v]scale=720x1280," +
-                          key + "[ckout];[0:v][ckout]overlay=x=0[out]\" -map \"[out]\" " +
-                          std::string(kCommonEncode) + " D:\\out.mp4";
+    std::string key =
+        picks.blackScreen ? "colorkey=black:0.35:0.25" : "chromakey=0x00FF00:0.3:0.08";
+    std::string command =
+        "D:\\ffmpeg\\bin\\ffmpeg.exe -y -i D:\\1.mp4 -i 【叠加】 -filter_complex "
+        "\"[1:v]scale=720x1280," +
+        key + "[ckout];[0:v][ckout]overlay=x=0[out]\" -map \"[out]\" " +
+        std::string(kCommonEncode) + " D:\\out.mp4";
     outcome = RunJudged(ctx.tools, command,
                         {{std::string(kSourcePlaceholder), paths.concatFile.string()},
                          {"【叠加】", Absolute(picks.overlay)},
@@ -156,10 +164,12 @@ std::string StepEngine::Assemble(JobContext& ctx, int item, const AssemblyPicks&
   // The finished video appears under its name only when it is complete.
   std::filesystem::path finalFile = picks.outputFolder / outputName;
   std::filesystem::path partFile = picks.outputFolder / (".mivora-" + outputName + ".part.mp4");
-  std::string command = "D:\\ffmpeg\\bin\\ffmpeg.exe -an -i D:\\1.mp4 -stream_loop -1 -i D:\\1.mp3 -c:v copy  -t " +
-                        std::to_string(seconds) + " -y D:\\out.mp4";
+  std::string command =
+      "D:\\ffmpeg\\bin\\ffmpeg.exe -an -i D:\\1.mp4 -stream_loop -1 -i D:\\1.mp3 -c:v copy  -t " +
+      std::to_string(seconds) + " -y D:\\out.mp4";
   outcome = RunJudged(ctx.tools, command,
-                      {{std::string(kSourcePlaceholder), (overlaid ? paths.overlayFile : paths.concatFile).string()},
+                      {{std::string(kSourcePlaceholder),
+                        (overlaid ? paths.overlayFile : paths.concatFile).string()},
                        {std::string(kAudioPlaceholder), Absolute(picks.audio)},
                        {std::string(kOutputPlaceholder), partFile.string()}});
   std::error_code error;

@@ -25,7 +25,8 @@ std::vector<WalkStep> PlanWalk(int sourceSeconds, const std::vector<std::string>
   auto renderEffect = [&](int segment) {
     if (!render) return;
     std::size_t index = static_cast<std::size_t>(segment - 1);
-    steps.push_back({WalkStep::Kind::kRender, segment, 0, 0, index < names.size() ? names[index] : ""});
+    steps.push_back(
+        {WalkStep::Kind::kRender, segment, 0, 0, index < names.size() ? names[index] : ""});
   };
   const int count = static_cast<int>(durations.size());
   for (int k = 1; k <= count; ++k) {

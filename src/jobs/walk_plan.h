@@ -10,10 +10,10 @@ namespace mivora {
 struct WalkStep {
   enum class Kind { kCut, kRender };
   Kind kind = Kind::kCut;
-  int segment = 0;       // 1-based number of the segment file
-  int startSeconds = 0;  // cuts only
-  int lengthSeconds = 0; // cuts only
-  std::string effect;    // renders only; may be a name outside the catalogue
+  int segment = 0;        // 1-based number of the segment file
+  int startSeconds = 0;   // cuts only
+  int lengthSeconds = 0;  // cuts only
+  std::string effect;     // renders only; may be a name outside the catalogue
 };
 
 // The steps for a source of `sourceSeconds` and an effect line. Entries are

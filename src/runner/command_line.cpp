@@ -5,7 +5,9 @@
 namespace mivora {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
 
 std::string FillArgument(std::string_view argument, const std::vector<Placeholder>& fills) {
   std::string out;

@@ -5,7 +5,9 @@
 namespace mivora {
 namespace {
 
-char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char FoldAscii(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool MatchesAt(std::string_view text, std::size_t pos, std::string_view needle, bool matchCase) {
   if (text.size() - pos < needle.size()) return false;
@@ -98,7 +100,8 @@ bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b) {
 }
 
 bool EndsWithIgnoreAsciiCase(std::string_view text, std::string_view suffix) {
-  return text.size() >= suffix.size() && MatchesAt(text, text.size() - suffix.size(), suffix, false);
+  return text.size() >= suffix.size() &&
+         MatchesAt(text, text.size() - suffix.size(), suffix, false);
 }
 
 }  // namespace mivora

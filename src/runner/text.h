@@ -22,9 +22,9 @@ struct ReplacePair {
 };
 
 struct ReplaceOptions {
-  std::size_t start = 1;  // 1-based; 0 counts as 1
-  int maxCount = -1;      // per pair; negative means every occurrence
-  bool matchCase = false; // false: ASCII letters match without regard to case
+  std::size_t start = 1;   // 1-based; 0 counts as 1
+  int maxCount = -1;       // per pair; negative means every occurrence
+  bool matchCase = false;  // false: ASCII letters match without regard to case
 };
 
 // Applies up to five pairs in order, each pass over the result of the one

@@ -44,29 +44,40 @@ TEST_F(ClipJobs, VideoItemRunsTheDescribedCommands) {
   VideoClipJob(h.ctx);
 
   const std::string home = Home();
-  const std::string tail = " -aspect 9:16 -s 720x1280 -pix_fmt yuv420p -vcodec libx264 -r:v 30 -preset medium -crf 30 -b:v 3000k ";
+  const std::string tail =
+      " -aspect 9:16 -s 720x1280 -pix_fmt yuv420p -vcodec libx264 -r:v 30 -preset medium -crf 30 "
+      "-b:v 3000k ";
   std::vector<std::string> calls = Calls();
   ASSERT_EQ(calls.size(), 1u + 7 + 6 + 3 + 1);
   EXPECT_EQ(calls[0], "-i /src/my clip.mp4");
-  EXPECT_EQ(calls[1], "-y -ss 0:0:0.0 -i /src/my clip.mp4 -c copy -t 0:0:2.0" + tail + home + "/临时/out1.mp4");
+  EXPECT_EQ(calls[1], "-y -ss 0:0:0.0 -i /src/my clip.mp4 -c copy -t 0:0:2.0" + tail + home +
+                          "/临时/out1.mp4");
   // The effect renders the segment just cut, into a file that replaces it.
   EXPECT_NE(calls[2].find("-i " + home + "/临时/out1.mp4"), std::string::npos) << calls[2];
   EXPECT_NE(calls[2].find(home + "/临时/out1-fx.mp4"), std::string::npos);
-  EXPECT_EQ(calls[3], "-y -ss 0:0:2.0 -i /src/my clip.mp4 -c copy -t 0:0:1.0" + tail + home + "/临时/out2.mp4");
-  EXPECT_EQ(calls[13], "-y -ss 0:0:14.0 -i /src/my clip.mp4 -c copy -t 0:0:6.0" + tail + home + "/临时/out7.mp4");
+  EXPECT_EQ(calls[3], "-y -ss 0:0:2.0 -i /src/my clip.mp4 -c copy -t 0:0:1.0" + tail + home +
+                          "/临时/out2.mp4");
+  EXPECT_EQ(calls[13], "-y -ss 0:0:14.0 -i /src/my clip.mp4 -c copy -t 0:0:6.0" + tail + home +
+                           "/临时/out7.mp4");
   std::string inputs;
   for (int k = 1; k <= 7; ++k) inputs += "-i " + home + "/临时/out" + std::to_string(k) + ".mp4 ";
   EXPECT_EQ(calls[14].substr(0, 3 + inputs.size()), "-y " + inputs);
-  EXPECT_NE(calls[14].find("concat=n=7:v=1 [v] -map [v]" + tail + home + "/out临时.mp4"), std::string::npos)
+  EXPECT_NE(calls[14].find("concat=n=7:v=1 [v] -map [v]" + tail + home + "/out临时.mp4"),
+            std::string::npos)
       << calls[14];
-  EXPECT_EQ(calls[15], "-y -i " + home + "/out临时.mp4 -i /black/k.mp4 -filter_complex "
-                       "[1:v]scale=720x1280,colorkey=black:0.35:0.25[ckout];[0:v][ckout]overlay=x=0[out] -map [out]" +
+  EXPECT_EQ(calls[15], "-y -i " + home +
+                           "/out临时.mp4 -i /black/k.mp4 -filter_complex "
+                           "[1:v]scale=720x1280,colorkey=black:0.35:0.25[ckout];[0:v][ckout]"
+                           "overlay=x=0[out] -map [out]" +
                            tail + home + "/out临时tx.mp4");
   EXPECT_EQ(calls[16], "-i " + home + "/out临时.mp4");
-  EXPECT_EQ(calls[17], "-an -i " + home + "/out临时tx.mp4 -stream_loop -1 -i /music/a.mp3 -c:v copy -t 20 -y " +
+  EXPECT_EQ(calls[17], "-an -i " + home +
+                           "/out临时tx.mp4 -stream_loop -1 -i /music/a.mp3 -c:v copy -t 20 -y " +
                            home + "/生成视频剪辑/.mivora-my clip.mp4.part.mp4");
 
-  EXPECT_EQ(h.Log(), "正在剪辑\r\n视频特效处理。。。\r\n视频剪切成功。。。\r\n合并特效视频音频成功。。。\r\n");
+  EXPECT_EQ(
+      h.Log(),
+      "正在剪辑\r\n视频特效处理。。。\r\n视频剪切成功。。。\r\n合并特效视频音频成功。。。\r\n");
   EXPECT_EQ(h.window.CellText(ListView::超级列表框1, 0, 3), "成功");
   EXPECT_TRUE(std::filesystem::exists(h.home / "生成视频剪辑/my clip.mp4"));
   EXPECT_FALSE(std::filesystem::exists(h.home / "out临时.mp4"));
@@ -85,8 +96,10 @@ TEST_F(ClipJobs, AFailedRowDoesNotStopTheNext) {
   EXPECT_EQ(h.window.CellText(ListView::超级列表框1, 0, 3), "剪切失败");
   EXPECT_EQ(h.window.CellText(ListView::超级列表框1, 1, 3), "成功");
   EXPECT_EQ(h.window.CellText(ListView::超级列表框1, 2, 3), "");
-  EXPECT_EQ(h.Log(), "正在剪辑\r\n视频特效处理。。。\r\n剪切失败。。。\r\n"
-                     "正在剪辑\r\n视频特效处理。。。\r\n视频剪切成功。。。\r\n合并特效视频音频成功。。。\r\n");
+  EXPECT_EQ(
+      h.Log(),
+      "正在剪辑\r\n视频特效处理。。。\r\n剪切失败。。。\r\n"
+      "正在剪辑\r\n视频特效处理。。。\r\n视频剪切成功。。。\r\n合并特效视频音频成功。。。\r\n");
   EXPECT_EQ(h.window.InfoMessages(), std::vector<std::string>{"任务完毕"});
   EXPECT_EQ(h.stopCalls, 1);
 }
@@ -94,7 +107,8 @@ TEST_F(ClipJobs, AFailedRowDoesNotStopTheNext) {
 TEST_F(ClipJobs, EmptyListsAreReportedWithoutAnyRun) {
   VideoClipJob(h.ctx);
   ImageClipJob(h.ctx);
-  EXPECT_EQ(h.window.InfoMessages(), (std::vector<std::string>{"视频剪辑没有导入", "图片剪辑没有导入"}));
+  EXPECT_EQ(h.window.InfoMessages(),
+            (std::vector<std::string>{"视频剪辑没有导入", "图片剪辑没有导入"}));
   EXPECT_EQ(h.Log(), "");
   EXPECT_TRUE(Calls().empty());
   EXPECT_EQ(h.stopCalls, 2);
@@ -130,7 +144,8 @@ TEST_F(ClipJobs, FailuresOfTheAssemblyNameTheirStep) {
     const char* status;
     const char* logLine;
   } cases[] = {
-      {"concat=", "【合并生成视频-----输出失败】重新初始化过滤器错误", "合并生成视频-----输出失败\r\n"},
+      {"concat=", "【合并生成视频-----输出失败】重新初始化过滤器错误",
+       "合并生成视频-----输出失败\r\n"},
       {"colorkey", "【黑幕特效-----输出失败】重新初始化过滤器错误", "黑幕特效-----输出失败\r\n"},
       {"stream_loop", "【添加音频-----输出失败】重新初始化过滤器错误", "添加音频-----输出失败\r\n"},
   };
@@ -139,8 +154,9 @@ TEST_F(ClipJobs, FailuresOfTheAssemblyNameTheirStep) {
     std::size_t before = h.Log().size();
     ProcessVideoItem(h.ctx, 1);
     EXPECT_EQ(h.window.CellText(ListView::超级列表框1, 0, 3), c.status);
-    EXPECT_EQ(h.Log().substr(before), std::string("正在剪辑\r\n视频特效处理。。。\r\n视频剪切成功。。。\r\n") +
-                                          c.logLine + "合并特效视频音频----【失败】\r\n");
+    EXPECT_EQ(h.Log().substr(before),
+              std::string("正在剪辑\r\n视频特效处理。。。\r\n视频剪切成功。。。\r\n") + c.logLine +
+                  "合并特效视频音频----【失败】\r\n");
     // A failed item never touches a finished video of the same name, and leaves no work file.
     EXPECT_EQ(test::ReadFile(h.home / "生成视频剪辑/a.mp4"), "earlier video");
     EXPECT_FALSE(std::filesystem::exists(h.home / "out临时.mp4"));
@@ -190,8 +206,11 @@ TEST_F(ClipJobs, ImageItemBecomesAVideoFirst) {
   EXPECT_EQ(h.window.CellText(ListView::超级列表框2, 0, 3), video);
   EXPECT_EQ(h.window.CellText(ListView::超级列表框2, 0, 4), "a.mp4");
   std::vector<std::string> calls = Calls();
-  EXPECT_EQ(calls[0], "-y -loop 1 -f image2 -i /img/a.JPG -vcodec libx264 -r 30 -vf pad=ceil(iw/2)*2:ceil(ih/2)*2 "
-                      "-s 720x1280 -aspect 9:16 -t 15 -b:v 3000k " + video);
+  EXPECT_EQ(
+      calls[0],
+      "-y -loop 1 -f image2 -i /img/a.JPG -vcodec libx264 -r 30 -vf pad=ceil(iw/2)*2:ceil(ih/2)*2 "
+      "-s 720x1280 -aspect 9:16 -t 15 -b:v 3000k " +
+          video);
   EXPECT_EQ(calls[1], "-i " + video);
   EXPECT_EQ(h.window.CellText(ListView::超级列表框2, 0, 5), "成功");
   EXPECT_TRUE(std::filesystem::exists(h.home / "生成图片剪辑/a.mp4"));
@@ -207,7 +226,9 @@ TEST_F(ClipJobs, FailedImageConversionIsOnlyAStatus) {
   ImageClipJob(h.ctx);
   EXPECT_EQ(h.window.CellText(ListView::超级列表框2, 0, 5), "【图片转视频】重新初始化过滤器错误");
   EXPECT_EQ(h.window.CellText(ListView::超级列表框2, 1, 5), "成功");
-  EXPECT_EQ(h.Log(), "正在剪辑\r\n正在剪辑\r\n视频特效处理。。。\r\n视频剪切成功。。。\r\n合并特效视频音频成功。。。\r\n");
+  EXPECT_EQ(h.Log(),
+            "正在剪辑\r\n正在剪辑\r\n视频特效处理。。。\r\n视频剪切成功。。。\r\n合并特效视频音频成"
+            "功。。。\r\n");
 }
 
 TEST_F(ClipJobs, StopEndsTheEncoderAndSilencesTheJob) {
@@ -223,7 +244,8 @@ TEST_F(ClipJobs, StopEndsTheEncoderAndSilencesTheJob) {
       stoppedCleanly = true;
     }
   });
-  while (!test::ProcessRunning("sleep 1004")) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  while (!test::ProcessRunning("sleep 1004"))
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
   std::string logAtStop = h.Log();
   h.token.Cancel();
   worker.join();
@@ -237,11 +259,13 @@ TEST_F(ClipJobs, StopEndsTheEncoderAndSilencesTheJob) {
 }
 
 TEST_F(ClipJobs, SegmentsJoinInTheOrderOfTheirNumbers) {
-  for (int k : {1, 10, 2, 12, 11, 3}) test::WriteFile(h.home / ("临时/out" + std::to_string(k) + ".mp4"), "");
+  for (int k : {1, 10, 2, 12, 11, 3})
+    test::WriteFile(h.home / ("临时/out" + std::to_string(k) + ".mp4"), "");
   test::WriteFile(h.home / "临时/note.txt", "");
   std::vector<std::string> names;
   for (const auto& p : CollectSegments(h.home / "临时")) names.push_back(p.filename().string());
-  EXPECT_EQ(names, (std::vector<std::string>{"out1.mp4", "out2.mp4", "out3.mp4", "out10.mp4", "out11.mp4", "out12.mp4"}));
+  EXPECT_EQ(names, (std::vector<std::string>{"out1.mp4", "out2.mp4", "out3.mp4", "out10.mp4",
+                                             "out11.mp4", "out12.mp4"}));
 }
 
 TEST_F(ClipJobs, GifPreviewConvertsEffects65To70) {
@@ -250,9 +274,12 @@ TEST_F(ClipJobs, GifPreviewConvertsEffects65To70) {
   ASSERT_EQ(calls.size(), 6u);
   for (int i = 0; i < 6; ++i) {
     std::string n = std::to_string(65 + i);
-    EXPECT_EQ(calls[i], "-y -i " + Home() + "/aa/特效" + n + ".mp4 -loop 0 -vf "
-                        "fps=5,crop=iw:ih:0:0,split[s1][s2];[s1]palettegen[p];[s2][p]paletteuse -s 200x200 " +
-                            Home() + "/bb/特效" + n + ".gif");
+    EXPECT_EQ(
+        calls[i],
+        "-y -i " + Home() + "/aa/特效" + n +
+            ".mp4 -loop 0 -vf "
+            "fps=5,crop=iw:ih:0:0,split[s1][s2];[s1]palettegen[p];[s2][p]paletteuse -s 200x200 " +
+            Home() + "/bb/特效" + n + ".gif");
   }
 }
 

@@ -9,9 +9,9 @@ namespace mivora {
 namespace {
 
 TEST(ClipTime, WritesHoursMinutesSeconds) {
-  std::pair<int, const char*> cases[] = {{0, "0:0:0.0"},     {2, "0:0:2.0"},     {59, "0:0:59.0"},
-                                         {60, "0:1:0.0"},    {75, "0:1:15.0"},   {3599, "0:59:59.0"},
-                                         {3600, "1:0:0.0"},  {3725, "1:2:5.0"},  {90000, "25:0:0.0"}};
+  std::pair<int, const char*> cases[] = {{0, "0:0:0.0"},    {2, "0:0:2.0"},    {59, "0:0:59.0"},
+                                         {60, "0:1:0.0"},   {75, "0:1:15.0"},  {3599, "0:59:59.0"},
+                                         {3600, "1:0:0.0"}, {3725, "1:2:5.0"}, {90000, "25:0:0.0"}};
   for (auto [seconds, text] : cases) EXPECT_EQ(ClipTime(seconds), text);
 }
 
@@ -30,7 +30,8 @@ std::string Describe(const std::vector<WalkStep>& steps) {
   return text;
 }
 
-std::string Plan(int seconds, const std::string& durations, const std::string& names, bool render = true) {
+std::string Plan(int seconds, const std::string& durations, const std::string& names,
+                 bool render = true) {
   return Describe(PlanWalk(seconds, SplitText(durations, "-"), SplitText(names, "-"), render));
 }
 
@@ -50,7 +51,8 @@ TEST(PlanWalk, FollowsTheEffectsAlongTheSource) {
 
 TEST(PlanWalk, EmptyDurationsReachTheirUnknownNames) {
   // An unknown name inside a line is reached with length 0 and fails there.
-  EXPECT_EQ(Plan(10, "2--2", "特效1-xyz-特效2"), "c1:0+2 r1:特效1 c2:2+0 r2:xyz c3:2+2 r3:特效2 c4:4+6");
+  EXPECT_EQ(Plan(10, "2--2", "特效1-xyz-特效2"),
+            "c1:0+2 r1:特效1 c2:2+0 r2:xyz c3:2+2 r3:特效2 c4:4+6");
   // One at the end has no duration piece and is never reached.
   EXPECT_EQ(Plan(2, "2-", "特效1-xyz"), "c1:0+2 r1:特效1");
 }

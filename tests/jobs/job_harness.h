@@ -13,9 +13,16 @@
 namespace mivora::test {
 
 struct JobHarness {
-  explicit JobHarness(std::vector<std::string> effectLines = {"特效12-特效29-特效38-特效66-特效63-特效64"})
-      : ctx{gated,  ToolEnv{home.path(), &gated, &token}, WorkPaths::ForRunDir(home.path()), random,
-            std::move(effectLines), engine, [this] { ++stopCalls; }, {}} {
+  explicit JobHarness(
+      std::vector<std::string> effectLines = {"特效12-特效29-特效38-特效66-特效63-特效64"})
+      : ctx{gated,
+            ToolEnv{home.path(), &gated, &token},
+            WorkPaths::ForRunDir(home.path()),
+            random,
+            std::move(effectLines),
+            engine,
+            [this] { ++stopCalls; },
+            {}} {
     PrepareWorkFolders(home.path());
   }
 

@@ -20,11 +20,13 @@ namespace {
 using namespace std::chrono_literals;
 
 // PSNR (dB) between a frame of `a` at `atA` seconds and one of `b` at `atB`.
-double FramePsnr(const std::filesystem::path& a, double atA, const std::filesystem::path& b, double atB) {
-  CaptureResult run = RunCapture({"ffmpeg", "-hide_banner", "-ss", std::to_string(atA), "-i", a.string(), "-ss",
-                                  std::to_string(atB), "-i", b.string(), "-frames:v", "1", "-lavfi",
-                                  "[0:v]scale=180:320,format=yuv420p[x];[1:v]scale=180:320,format=yuv420p[y];[x][y]psnr",
-                                  "-f", "null", "-"});
+double FramePsnr(const std::filesystem::path& a, double atA, const std::filesystem::path& b,
+                 double atB) {
+  CaptureResult run = RunCapture(
+      {"ffmpeg", "-hide_banner", "-ss", std::to_string(atA), "-i", a.string(), "-ss",
+       std::to_string(atB), "-i", b.string(), "-frames:v", "1", "-lavfi",
+       "[0:v]scale=180:320,format=yuv420p[x];[1:v]scale=180:320,format=yuv420p[y];[x][y]psnr", "-f",
+       "null", "-"});
   std::smatch match;
   std::regex average("average:([0-9.]+|inf)");
   if (!std::regex_search(run.output, match, average)) return 0;
@@ -32,7 +34,8 @@ double FramePsnr(const std::filesystem::path& a, double atA, const std::filesyst
 }
 
 bool AnyWorkFile(const std::filesystem::path& home) {
-  return std::filesystem::exists(home / "out临时.mp4") || std::filesystem::exists(home / "out临时tx.mp4") ||
+  return std::filesystem::exists(home / "out临时.mp4") ||
+         std::filesystem::exists(home / "out临时tx.mp4") ||
          !std::filesystem::is_empty(home / "临时");
 }
 
@@ -45,8 +48,8 @@ class Pipeline : public ::testing::Test {
   }
 
   void Import() {
-    for (ListView list : {ListView::超级列表框1, ListView::超级列表框2, ListView::超级列表框3, ListView::超级列表框4,
-                          ListView::超级列表框6, ListView::超级列表框7}) {
+    for (ListView list : {ListView::超级列表框1, ListView::超级列表框2, ListView::超级列表框3,
+                          ListView::超级列表框4, ListView::超级列表框6, ListView::超级列表框7}) {
       ImportList(window, list, home.path());
     }
   }
@@ -56,7 +59,9 @@ class Pipeline : public ::testing::Test {
     control.WaitUntilIdle();
   }
 
-  std::string Log() { return window.ControlText(TextBox::编辑框_日志).substr(std::string(kDefaultLogText).size()); }
+  std::string Log() {
+    return window.ControlText(TextBox::编辑框_日志).substr(std::string(kDefaultLogText).size());
+  }
 
   test::TempDir home;
   MemoryWindow window;
@@ -64,19 +69,25 @@ class Pipeline : public ::testing::Test {
 };
 
 TEST_F(Pipeline, VideoModeWithIntroOutroAndBlackScreen) {
-  ASSERT_TRUE(test::MakeClip(home / "测试视频剪辑/it's [a],b;c=d 视频.mp4", {.seconds = 7, .width = 360, .height = 640}));
-  ASSERT_TRUE(test::MakeClip(home / "测试视频剪辑/plain.mp4", {.seconds = 4, .width = 480, .height = 640, .source = "smptebars"}));
-  ASSERT_TRUE(test::MakeClip(home / "片头/intro.mp4", {.seconds = 1, .width = 1080, .height = 1920, .fps = 25}));
-  ASSERT_TRUE(test::MakeClip(home / "片尾/outro.mp4", {.seconds = 1, .width = 720, .height = 1280, .audio = false}));
-  ASSERT_TRUE(test::MakeClip(home / "黑幕特效/k.mp4", {.seconds = 2, .width = 720, .height = 1280, .audio = false,
-                                                   .source = "color=c=black"}));
+  ASSERT_TRUE(test::MakeClip(home / "测试视频剪辑/it's [a],b;c=d 视频.mp4",
+                             {.seconds = 7, .width = 360, .height = 640}));
+  ASSERT_TRUE(test::MakeClip(home / "测试视频剪辑/plain.mp4",
+                             {.seconds = 4, .width = 480, .height = 640, .source = "smptebars"}));
+  ASSERT_TRUE(test::MakeClip(home / "片头/intro.mp4",
+                             {.seconds = 1, .width = 1080, .height = 1920, .fps = 25}));
+  ASSERT_TRUE(test::MakeClip(home / "片尾/outro.mp4",
+                             {.seconds = 1, .width = 720, .height = 1280, .audio = false}));
+  ASSERT_TRUE(test::MakeClip(
+      home / "黑幕特效/k.mp4",
+      {.seconds = 2, .width = 720, .height = 1280, .audio = false, .source = "color=c=black"}));
   Import();
   window.SetChecked(Switch::选择框_加片头, true);
   window.SetChecked(Switch::选择框_加片尾, true);
   Run();
 
   for (int row = 0; row < 2; ++row) {
-    EXPECT_EQ(window.CellText(ListView::超级列表框1, row, 3), "成功") << window.ControlText(TextBox::编辑框_输出返回);
+    EXPECT_EQ(window.CellText(ListView::超级列表框1, row, 3), "成功")
+        << window.ControlText(TextBox::编辑框_输出返回);
     auto output = home / "生成视频剪辑" / window.CellText(ListView::超级列表框1, row, 2);
     test::MediaInfo info = test::ReadMediaInfo(output);
     EXPECT_EQ(info.width, 720);
@@ -88,14 +99,16 @@ TEST_F(Pipeline, VideoModeWithIntroOutroAndBlackScreen) {
     EXPECT_NEAR(info.seconds, std::round(info.seconds), 0.15) << output;
     EXPECT_GT(info.seconds, 4);
   }
-  std::string perItem = "正在剪辑\r\n视频特效处理。。。\r\n视频剪切成功。。。\r\n合并特效视频音频成功。。。\r\n";
+  std::string perItem =
+      "正在剪辑\r\n视频特效处理。。。\r\n视频剪切成功。。。\r\n合并特效视频音频成功。。。\r\n";
   EXPECT_EQ(Log(), perItem + perItem);
   EXPECT_EQ(window.InfoMessages(), std::vector<std::string>{"任务完毕"});
   EXPECT_FALSE(AnyWorkFile(home.path()));
 }
 
 TEST_F(Pipeline, TheWalkGoesThroughTheWholeSource) {
-  ASSERT_TRUE(test::MakeClip(home / "测试视频剪辑/a.mp4", {.seconds = 5, .width = 360, .height = 640}));
+  ASSERT_TRUE(
+      test::MakeClip(home / "测试视频剪辑/a.mp4", {.seconds = 5, .width = 360, .height = 640}));
   Import();
   window.SetText(TextBox::编辑框_特效代码, "特效7");
   Run();
@@ -129,7 +142,8 @@ TEST_F(Pipeline, ImageModeWithAnEmptyGreenScreenList) {
 
 TEST_F(Pipeline, BrokenFirstRowThenAGoodOne) {
   test::WriteFile(home / "测试视频剪辑/a broken.mp4", "not a video");
-  ASSERT_TRUE(test::MakeClip(home / "测试视频剪辑/b.mp4", {.seconds = 2, .width = 360, .height = 640}));
+  ASSERT_TRUE(
+      test::MakeClip(home / "测试视频剪辑/b.mp4", {.seconds = 2, .width = 360, .height = 640}));
   test::WriteFile(home / "生成视频剪辑/b.mp4", "");
   std::filesystem::create_directories(home / "测试视频剪辑/c folder.mp4");
   Import();
@@ -144,11 +158,13 @@ TEST_F(Pipeline, BrokenFirstRowThenAGoodOne) {
 }
 
 TEST_F(Pipeline, EffectsThatLoopAudioSucceed) {
-  ASSERT_TRUE(test::MakeClip(home / "测试视频剪辑/a.mp4", {.seconds = 8, .width = 720, .height = 1280}));
+  ASSERT_TRUE(
+      test::MakeClip(home / "测试视频剪辑/a.mp4", {.seconds = 8, .width = 720, .height = 1280}));
   Import();
   window.SetText(TextBox::编辑框_特效代码, "特效31-特效33-特效34-特效35");
   Run();
-  EXPECT_EQ(window.CellText(ListView::超级列表框1, 0, 3), "成功") << window.ControlText(TextBox::编辑框_输出返回);
+  EXPECT_EQ(window.CellText(ListView::超级列表框1, 0, 3), "成功")
+      << window.ControlText(TextBox::编辑框_输出返回);
 }
 
 // The state letter of every encoder process working in `home`.
@@ -157,7 +173,9 @@ std::string EncoderStates(const std::filesystem::path& home) {
   for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
     std::ifstream cmd(entry.path() / "cmdline", std::ios::binary);
     std::string cmdline((std::istreambuf_iterator<char>(cmd)), {});
-    if (cmdline.find("ffmpeg") == std::string::npos || cmdline.find(home.string()) == std::string::npos) continue;
+    if (cmdline.find("ffmpeg") == std::string::npos ||
+        cmdline.find(home.string()) == std::string::npos)
+      continue;
     std::ifstream stat(entry.path() / "stat");
     std::string text((std::istreambuf_iterator<char>(stat)), {});
     auto close = text.rfind(')');
@@ -167,7 +185,8 @@ std::string EncoderStates(const std::filesystem::path& home) {
 }
 
 TEST_F(Pipeline, StopAndPauseReachTheEncoder) {
-  ASSERT_TRUE(test::MakeClip(home / "测试视频剪辑/a.mp4", {.seconds = 12, .width = 720, .height = 1280}));
+  ASSERT_TRUE(
+      test::MakeClip(home / "测试视频剪辑/a.mp4", {.seconds = 12, .width = 720, .height = 1280}));
   Import();
   window.SetText(TextBox::编辑框_特效代码, "特效56-特效56-特效56");
   control.StartRun();
@@ -182,7 +201,9 @@ TEST_F(Pipeline, StopAndPauseReachTheEncoder) {
   EXPECT_TRUE(paused.empty() || paused.find_first_not_of("T") == std::string::npos) << paused;
   std::string log = window.ControlText(TextBox::编辑框_日志);
   control.ResumeRun();
-  ASSERT_TRUE(waitFor([&] { return window.ControlText(TextBox::编辑框_日志).find("视频特效处理") != std::string::npos; }));
+  ASSERT_TRUE(waitFor([&] {
+    return window.ControlText(TextBox::编辑框_日志).find("视频特效处理") != std::string::npos;
+  }));
   ASSERT_TRUE(waitFor([&] { return !EncoderStates(home.path()).empty(); }));
   control.StopRun();
   std::string afterStop = window.ControlText(TextBox::编辑框_日志);

@@ -35,14 +35,16 @@ TEST(BuildCommand, FillsInsideArgumentsAndKeepsPathsWhole) {
 }
 
 TEST(BuildCommand, NeverRescansAFilledValue) {
-  Args args = BuildCommand("-i D:\\1.mp4 D:\\out.mp4", {{"D:\\1.mp4", "/x/D:\\out.mp4"}, {"D:\\out.mp4", "/o"}});
+  Args args = BuildCommand("-i D:\\1.mp4 D:\\out.mp4",
+                           {{"D:\\1.mp4", "/x/D:\\out.mp4"}, {"D:\\out.mp4", "/o"}});
   EXPECT_EQ(args, (Args{"-i", "/x/D:\\out.mp4", "/o"}));
 }
 
 TEST(BuildCommand, ExpandsListPlaceholdersAndDropsTrailingRedirect) {
   Args args = BuildCommand("x -y 【多视频】 -filter_complex \"concat=n=【视频个数】:v=1 [v]\"",
                            {{"【视频个数】", "2"}}, {{"【多视频】", {"-i", "/a b", "-i", "/c"}}});
-  EXPECT_EQ(args, (Args{"x", "-y", "-i", "/a b", "-i", "/c", "-filter_complex", "concat=n=2:v=1 [v]"}));
+  EXPECT_EQ(args,
+            (Args{"x", "-y", "-i", "/a b", "-i", "/c", "-filter_complex", "concat=n=2:v=1 [v]"}));
   EXPECT_EQ(BuildCommand("x -i f 2>&1", {}), (Args{"x", "-i", "f"}));
   EXPECT_EQ(BuildCommand("x 【多视频】", {}, {{"【多视频】", {}}}), (Args{"x"}));
 }

@@ -23,14 +23,17 @@ TEST(Encoder, TinyEncodeIsJudgedSuccess) {
 TEST(Encoder, RejectedCommandIsJudgedByItsPhrase) {
   test::TempDir dir;
   ToolEnv env{dir.path(), nullptr, nullptr};
-  EXPECT_EQ(RunJudged(env, "D:\\ffmpeg\\bin\\ffmpeg.exe -y -f lavfi -i color=black:d=0.2 -nosuchoption 1 D:\\out.mp4",
+  EXPECT_EQ(RunJudged(env,
+                      "D:\\ffmpeg\\bin\\ffmpeg.exe -y -f lavfi -i color=black:d=0.2 -nosuchoption "
+                      "1 D:\\out.mp4",
                       {{"D:\\out.mp4", (dir / "x.mp4").string()}}),
             "错误分割参数列表");
 }
 
 TEST(Encoder, ProbeOfA2Point5SecondFileGives2) {
   test::TempDir dir;
-  ASSERT_TRUE(test::MakeClip(dir / "clip.mp4", {.seconds = 2.5, .width = 64, .height = 64, .audio = false}));
+  ASSERT_TRUE(test::MakeClip(dir / "clip.mp4",
+                             {.seconds = 2.5, .width = 64, .height = 64, .audio = false}));
   ToolEnv env{dir.path(), nullptr, nullptr};
   EXPECT_EQ(ProbeDuration(env, dir / "clip.mp4"), 2);
   EXPECT_EQ(ProbeDuration(env, dir / "missing.mp4"), 0);

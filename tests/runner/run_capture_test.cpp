@@ -46,7 +46,8 @@ TEST(RunCapture, NamesAProgramThatCannotBeStarted) {
 }
 
 TEST(RunCapture, KeepsArgumentsUninterpreted) {
-  EXPECT_EQ(RunCapture({"printf", "%s|", "a b", "$HOME", "; ls", "特效"}).output, "a b|$HOME|; ls|特效|");
+  EXPECT_EQ(RunCapture({"printf", "%s|", "a b", "$HOME", "; ls", "特效"}).output,
+            "a b|$HOME|; ls|特效|");
 }
 
 TEST(RunCapture, CancelEndsTheWholeGroupAtOnce) {

@@ -28,10 +28,17 @@ bool MakeClip(const std::filesystem::path& file, const ClipSpec& spec, std::stri
   std::filesystem::create_directories(file.parent_path());
   std::string size = std::to_string(spec.width) + "x" + std::to_string(spec.height);
   std::vector<std::string> args = {
-      "ffmpeg", "-y", "-hide_banner", "-f", "lavfi", "-i",
-      spec.source + (spec.source.find('=') == std::string::npos ? "=" : ":") + "s=" + size + ":r=" + std::to_string(spec.fps) + ":d=" + Number(spec.seconds)};
+      "ffmpeg",
+      "-y",
+      "-hide_banner",
+      "-f",
+      "lavfi",
+      "-i",
+      spec.source + (spec.source.find('=') == std::string::npos ? "=" : ":") + "s=" + size +
+          ":r=" + std::to_string(spec.fps) + ":d=" + Number(spec.seconds)};
   if (spec.audio) {
-    args.insert(args.end(), {"-f", "lavfi", "-i", "sine=frequency=330:duration=" + Number(spec.seconds)});
+    args.insert(args.end(),
+                {"-f", "lavfi", "-i", "sine=frequency=330:duration=" + Number(spec.seconds)});
   }
   args.insert(args.end(), {"-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p"});
   if (spec.audio) args.insert(args.end(), {"-c:a", "aac", "-shortest"});
@@ -57,10 +64,11 @@ bool MakeTone(const std::filesystem::path& file, double seconds, int frequencyHz
 
 MediaInfo ReadMediaInfo(const std::filesystem::path& file) {
   MediaInfo info;
-  CaptureResult run = RunCapture({"ffprobe", "-v", "error", "-count_frames", "-show_entries",
-                                  "stream=codec_type,codec_name,width,height,avg_frame_rate,nb_read_frames:"
-                                  "format=duration",
-                                  "-of", "default=nw=1", file.string()});
+  CaptureResult run =
+      RunCapture({"ffprobe", "-v", "error", "-count_frames", "-show_entries",
+                  "stream=codec_type,codec_name,width,height,avg_frame_rate,nb_read_frames:"
+                  "format=duration",
+                  "-of", "default=nw=1", file.string()});
   std::istringstream lines(run.output);
   std::string line;
   bool video = false;
@@ -89,8 +97,9 @@ MediaInfo ReadMediaInfo(const std::filesystem::path& file) {
     }
   }
   // ffprobe lists streams in file order; keep the video codec's name.
-  CaptureResult codec = RunCapture({"ffprobe", "-v", "error", "-select_streams", "v:0", "-show_entries",
-                                    "stream=codec_name", "-of", "default=nw=1:nk=1", file.string()});
+  CaptureResult codec =
+      RunCapture({"ffprobe", "-v", "error", "-select_streams", "v:0", "-show_entries",
+                  "stream=codec_name", "-of", "default=nw=1:nk=1", file.string()});
   auto end = codec.output.find('\n');
   info.videoCodec = codec.output.substr(0, end);
   return info;
@@ -103,7 +112,8 @@ bool ProcessRunning(const std::string& needle) {
     std::ifstream stat(entry.path() / "stat");
     std::string statText((std::istreambuf_iterator<char>(stat)), {});
     auto close = statText.rfind(')');
-    if (close != std::string::npos && close + 2 < statText.size() && statText[close + 2] == 'Z') continue;
+    if (close != std::string::npos && close + 2 < statText.size() && statText[close + 2] == 'Z')
+      continue;
     std::ifstream cmd(entry.path() / "cmdline", std::ios::binary);
     std::string cmdline((std::istreambuf_iterator<char>(cmd)), {});
     for (char& c : cmdline) {
