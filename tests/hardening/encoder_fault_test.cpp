@@ -12,7 +12,7 @@
 #include "app/memory_window.h"
 #include "app/run_control.h"
 #include "media/media_import.h"
-#include "process_probe.h"
+#include "support/process_probe.h"
 #include "runner/tool.h"
 #include "support/fake_encoder.h"
 #include "support/media_maker.h"

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <thread>
 
-#include "process_probe.h"
+#include "support/process_probe.h"
 #include "support/media_maker.h"
 #include "support/temp_dir.h"
 

@@ -1,4 +1,4 @@
-#include "process_probe.h"
+#include "support/process_probe.h"
 
 #include <errno.h>
 #include <fcntl.h>
