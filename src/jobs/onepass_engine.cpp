@@ -6,6 +6,7 @@
 
 #include <system_error>
 
+#include "jobs/file_guard.h"
 #include "jobs/onepass_graph.h"
 #include "jobs/segment_pass.h"
 #include "media/work_folders.h"
@@ -95,11 +96,11 @@ std::string OnePassEngine::EncodeItem(JobContext& ctx, int item, const std::vect
   if (!command.error.empty()) return std::string(kUnknownError);
 
   ctx.Step(item, "一次编码");
+  FileGuard videoGuard(video);
   std::string outcome = RunJudged(ctx.tools, command.args);
   if (outcome == kOutputSucceeded) {
     Put(item, {false, video});
-  } else {
-    RemoveFile(video);
+    videoGuard.Keep();
   }
   ctx.window.CheckStop();
   return outcome;

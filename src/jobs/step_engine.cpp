@@ -7,6 +7,7 @@
 #include "effects/render_effect.h"
 #include "jobs/clip_engine.h"
 #include "jobs/clip_time.h"
+#include "jobs/file_guard.h"
 #include "media/work_folders.h"
 #include "runner/run_capture.h"
 
@@ -58,13 +59,13 @@ std::string RenderSegment(JobContext& ctx, const WalkStep& step,
   std::filesystem::path segment = ctx.paths.SegmentFile(step.segment);
   std::filesystem::path rendered =
       ctx.paths.tempFolder / ("out" + std::to_string(step.segment) + "-fx.mp4");
+  FileGuard renderedGuard(rendered);
   std::string outcome = RenderEffect(ctx.tools, step.effect, segment, rendered, audio);
   std::error_code error;
   if (outcome == kOutputSucceeded) {
     std::filesystem::rename(rendered, segment, error);
     if (error) outcome = std::string(kUnknownError);
   }
-  std::filesystem::remove(rendered, error);
   return outcome;
 }
 
@@ -164,6 +165,7 @@ std::string StepEngine::Assemble(JobContext& ctx, int item, const AssemblyPicks&
   // The finished video appears under its name only when it is complete.
   std::filesystem::path finalFile = picks.outputFolder / outputName;
   std::filesystem::path partFile = picks.outputFolder / (".mivora-" + outputName + ".part.mp4");
+  FileGuard partGuard(partFile);
   std::string command =
       "D:\\ffmpeg\\bin\\ffmpeg.exe -an -i D:\\1.mp4 -stream_loop -1 -i D:\\1.mp3 -c:v copy  -t " +
       std::to_string(seconds) + " -y D:\\out.mp4";
@@ -177,7 +179,6 @@ std::string StepEngine::Assemble(JobContext& ctx, int item, const AssemblyPicks&
     std::filesystem::rename(partFile, finalFile, error);
     if (error) outcome = std::string(kUnknownError);
   }
-  std::filesystem::remove(partFile, error);
   ctx.window.CheckStop();
   if (!PumpWait(300, ctx.tools.token)) ctx.window.CheckStop();
   if (outcome != kOutputSucceeded) {

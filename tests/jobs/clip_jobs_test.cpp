@@ -258,6 +258,26 @@ TEST_F(ClipJobs, StopEndsTheEncoderAndSilencesTheJob) {
   EXPECT_TRUE(std::filesystem::is_empty(h.home / "临时"));
 }
 
+TEST_F(ClipJobs, StopDuringTheAudioStepLeavesNoHalfWrittenVideo) {
+  setenv("MIVORA_FAKE_SLEEP_ON", "stream_loop", 1);
+  setenv("MIVORA_FAKE_SLEEP_SECONDS", "1006", 1);
+  h.ctx.effectLines = {"特效1"};
+  h.AddRow(ListView::超级列表框1, "/src/a.mp4");
+  std::thread worker([&] {
+    try {
+      ProcessVideoItem(h.ctx, 1);
+    } catch (const JobStopped&) {
+    }
+  });
+  while (!test::ProcessRunning("sleep 1006"))
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_TRUE(std::filesystem::exists(h.home / "生成视频剪辑/.mivora-a.mp4.part.mp4"));
+  h.token.Cancel();
+  worker.join();
+  EXPECT_TRUE(std::filesystem::is_empty(h.home / "生成视频剪辑"));
+  EXPECT_FALSE(std::filesystem::exists(h.home / "out临时.mp4"));
+}
+
 TEST_F(ClipJobs, SegmentsJoinInTheOrderOfTheirNumbers) {
   for (int k : {1, 10, 2, 12, 11, 3})
     test::WriteFile(h.home / ("临时/out" + std::to_string(k) + ".mp4"), "");

@@ -19,14 +19,14 @@ if [ "$#" -eq 2 ] && [ "$1" = "-i" ]; then
   echo "  Duration: ${MIVORA_FAKE_DURATION:-00:00:20.00}, start: 0.000000, bitrate: 1 kb/s"
   exit 1
 fi
+for a in "$@"; do last="$a"; done
 for a in "$@"; do
   if [ -n "$MIVORA_FAKE_FAIL_ON" ] && case "$a" in *"$MIVORA_FAKE_FAIL_ON"*) true;; *) false;; esac; then
     echo "Error reinitializing filters"; exit 1
   fi
   if [ -n "$MIVORA_FAKE_SLEEP_ON" ] && case "$a" in *"$MIVORA_FAKE_SLEEP_ON"*) true;; *) false;; esac; then
-    sleep "${MIVORA_FAKE_SLEEP_SECONDS:-1000}"; exit 1
+    : > "$last"; sleep "${MIVORA_FAKE_SLEEP_SECONDS:-1000}"; exit 1
   fi
-  last="$a"
 done
 : > "$last"
 echo "video:1kB audio:0kB muxing overhead: 0.1%"

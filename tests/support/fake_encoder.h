@@ -4,7 +4,8 @@
 //   probe ("-i FILE" alone): prints a Duration line (MIVORA_FAKE_DURATION,
 //     default 00:00:20.00)
 //   an argument containing MIVORA_FAKE_FAIL_ON: prints an error phrase
-//   an argument containing MIVORA_FAKE_SLEEP_ON: sleeps until killed (for
+//   an argument containing MIVORA_FAKE_SLEEP_ON: creates the output, then
+//     sleeps until killed (for
 //     MIVORA_FAKE_SLEEP_SECONDS, default 1000; tests pick distinct values so
 //     they can look for their own sleeping process)
 //   otherwise: creates the last argument as a file and prints success
