@@ -9,6 +9,7 @@
 #include "app/memory_window.h"
 #include "support/fake_encoder.h"
 #include "support/media_maker.h"
+#include "support/process_probe.h"
 #include "support/temp_dir.h"
 
 namespace mivora {
@@ -95,7 +96,9 @@ TEST_F(RunControlTest, ARunGoesThroughItsButtonStatesAndEndsIdle) {
   control.StopRun();
   EXPECT_EQ(State(), (Buttons{true, false, false, false}));
   control.WaitUntilIdle();
-  EXPECT_FALSE(test::ProcessRunning("sleep 1003"));
+  // A killed process needs a moment to be gone from /proc.
+  EXPECT_TRUE(
+      test::WaitUntil([] { return !test::ProcessRunning("sleep 1003"); }, std::chrono::seconds(3)));
   EXPECT_EQ(window.CellText(ListView::超级列表框1, 0, 3), "正在剪辑");
 
   // The next Start makes the video.

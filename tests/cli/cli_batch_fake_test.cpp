@@ -29,24 +29,9 @@ struct FakeHome {
   }
   std::vector<std::string> Args(std::vector<std::string> more,
                                 std::string effectCode = "特效7-特效8") const {
-    std::vector<std::string> args = {"run",
-                                     "--home",
-                                     home.path().string(),
-                                     "--audio",
-                                     audio.path().string(),
-                                     "--effect-code",
-                                     effectCode,
-                                     "--json"};
-    args.insert(args.end(), more.begin(), more.end());
-    return args;
+    return test::RunArgs(home.path(), audio.path(), effectCode, more);
   }
 };
-
-nlohmann::json Summary(const test::CliResult& result) {
-  nlohmann::json summary = nlohmann::json::parse(result.out, nullptr, false);
-  EXPECT_FALSE(summary.is_discarded()) << result.out << result.err;
-  return summary;
-}
 
 TEST(CliBatchFake, ShardsTogetherCoverEveryItemExactlyOnce) {
   FakeHome home(5);
@@ -54,7 +39,7 @@ TEST(CliBatchFake, ShardsTogetherCoverEveryItemExactlyOnce) {
   for (const char* shard : {"0/2", "1/2"}) {
     test::CliResult result = RunCli(home.Args({"--all", "--shard", shard, "-j", "2"}));
     EXPECT_EQ(result.exitCode, 0) << result.err;
-    nlohmann::json summary = Summary(result);
+    nlohmann::json summary = test::Summary(result);
     EXPECT_EQ(summary["shard"], shard);
     for (const auto& item : summary["items"]) sources.insert(item["source"].get<std::string>());
   }
@@ -69,7 +54,7 @@ TEST(CliBatchFake, ShardsTogetherCoverEveryItemExactlyOnce) {
 
 TEST(CliBatchFake, WithoutAllTakesTheFirstTwoAsTheWindow) {
   FakeHome home(3);
-  nlohmann::json summary = Summary(RunCli(home.Args({})));
+  nlohmann::json summary = test::Summary(RunCli(home.Args({})));
   ASSERT_EQ(summary["items"].size(), 2u);
   EXPECT_EQ(summary["items"][0]["item"], 1);
   EXPECT_EQ(summary["items"][1]["item"], 2);
@@ -81,7 +66,7 @@ TEST(CliBatchFake, FailedItemExitsOneAndJsonMatchesTheDisk) {
   test::CliResult result =
       RunCli(home.Args({"--all", "--seed", "99"}), {"MIVORA_FAKE_FAIL_ON=clip2.mp4"});
   EXPECT_EQ(result.exitCode, 1) << result.err;
-  nlohmann::json summary = Summary(result);
+  nlohmann::json summary = test::Summary(result);
   EXPECT_EQ(summary["seed"], 99);
   EXPECT_EQ(summary["failed"], 1);
   std::set<std::string> outputs;
@@ -110,7 +95,7 @@ TEST(CliBatchFake, SeedRepeatsTheEffectLinesWhateverTheParallelism) {
   FakeHome home(6);
   auto lines = [&](std::vector<std::string> more) {
     more.push_back("--all");
-    nlohmann::json summary = Summary(RunCli(home.Args(more, "特效7\n特效8\n特效15\n特效16")));
+    nlohmann::json summary = test::Summary(RunCli(home.Args(more, "特效7\n特效8\n特效15\n特效16")));
     std::map<int, std::string> picked;
     for (const auto& item : summary["items"]) picked[item["item"]] = item["effect_line"];
     return picked;

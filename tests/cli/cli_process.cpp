@@ -1,5 +1,7 @@
 #include "cli_process.h"
 
+#include <gtest/gtest.h>
+
 #include <map>
 #include <stdexcept>
 
@@ -33,6 +35,21 @@ CliResult CliProcess::Wait() {
   result.out = ReadFile(outFile_);
   result.err = ReadFile(errFile_);
   return result;
+}
+
+std::vector<std::string> RunArgs(const std::filesystem::path& home,
+                                 const std::filesystem::path& audio, const std::string& effectCode,
+                                 const std::vector<std::string>& more) {
+  std::vector<std::string> args = {"run",          "--home",        home.string(), "--audio",
+                                   audio.string(), "--effect-code", effectCode,    "--json"};
+  args.insert(args.end(), more.begin(), more.end());
+  return args;
+}
+
+nlohmann::json Summary(const CliResult& result) {
+  nlohmann::json summary = nlohmann::json::parse(result.out, nullptr, false);
+  EXPECT_FALSE(summary.is_discarded()) << result.out << result.err;
+  return summary;
 }
 
 CliResult RunCli(const std::vector<std::string>& args, const std::vector<std::string>& env) {

@@ -6,6 +6,7 @@
 #include <sys/types.h>
 
 #include <filesystem>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,15 @@ class CliProcess {
   std::filesystem::path outFile_;
   std::filesystem::path errFile_;
 };
+
+// The arguments of "run" over a home and an audio folder with an effect code
+// and the JSON summary on, followed by `more`.
+std::vector<std::string> RunArgs(const std::filesystem::path& home,
+                                 const std::filesystem::path& audio, const std::string& effectCode,
+                                 const std::vector<std::string>& more);
+
+// The JSON summary a run printed; a test failure when it does not parse.
+nlohmann::json Summary(const CliResult& result);
 
 // Runs mivora-cli to its end.
 CliResult RunCli(const std::vector<std::string>& args, const std::vector<std::string>& env = {});

@@ -40,24 +40,9 @@ struct MediaHome {
     EXPECT_TRUE(test::MakeTone(audio / "a.mp3", 4));
   }
   std::vector<std::string> Args(std::vector<std::string> more) const {
-    std::vector<std::string> args = {"run",
-                                     "--home",
-                                     home.path().string(),
-                                     "--audio",
-                                     audio.path().string(),
-                                     "--effect-code",
-                                     "特效7-特效8\n特效8-特效7",
-                                     "--json"};
-    args.insert(args.end(), more.begin(), more.end());
-    return args;
+    return test::RunArgs(home.path(), audio.path(), "特效7-特效8\n特效8-特效7", more);
   }
 };
-
-nlohmann::json Summary(const test::CliResult& result) {
-  nlohmann::json summary = nlohmann::json::parse(result.out, nullptr, false);
-  EXPECT_FALSE(summary.is_discarded()) << result.out << result.err;
-  return summary;
-}
 
 void ExpectFinishedVideo(const std::string& file) {
   test::MediaInfo info = test::ReadMediaInfo(file);
@@ -81,7 +66,7 @@ TEST(CliRunMedia, VideoAndImageModesMakeFinishedVideos) {
   for (const Case& c : cases) {
     test::CliResult result = RunCli(media.Args(c.args));
     EXPECT_EQ(result.exitCode, 0) << result.err;
-    nlohmann::json summary = Summary(result);
+    nlohmann::json summary = test::Summary(result);
     ASSERT_EQ(summary["items"].size(), c.items);
     for (const auto& item : summary["items"]) {
       EXPECT_EQ(item["status"], "成功") << item.dump();
@@ -101,7 +86,7 @@ TEST(CliRunMedia, WholeListOfFiveGivesTheSameStatusesWithTwoAtOnce) {
     std::filesystem::remove_all(media.home / "生成视频剪辑");
     test::CliResult result = RunCli(media.Args({"--all", "-j", jobs, "--seed", "11"}));
     EXPECT_EQ(result.exitCode, 0) << result.err;
-    nlohmann::json summary = Summary(result);
+    nlohmann::json summary = test::Summary(result);
     ASSERT_EQ(summary["items"].size(), 5u);
     std::map<int, std::pair<std::string, std::string>> seen;
     for (const auto& item : summary["items"]) {

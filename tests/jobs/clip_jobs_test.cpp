@@ -11,6 +11,7 @@
 #include "jobs/gif_preview.h"
 #include "support/fake_encoder.h"
 #include "support/media_maker.h"
+#include "support/process_probe.h"
 
 namespace mivora {
 namespace {
@@ -250,7 +251,9 @@ TEST_F(ClipJobs, StopEndsTheEncoderAndSilencesTheJob) {
   h.token.Cancel();
   worker.join();
   EXPECT_TRUE(stoppedCleanly);
-  EXPECT_FALSE(test::ProcessRunning("sleep 1004"));
+  // A killed process needs a moment to be gone from /proc.
+  EXPECT_TRUE(
+      test::WaitUntil([] { return !test::ProcessRunning("sleep 1004"); }, std::chrono::seconds(3)));
   EXPECT_EQ(h.Log(), logAtStop);
   EXPECT_EQ(h.window.CellText(ListView::超级列表框1, 0, 3), "正在剪辑");
   EXPECT_EQ(h.window.CellText(ListView::超级列表框1, 1, 3), "");

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "support/media_maker.h"
+#include "support/process_probe.h"
 
 namespace mivora {
 namespace {
@@ -65,13 +66,17 @@ TEST(RunCapture, CancelEndsTheWholeGroupAtOnce) {
   EXPECT_EQ(run.output, "ready\n");
   EXPECT_LT(took, 2s);
   std::this_thread::sleep_for(100ms);
-  EXPECT_FALSE(test::ProcessRunning("sleep 1005"));
+  // A killed process needs a moment to be gone from /proc.
+  EXPECT_TRUE(
+      test::WaitUntil([] { return !test::ProcessRunning("sleep 1005"); }, std::chrono::seconds(3)));
 }
 
 TEST(RunCapture, NothingOfTheGroupOutlivesItsLeader) {
   Sh("sleep 1001 & echo started");
   std::this_thread::sleep_for(100ms);
-  EXPECT_FALSE(test::ProcessRunning("sleep 1001"));
+  // A killed process needs a moment to be gone from /proc.
+  EXPECT_TRUE(
+      test::WaitUntil([] { return !test::ProcessRunning("sleep 1001"); }, std::chrono::seconds(3)));
 }
 
 TEST(RunCapture, PauseFreezesTheChildUntilResume) {
