@@ -8,30 +8,19 @@
 #include "runner/command_line.h"
 
 namespace mivora {
-namespace {
-
-// An absolute path can be mistaken neither for an option ("-x.mp4") nor for a
-// protocol ("concat:a.mp4"), whatever the file is called.
-std::string Absolute(const std::filesystem::path& path) {
-  if (path.empty()) return {};
-  std::error_code error;
-  std::filesystem::path full = std::filesystem::absolute(path, error);
-  return error ? path.string() : full.string();
-}
-
-}  // namespace
+namespace {}  // namespace
 
 std::string RenderEffect(const ToolEnv& env, std::string_view effectName,
                          const std::filesystem::path& input, const std::filesystem::path& output,
                          const std::filesystem::path& audio) {
-  std::string source = Absolute(input);
+  std::string source = ToolPath(input);
   // Each argument is filled in one scan, so a path that happens to contain a
   // placeholder's text is never filled a second time.
   std::vector<Placeholder> fills = {
       {R"(D\\:/1.mp4)", EscapeFilterPath(source)},
-      {R"(D:\1.mp3)", Absolute(audio)},
+      {R"(D:\1.mp3)", ToolPath(audio)},
       {R"(D:\1.mp4)", source},
-      {R"(D:\out.mp4)", Absolute(output)},
+      {R"(D:\out.mp4)", ToolPath(output)},
   };
   return RunJudged(env, EffectTemplate(effectName), fills);
 }

@@ -11,7 +11,10 @@ namespace {
 
 constexpr int kItemsPerJob = 2;
 
-EffectPick NextPick(JobContext& ctx) {
+// Marks the row as in progress and picks its effect line.
+EffectPick BeginItem(JobContext& ctx, ListView list, int row, int statusColumn) {
+  ctx.window.SetCellText(list, row, statusColumn, "正在剪辑");
+  ctx.window.AppendLog("正在剪辑\r\n");
   return SplitPick(PickEffectLine(ctx.effectLines, ctx.random));
 }
 
@@ -47,9 +50,7 @@ std::string ImageVideoName(const std::string& imageName) {
 
 void ProcessVideoItem(JobContext& ctx, int itemNumber) {
   const int row = itemNumber - 1;
-  ctx.window.SetCellText(ListView::超级列表框1, row, 3, "正在剪辑");
-  ctx.window.AppendLog("正在剪辑\r\n");
-  EffectPick pick = NextPick(ctx);
+  EffectPick pick = BeginItem(ctx, ListView::超级列表框1, row, 3);
   std::string source = ctx.window.CellText(ListView::超级列表框1, row, 1);
   std::string fileName = ctx.window.CellText(ListView::超级列表框1, row, 2);
   ctx.Step(itemNumber, "探测时长");
@@ -61,9 +62,7 @@ void ProcessVideoItem(JobContext& ctx, int itemNumber) {
 
 void ProcessImageItem(JobContext& ctx, int itemNumber) {
   const int row = itemNumber - 1;
-  ctx.window.SetCellText(ListView::超级列表框2, row, 5, "正在剪辑");
-  ctx.window.AppendLog("正在剪辑\r\n");
-  EffectPick pick = NextPick(ctx);
+  EffectPick pick = BeginItem(ctx, ListView::超级列表框2, row, 5);
   std::string imagePath = ctx.window.CellText(ListView::超级列表框2, row, 1);
   std::string imageName = ctx.window.CellText(ListView::超级列表框2, row, 2);
   std::string videoName = ImageVideoName(imageName);
@@ -77,8 +76,7 @@ void ProcessImageItem(JobContext& ctx, int itemNumber) {
       ctx.tools,
       "D:\\ffmpeg\\bin\\ffmpeg.exe -y -loop 1 -f image2 -i D:\\1.jpg -vcodec libx264 -r 30 -vf "
       "\"pad=ceil(iw/2)*2:ceil(ih/2)*2\" -s 720x1280  -aspect 9:16 -t 15 -b:v 3000k D:\\out.mp4",
-      {{"D:\\1.jpg", imagePath.empty() ? imagePath : std::filesystem::absolute(imagePath).string()},
-       {"D:\\out.mp4", videoPath.string()}});
+      {{"D:\\1.jpg", ToolPath(imagePath)}, {"D:\\out.mp4", videoPath.string()}});
   ctx.window.CheckStop();
   if (outcome != kOutputSucceeded) {
     ctx.window.SetCellText(ListView::超级列表框2, row, 5, "【图片转视频】" + outcome);

@@ -16,14 +16,6 @@
 namespace mivora {
 namespace {
 
-// An absolute path can be mistaken neither for an option nor for a protocol.
-std::string Absolute(const std::string& path) {
-  if (path.empty()) return path;
-  std::error_code error;
-  std::filesystem::path full = std::filesystem::absolute(path, error);
-  return error ? path : full.string();
-}
-
 // A clip's length with its fraction: intro and outro join whole, so their
 // fractions count towards the finished video's whole seconds.
 double ProbeSeconds(JobContext& ctx, const std::string& file) {
@@ -74,20 +66,20 @@ std::string OnePassEngine::EncodeItem(JobContext& ctx, int item, const std::vect
   OnePassItem spec;
   spec.parts = PartsOfWalk(steps);
   if (spec.parts.empty()) return std::string(kUnknownError);
-  spec.source = Absolute(source.string());
+  spec.source = ToolPath(source.string());
   AssemblyPicks picks = PickAssembly(ctx);
   EnsureFolder(picks.outputFolder);
   if (!picks.intro.empty()) {
-    spec.intro = Absolute(picks.intro);
+    spec.intro = ToolPath(picks.intro);
     spec.introSeconds = ProbeSeconds(ctx, spec.intro);
   }
   if (!picks.outro.empty()) {
-    spec.outro = Absolute(picks.outro);
+    spec.outro = ToolPath(picks.outro);
     spec.outroSeconds = ProbeSeconds(ctx, spec.outro);
   }
-  spec.overlay = Absolute(picks.overlay);
+  spec.overlay = ToolPath(picks.overlay);
   spec.blackScreen = picks.blackScreen;
-  spec.audio = Absolute(picks.audio);
+  spec.audio = ToolPath(picks.audio);
   // The output name is only known to the assembly: a name of its own until then.
   std::filesystem::path video = picks.outputFolder / (".mivora-" + std::to_string(getpid()) + "-" +
                                                       std::to_string(item) + ".part.mp4");

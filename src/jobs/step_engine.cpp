@@ -36,11 +36,6 @@ std::string NormalizeInputs(int count) {
   return graph + labels;
 }
 
-std::string Absolute(const std::string& path) {
-  if (path.empty()) return path;
-  return std::filesystem::absolute(path).string();
-}
-
 std::string CutSegment(JobContext& ctx, const std::filesystem::path& source, const WalkStep& step) {
   std::string command = std::string("D:\\ffmpeg\\bin\\ffmpeg.exe -y -ss ") +
                         ClipTime(step.startSeconds) + " -i D:\\1.mp4 -c copy -t " +
@@ -48,7 +43,7 @@ std::string CutSegment(JobContext& ctx, const std::filesystem::path& source, con
                         " D:\\out.mp4";
   return RunJudged(
       ctx.tools, command,
-      {{std::string(kSourcePlaceholder), Absolute(source.string())},
+      {{std::string(kSourcePlaceholder), ToolPath(source.string())},
        {std::string(kOutputPlaceholder), ctx.paths.SegmentFile(step.segment).string()}});
 }
 
@@ -72,9 +67,9 @@ std::string RenderSegment(JobContext& ctx, const WalkStep& step,
 std::vector<std::string> InputArguments(const AssemblyPicks& picks,
                                         const std::vector<std::filesystem::path>& segments) {
   std::vector<std::string> args;
-  if (!picks.intro.empty()) args.insert(args.end(), {"-i", Absolute(picks.intro)});
+  if (!picks.intro.empty()) args.insert(args.end(), {"-i", ToolPath(picks.intro)});
   for (const auto& segment : segments) args.insert(args.end(), {"-i", segment.string()});
-  if (!picks.outro.empty()) args.insert(args.end(), {"-i", Absolute(picks.outro)});
+  if (!picks.outro.empty()) args.insert(args.end(), {"-i", ToolPath(picks.outro)});
   return args;
 }
 
@@ -149,7 +144,7 @@ std::string StepEngine::Assemble(JobContext& ctx, int item, const AssemblyPicks&
         std::string(kCommonEncode) + " D:\\out.mp4";
     outcome = RunJudged(ctx.tools, command,
                         {{std::string(kSourcePlaceholder), paths.concatFile.string()},
-                         {"【叠加】", Absolute(picks.overlay)},
+                         {"【叠加】", ToolPath(picks.overlay)},
                          {std::string(kOutputPlaceholder), paths.overlayFile.string()}});
     ctx.window.CheckStop();
     if (outcome != kOutputSucceeded) {
@@ -172,7 +167,7 @@ std::string StepEngine::Assemble(JobContext& ctx, int item, const AssemblyPicks&
   outcome = RunJudged(ctx.tools, command,
                       {{std::string(kSourcePlaceholder),
                         (overlaid ? paths.overlayFile : paths.concatFile).string()},
-                       {std::string(kAudioPlaceholder), Absolute(picks.audio)},
+                       {std::string(kAudioPlaceholder), ToolPath(picks.audio)},
                        {std::string(kOutputPlaceholder), partFile.string()}});
   std::error_code error;
   if (outcome == kOutputSucceeded && !ctx.tools.token->IsCancelled()) {

@@ -103,6 +103,13 @@ std::vector<std::string> BuildCommand(std::string_view commandTemplate,
   return args;
 }
 
+std::string ToolPath(const std::filesystem::path& path) {
+  if (path.empty()) return {};
+  std::error_code error;
+  std::filesystem::path full = std::filesystem::absolute(path, error);
+  return error ? path.string() : full.string();
+}
+
 std::string EscapeFilterPath(std::string_view path) {
   // Blanks are escaped too: both levels trim unescaped white space at the ends.
   std::string optionLevel = EscapeChars(path, "\\':= \t\n\r");

@@ -3,6 +3,7 @@
 // arguments. A path stays one argument whatever characters it holds.
 #pragma once
 
+#include <filesystem>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -35,6 +36,11 @@ struct ListPlaceholder {
 std::vector<std::string> BuildCommand(std::string_view commandTemplate,
                                       const std::vector<Placeholder>& fills,
                                       const std::vector<ListPlaceholder>& lists = {});
+
+// A path as an encoder argument: absolute, so a file name can be mistaken
+// neither for an option ("-x.mp4") nor for a protocol ("concat:a.mp4").
+// An empty path stays empty.
+std::string ToolPath(const std::filesystem::path& path);
 
 // Escapes a path for a `movie=` source inside a filter graph: first as an
 // option value, then as part of the graph text, so that any file name is read
