@@ -11,6 +11,7 @@
 
 #include "runner/run_capture.h"
 #include "support/media_maker.h"
+#include "support/never_stopped.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -75,7 +76,8 @@ int main() {
   CaptureResult plain =
       RunCapture({"ffmpeg", "-y", "-i", (home / "测试视频剪辑" / "s1.mp4").string(), "-s",
                   "720x1280", "-pix_fmt", "yuv420p", "-vcodec", "libx264", "-preset", "medium",
-                  "-crf", "30", "-b:v", "3000k", (home / "plain.mp4").string()});
+                  "-crf", "30", "-b:v", "3000k", (home / "plain.mp4").string()},
+                 test::NeverStopped());
   double plainSeconds = Seconds(Clock::now() - start);
   if (plain.output.find("muxing overhead:") == std::string::npos) {
     std::fprintf(stderr, "the plain encode failed\n");

@@ -7,13 +7,11 @@
 #include <cstdio>
 #include <string>
 
-#include "app/memory_window.h"
-#include "effects/random_source.h"
 #include "jobs/clip_jobs.h"
-#include "jobs/onepass_engine.h"
 #include "media/work_folders.h"
 #include "runner/run_capture.h"
 #include "support/media_maker.h"
+#include "support/never_stopped.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -29,37 +27,25 @@ struct Home {
   std::filesystem::path audio = dir / "audio/a.mp3";
 };
 
-// Seconds the item takes with `engine`; negative when it failed.
-double TimeItem(const Home& home, ClipEngine& engine) {
-  MemoryWindow window;
-  auto addRow = [&](ListView list, const std::filesystem::path& path) {
-    int row = window.AppendRow(list);
-    window.SetCellText(list, row, 1, path.string());
-    window.SetCellText(list, row, 2, path.filename().string());
-  };
-  addRow(ListView::超级列表框1, home.source);
-  addRow(ListView::超级列表框3, home.intro);
-  addRow(ListView::超级列表框7, home.overlay);
-  addRow(ListView::超级列表框5, home.audio);
-  window.SetChecked(Switch::选择框_加片头, true);
-  RunToken token;
-  GatedWindow gated(window, token);
-  RandomSource random(1);
-  JobContext ctx{gated,
-                 ToolEnv{home.dir.path(), &gated, &token},
-                 WorkPaths::ForRunDir(home.dir.path()),
-                 random,
-                 {"特效12-特效29-特效38-特效66-特效63-特效64"},
-                 engine,
-                 [] {},
-                 {}};
+// Seconds the item takes with the engine of that name; negative when it failed.
+double TimeItem(const Home& home, const std::string& engine) {
+  JobInputs inputs;
+  inputs.runDir = home.dir.path();
+  inputs.items = {{1, home.source.string(), home.source.filename().string()}};
+  inputs.effectLines = {"特效12-特效29-特效38-特效66-特效63-特效64"};
+  inputs.choices.intro = true;
+  inputs.choices.intros = {home.intro.string()};
+  inputs.choices.blackScreens = {home.overlay.string()};
+  inputs.choices.audios = {home.audio.string()};
+  inputs.engine = engine;
+  inputs.seed = 1;
+  JobSink quiet;
   auto start = Clock::now();
-  ProcessVideoItem(ctx, 1);
+  ItemOutcome outcome = RunItems(inputs, quiet, test::NeverStopped()).at(0);
   double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-  if (window.CellText(ListView::超级列表框1, 0, 3) != "成功") {
-    std::fprintf(stderr, "the item failed: %s\n%s\n",
-                 window.CellText(ListView::超级列表框1, 0, 3).c_str(),
-                 window.ControlText(TextBox::编辑框_输出返回).c_str());
+  if (!outcome.ok()) {
+    std::fprintf(stderr, "the item failed: %s (%s)\n%s\n", outcome.status.c_str(),
+                 outcome.failedStep.c_str(), outcome.lastError.c_str());
     return -1;
   }
   return seconds;
@@ -106,7 +92,8 @@ double TimePlainEncode(const Home& home) {
        "3000k",
        "-t",
        "21",
-       (home.dir / "plain.mp4").string()});
+       (home.dir / "plain.mp4").string()},
+      test::NeverStopped());
   double seconds = std::chrono::duration<double>(Clock::now() - start).count();
   if (plain.output.find("muxing overhead:") == std::string::npos) {
     std::fprintf(stderr, "the plain encode failed\n%s", plain.output.c_str());
@@ -128,10 +115,8 @@ int main() {
   }
   PrepareWorkFolders(home.dir.path());
 
-  StepEngine steps;
-  OnePassEngine onePass;
-  double stepSeconds = TimeItem(home, steps);
-  double onePassSeconds = TimeItem(home, onePass);
+  double stepSeconds = TimeItem(home, "steps");
+  double onePassSeconds = TimeItem(home, "onepass");
   double plainSeconds = TimePlainEncode(home);
   if (stepSeconds < 0 || onePassSeconds < 0 || plainSeconds < 0) return 1;
 

@@ -48,9 +48,10 @@ void RunDirectly(const std::vector<std::string>& args) {
 }  // namespace
 
 int main() {
+  mivora::RunToken token;
   double cpuBefore = CpuSeconds();
   auto wallBefore = Clock::now();
-  mivora::RunCapture({"sleep", "2"});
+  mivora::RunCapture({"sleep", "2"}, token);
   double wall = Seconds(Clock::now() - wallBefore);
   double cpu = CpuSeconds() - cpuBefore;
   std::printf("runner CPU while a child runs %.2f s: %.4f s = %.3f%% (goal < 1%%)\n", wall, cpu,
@@ -67,7 +68,7 @@ int main() {
     RunDirectly(encode);
     direct += Seconds(Clock::now() - start);
     start = Clock::now();
-    mivora::RunCapture(encode);
+    mivora::RunCapture(encode, token);
     captured += Seconds(Clock::now() - start);
   }
   std::printf(

@@ -2,14 +2,16 @@
 
 #include <utility>
 
+#include "app/job_presenter.h"
 #include "effects/effect_code.h"
-#include "jobs/clip_engine.h"
 #include "jobs/clip_jobs.h"
-#include "jobs/gated_window.h"
 #include "media/work_folders.h"
 
 namespace mivora {
 namespace {
+
+// Start works on the first two items of its list.
+constexpr int kItemsPerRun = 2;
 
 void SetButtons(WindowOps& window, bool start, bool stop, bool pause, bool resume) {
   window.SetEnabled(Button::按钮_开始检测, start);
@@ -73,24 +75,14 @@ void RunControl::StartRun() {
 
 void RunControl::Worker(std::shared_ptr<RunToken> token, bool videoMode,
                         std::shared_ptr<std::atomic<bool>> done) {
-  GatedWindow window(window_, *token);
-  StepEngine engine;
-  JobContext ctx{window,
-                 ToolEnv{runDir_, &window, token.get()},
-                 WorkPaths::ForRunDir(runDir_),
-                 RandomSource::Shared(),
-                 EffectLines(),
-                 engine,
-                 [this] { StopRun(); },
-                 {}};
-  try {
-    if (videoMode) {
-      VideoClipJob(ctx);
-    } else {
-      ImageClipJob(ctx);
-    }
-  } catch (const JobStopped&) {
-    // Stopped from outside: the run control has already restored the buttons.
+  JobInputs inputs = ReadJobInputs(window_, runDir_, videoMode, EffectLines(), kItemsPerRun);
+  JobPresenter presenter(window_);
+  JobEnd end = RunClipJob(inputs, presenter, *token);
+  // The end is shown only to a run that goes on; a paused one shows it once
+  // resumed, a stopped one not at all.
+  if (token->WaitWhilePaused()) {
+    presenter.JobEnded(end);
+    if (end.kind != JobEnd::Kind::kStopped && !token->IsCancelled()) StopRun();
   }
   *done = true;
 }

@@ -14,9 +14,6 @@ int ColumnCount(ListView list) {
   }
 }
 
-const char* const kDefaultEffectCode =
-    "特效12-特效29-特效38-特效66-特效63-特效64\r\n特效24-特效29-特效38-特效12-特效63-特效64";
-
 const char* const kDefaultLogText =
     "抖音短视频的时代   本人历时研发6个月的作品\r\n\r\n欢迎大家大家测试下效果帮忙提供思路\r\n\r\n"
     "软件目前处于开发阶段  批量处理视频还没有弄好  目前支持处理2个视频剪辑 或 图片剪辑\r\n\r\n"

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "effects/effect_code.h"
+
 namespace mivora {
 
 // The seven list views. Column 0 holds the row's number, 1 the full path, 2 the
@@ -20,6 +22,20 @@ enum class ListView {
   超级列表框7,  // black-screen overlay clips: 序号, 黑幕特效路径, 文件名
 };
 inline constexpr int kListViewCount = 7;
+
+// The lists by their role.
+inline constexpr ListView kVideoList = ListView::超级列表框1;
+inline constexpr ListView kImageList = ListView::超级列表框2;
+inline constexpr ListView kIntroList = ListView::超级列表框3;
+inline constexpr ListView kOutroList = ListView::超级列表框4;
+inline constexpr ListView kAudioList = ListView::超级列表框5;
+inline constexpr ListView kGreenScreenList = ListView::超级列表框6;
+inline constexpr ListView kBlackScreenList = ListView::超级列表框7;
+
+// Columns every list has; the further ones are the presenter's business.
+inline constexpr int kNumberColumn = 0;
+inline constexpr int kPathColumn = 1;
+inline constexpr int kNameColumn = 2;
 
 enum class Switch {
   单选框_视频剪辑,  // video clip mode (checked at start-up)
@@ -68,8 +84,8 @@ class WindowOps {
 // Number of columns of a list (a cell beyond them reads as empty).
 int ColumnCount(ListView list);
 
-// The default texts of the effect code box and the log box.
-extern const char* const kDefaultEffectCode;
+// The default text of the log box. (The effect code box starts with
+// kDefaultEffectCode of the effect code.)
 extern const char* const kDefaultLogText;
 
 }  // namespace mivora

@@ -2,16 +2,41 @@
 
 namespace mivora {
 
+namespace {
+
+const char* KindName(ItemOutcome::Kind kind) {
+  switch (kind) {
+    case ItemOutcome::Kind::kSucceeded:
+      return "succeeded";
+    case ItemOutcome::Kind::kFailed:
+      return "failed";
+    case ItemOutcome::Kind::kStopped:
+      return "stopped";
+    case ItemOutcome::Kind::kCouldNotStart:
+      return "could_not_start";
+  }
+  return "failed";
+}
+
+nlohmann::json TextOrNull(const std::string& text) {
+  return text.empty() ? nlohmann::json(nullptr) : nlohmann::json(text);
+}
+
+}  // namespace
+
 nlohmann::json BatchSummary(const BatchOptions& options, const std::vector<ItemResult>& results,
                             int stopSignal) {
   nlohmann::json items = nlohmann::json::array();
   int succeeded = 0;
   for (const ItemResult& result : results) {
-    if (result.status == kItemSucceeded) ++succeeded;
+    if (result.kind == ItemOutcome::Kind::kSucceeded) ++succeeded;
     items.push_back({{"item", result.item},
                      {"source", result.source},
                      {"effect_line", result.effectLine},
+                     {"outcome", KindName(result.kind)},
                      {"status", result.status},
+                     {"failed_step", TextOrNull(result.failedStep)},
+                     {"last_error", TextOrNull(result.lastError)},
                      {"output", result.output.empty() ? nlohmann::json(nullptr)
                                                       : nlohmann::json(result.output.string())},
                      {"seconds", result.seconds}});
@@ -32,7 +57,7 @@ nlohmann::json BatchSummary(const BatchOptions& options, const std::vector<ItemR
 int BatchExitCode(const std::vector<ItemResult>& results, int stopSignal) {
   if (stopSignal != 0) return 128 + stopSignal;
   for (const ItemResult& result : results) {
-    if (result.status != kItemSucceeded) return kExitFailed;
+    if (result.kind != ItemOutcome::Kind::kSucceeded) return kExitFailed;
   }
   return kExitSucceeded;
 }

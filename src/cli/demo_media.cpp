@@ -79,7 +79,7 @@ std::string MakeDemoMedia(const std::filesystem::path& home, RunToken& token) {
     std::vector<std::string> argv = {encoder, "-y", "-hide_banner"};
     argv.insert(argv.end(), sample.args.begin(), sample.args.end());
     argv.push_back((folder / sample.name).string());
-    CaptureResult run = RunCapture(argv, &token);
+    CaptureResult run = RunCapture(argv, token);
     if (run.cancelled) {
       DeleteWorkFile(folder / sample.name);
       return "已停止";

@@ -14,15 +14,14 @@
 #include <string>
 #include <vector>
 
-#include "app/memory_window.h"
 #include "cli/batch_run.h"
 #include "cli/batch_summary.h"
 #include "cli/demo_media.h"
-#include "cli/engine_choice.h"
 #include "cli/interrupt_watch.h"
 #include "cli/progress_report.h"
 #include "effects/effect_catalogue.h"
 #include "effects/render_effect.h"
+#include "jobs/engine_choice.h"
 #include "media/work_folders.h"
 #include "runner/run_token.h"
 #include "runner/text.h"
@@ -110,10 +109,10 @@ bool ReadWholeFile(const std::filesystem::path& file, std::string& text) {
 }
 
 // Runs a prepared batch with progress on standard error.
-std::vector<ItemResult> RunWithProgress(MemoryWindow& window, const BatchOptions& options,
-                                        const std::vector<int>& items, RunToken& token) {
+std::vector<ItemResult> RunWithProgress(const JobInputs& inputs, const std::vector<int>& items,
+                                        RunToken& token) {
   ProgressReport progress(stderr, isatty(STDERR_FILENO) == 1, static_cast<int>(items.size()));
-  std::vector<ItemResult> results = RunBatch(window, options, items, token, progress.Observer());
+  std::vector<ItemResult> results = RunBatch(inputs, items, token, progress.Observer());
   progress.Finish();
   return results;
 }
@@ -121,7 +120,7 @@ std::vector<ItemResult> RunWithProgress(MemoryWindow& window, const BatchOptions
 void PrintResults(const std::vector<ItemResult>& results) {
   for (const ItemResult& result : results) {
     std::cout << result.item << "\t" << result.source << "\t"
-              << (result.status.empty() ? "未完成" : result.status);
+              << (result.kind == ItemOutcome::Kind::kStopped ? "未完成" : result.status);
     if (!result.output.empty()) std::cout << "\t" << result.output.string();
     std::cout << "\n";
   }
@@ -185,18 +184,17 @@ int Run(const RunArgs& args, RunToken& token, const InterruptWatch& watch) {
   BatchOptions options;
   if (std::string error = ResolveRunArgs(args, options); !error.empty())
     return UsageError("run", error);
-  MemoryWindow window;
-  if (std::string message = PrepareBatch(window, options); !message.empty()) {
+  JobInputs inputs;
+  if (std::string message = PrepareBatch(options, inputs); !message.empty()) {
     return UsageError("run", message);
   }
   if (std::string missing = MissingEncoderMessage(options.runDir); !missing.empty()) {
     std::cerr << "mivora-cli: " << missing << "\n";
     return kExitFailed;
   }
-  ListView list = options.videoMode ? ListView::超级列表框1 : ListView::超级列表框2;
   std::vector<int> items =
-      ShardItems(window.RowCount(list), options.shardIndex, options.shardCount);
-  std::vector<ItemResult> results = RunWithProgress(window, options, items, token);
+      ShardItems(static_cast<int>(inputs.items.size()), options.shardIndex, options.shardCount);
+  std::vector<ItemResult> results = RunWithProgress(inputs, items, token);
   if (args.json) {
     std::cout << BatchSummary(options, results, watch.Signal()).dump(2) << "\n";
   } else {
@@ -243,14 +241,13 @@ int Demo(const std::string& dirText, std::int64_t seedArg, RunToken& token,
     options.videoMode = videoMode;
     options.greenScreen = !videoMode;  // one job shows each overlay kind
     std::cerr << (videoMode ? "视频剪辑：" : "图片剪辑：") << "\n";
-    MemoryWindow window;
-    if (std::string message = PrepareBatch(window, options); !message.empty()) {
+    JobInputs inputs;
+    if (std::string message = PrepareBatch(options, inputs); !message.empty()) {
       std::cerr << "mivora-cli: " << message << "\n";
       return kExitFailed;
     }
-    std::vector<int> items = ShardItems(
-        window.RowCount(videoMode ? ListView::超级列表框1 : ListView::超级列表框2), 0, 1);
-    std::vector<ItemResult> results = RunWithProgress(window, options, items, token);
+    std::vector<int> items = ShardItems(static_cast<int>(inputs.items.size()), 0, 1);
+    std::vector<ItemResult> results = RunWithProgress(inputs, items, token);
     all.insert(all.end(), results.begin(), results.end());
     if (watch.Signal() != 0) break;
   }
@@ -313,18 +310,18 @@ int RenderOne(const RenderArgs& args, RunToken& token, const InterruptWatch& wat
   // The output appears under its name only when the encoder has finished it.
   std::filesystem::path part = output.parent_path() / (".mivora-" + output.stem().string() +
                                                        ".part" + output.extension().string());
-  MemoryWindow window;
-  ToolEnv env{home, &window, &token};
-  std::string outcome = RenderEffect(env, args.name, args.input, part, args.audio);
-  if (outcome == kOutputSucceeded && !token.IsCancelled()) {
+  std::string console;
+  ToolEnv env{home, token, [&console](const std::string& text) { console = text; }};
+  ToolOutcome outcome = RenderEffect(env, args.name, args.input, part, args.audio);
+  if (outcome.ok() && !token.IsCancelled()) {
     std::filesystem::rename(part, output, error);
-    if (error) outcome = std::string(kUnknownError);
+    if (error) outcome = ToolOutcome::Failed();
   }
   DeleteWorkFile(part);
   if (watch.Signal() != 0) return 128 + watch.Signal();
-  if (outcome != kOutputSucceeded) {
-    std::cerr << window.ControlText(TextBox::编辑框_输出返回) << "\nmivora-cli: " << args.name
-              << "-----输出失败：" << outcome << "\n";
+  if (!outcome.ok()) {
+    std::cerr << console << "\nmivora-cli: " << args.name << "-----输出失败：" << outcome.text
+              << "\n";
     return kExitFailed;
   }
   std::cout << output.string() << "\n";

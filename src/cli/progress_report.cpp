@@ -24,6 +24,14 @@ double EstimateSecondsLeft(double elapsedSeconds, int done, int total) {
 ProgressReport::ProgressReport(std::FILE* out, bool terminal, int total)
     : out_(out), terminal_(terminal), total_(total), start_(std::chrono::steady_clock::now()) {}
 
+namespace {
+
+std::string Status(const ItemResult& result) {
+  return result.kind == ItemOutcome::Kind::kStopped ? "未完成" : result.status;
+}
+
+}  // namespace
+
 BatchObserver ProgressReport::Observer() {
   BatchObserver observer;
   observer.itemStarted = [this](int item, std::string_view name) {
@@ -36,9 +44,9 @@ BatchObserver ProgressReport::Observer() {
     if (terminal_) {
       // A finished item keeps a line of its own above the redrawn one.
       std::fprintf(out_, "\r\033[K%d %s: %s\n", result.item, names_[result.item].c_str(),
-                   result.status.empty() ? "未完成" : result.status.c_str());
+                   Status(result).c_str());
     }
-    Event(result.item, result.status.empty() ? "未完成" : result.status);
+    Event(result.item, Status(result));
     names_.erase(result.item);
   };
   return observer;

@@ -11,6 +11,11 @@
 
 namespace mivora {
 
+// The effect code a run starts with: the window's default text, which the
+// command line uses when no other code is given.
+inline constexpr char kDefaultEffectCode[] =
+    "特效12-特效29-特效38-特效66-特效63-特效64\r\n特效24-特效29-特效38-特效12-特效63-特效64";
+
 // The effect code box's text cut into lines at "\n" or "\r\n". Empty lines
 // between others stay; a final line break gives no empty last line; an empty
 // text gives no lines.

@@ -8,9 +8,7 @@
 #include "runner/command_line.h"
 
 namespace mivora {
-namespace {}  // namespace
-
-std::string RenderEffect(const ToolEnv& env, std::string_view effectName,
+ToolOutcome RenderEffect(const ToolEnv& env, std::string_view effectName,
                          const std::filesystem::path& input, const std::filesystem::path& output,
                          const std::filesystem::path& audio) {
   std::string source = ToolPath(input);

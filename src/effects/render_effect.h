@@ -13,9 +13,9 @@ namespace mivora {
 
 // Fills the effect's template (source inputs, movie sources inside the graph,
 // the looped audio, the output) with absolute paths and runs it. Returns the
-// outcome; kOutputSucceeded only when the encoder finished. An unknown effect
-// name runs nothing and is never a success.
-std::string RenderEffect(const ToolEnv& env, std::string_view effectName,
+// outcome; a success only when the encoder finished. An unknown effect name
+// runs nothing and is never a success.
+ToolOutcome RenderEffect(const ToolEnv& env, std::string_view effectName,
                          const std::filesystem::path& input, const std::filesystem::path& output,
                          const std::filesystem::path& audio);
 

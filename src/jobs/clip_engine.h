@@ -4,11 +4,11 @@
 #pragma once
 
 #include <filesystem>
-#include <string>
 #include <vector>
 
-#include "jobs/job_context.h"
+#include "jobs/item_run.h"
 #include "jobs/walk_plan.h"
+#include "runner/tool.h"
 
 namespace mivora {
 
@@ -16,28 +16,29 @@ class ClipEngine {
  public:
   virtual ~ClipEngine() = default;
 
-  // Carries out the walk over `source`; returns the last outcome, which is
-  // "输出成功" only when every run succeeded (an empty walk is a failure).
-  // `effectAudio` is the audio file for effects that loop one.
-  virtual std::string RunWalk(JobContext& ctx, int item, const std::vector<WalkStep>& steps,
+  // Carries out the walk over `source`; succeeds only when every run did (an
+  // empty walk is a failure). `effectAudio` is the audio file for effects
+  // that loop one.
+  virtual ToolOutcome RunWalk(ItemRun& run, const std::vector<WalkStep>& steps,
                               const std::filesystem::path& source,
                               const std::filesystem::path& effectAudio) = 0;
 
   // Joins the walk's segments with the picks, keys the overlay, lays the audio
-  // under it and writes `outputName` into the picks' output folder. Returns
-  // "输出成功" or the failure text of the step that failed (its log line is
-  // already written).
-  virtual std::string Assemble(JobContext& ctx, int item, const AssemblyPicks& picks,
-                               const std::string& outputName) = 0;
+  // under it and writes the plan's output name into the picks' output folder.
+  // A failure's text is the item's status, e.g. "【合并生成视频-----输出失败】未知错误"
+  // (its log line is already written).
+  virtual ToolOutcome Assemble(ItemRun& run, const AssemblyPicks& picks) = 0;
 };
 
 class StepEngine : public ClipEngine {
  public:
-  std::string RunWalk(JobContext& ctx, int item, const std::vector<WalkStep>& steps,
+  ToolOutcome RunWalk(ItemRun& run, const std::vector<WalkStep>& steps,
                       const std::filesystem::path& source,
                       const std::filesystem::path& effectAudio) override;
-  std::string Assemble(JobContext& ctx, int item, const AssemblyPicks& picks,
-                       const std::string& outputName) override;
+  ToolOutcome Assemble(ItemRun& run, const AssemblyPicks& picks) override;
 };
+
+// The segments of the walk's folder, as the join takes them.
+std::vector<std::filesystem::path> CollectSegments(const std::filesystem::path& tempFolder);
 
 }  // namespace mivora

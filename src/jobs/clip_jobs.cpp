@@ -1,6 +1,15 @@
 #include "jobs/clip_jobs.h"
 
+#include <algorithm>
+#include <atomic>
+#include <memory>
+#include <thread>
+
 #include "effects/effect_code.h"
+#include "effects/random_source.h"
+#include "jobs/engine_choice.h"
+#include "jobs/file_guard.h"
+#include "jobs/item_run.h"
 #include "jobs/segment_pass.h"
 #include "media/work_folders.h"
 #include "runner/text.h"
@@ -9,37 +18,103 @@
 namespace mivora {
 namespace {
 
-constexpr int kItemsPerJob = 2;
-
-// Marks the row as in progress and picks its effect line.
-EffectPick BeginItem(JobContext& ctx, ListView list, int row, int statusColumn) {
-  ctx.window.SetCellText(list, row, statusColumn, "正在剪辑");
-  ctx.window.AppendLog("正在剪辑\r\n");
-  return SplitPick(PickEffectLine(ctx.effectLines, ctx.random));
+std::filesystem::path ItemWorkFolder(const std::filesystem::path& runDir, int item) {
+  return runDir / kItemWorkFolder / ("item-" + std::to_string(item));
 }
 
-void RunJob(JobContext& ctx, ListView list, const char* emptyMessage,
-            void (*processItem)(JobContext&, int)) {
-  if (ctx.window.RowCount(list) == 0) {
-    ctx.window.ShowInfo(emptyMessage);
-    ctx.stopRun();
-    return;
+ItemPlan PlanItem(const JobInputs& inputs, const SourceItem& source, RandomSource& random) {
+  ItemPlan plan;
+  plan.item = source.item;
+  plan.videoMode = inputs.videoMode;
+  plan.source = source.path;
+  plan.name = source.name;
+  plan.outputName = inputs.videoMode ? source.name : ImageVideoName(source.name);
+  plan.paths = inputs.ownWorkFolders
+                   ? WorkPaths::InFolder(inputs.runDir, ItemWorkFolder(inputs.runDir, source.item))
+                   : WorkPaths::ForRunDir(inputs.runDir);
+  if (!inputs.videoMode) plan.imageVideo = plan.paths.ImageVideoFolder() / plan.outputName;
+  plan.effects = SplitPick(PickEffectLine(inputs.effectLines, random));
+  return plan;
+}
+
+ItemOutcome RunVideoItem(ItemRun& run, ClipEngine& engine) {
+  const std::string& source = run.plan().source;
+  run.Step("探测时长");
+  int seconds = source.empty() ? 0 : ProbeDuration(run.tools(), source);
+  if (run.Stopped()) return run.Finish(false, {});
+  return SegmentPass(run, engine, seconds, source);
+}
+
+ItemOutcome RunImageItem(ItemRun& run, ClipEngine& engine) {
+  const ItemPlan& plan = run.plan();
+  run.Step("图片转视频", 15);
+  EnsureFolder(plan.paths.ImageVideoFolder());
+  // A half-made video of the image is no use to anyone.
+  FileGuard halfMade(plan.imageVideo);
+  ToolOutcome outcome = run.Judge(RunJudged(
+      run.tools(),
+      "D:\\ffmpeg\\bin\\ffmpeg.exe -y -loop 1 -f image2 -i D:\\1.jpg -vcodec libx264 -r 30 -vf "
+      "\"pad=ceil(iw/2)*2:ceil(ih/2)*2\" -s 720x1280  -aspect 9:16 -t 15 -b:v 3000k D:\\out.mp4",
+      {{"D:\\1.jpg", ToolPath(plan.source)}, {"D:\\out.mp4", plan.imageVideo.string()}}));
+  if (run.Stopped()) return run.Finish(false, {});
+  if (!outcome.ok()) return run.Finish(false, "【图片转视频】" + outcome.text);
+  halfMade.Keep();
+
+  run.Step("探测时长");
+  int seconds = ProbeDuration(run.tools(), plan.imageVideo);
+  if (run.Stopped()) return run.Finish(false, {});
+  return SegmentPass(run, engine, seconds, plan.imageVideo);
+}
+
+// Shared state of one run of items: the next item to take and the outcomes.
+struct ItemQueue {
+  const JobInputs& inputs;
+  RunToken& token;
+  EventGate events;
+  std::vector<ItemOutcome> outcomes;
+  std::atomic<std::size_t> next{0};
+};
+
+ItemOutcome RunOneItem(ItemQueue& queue, const ItemPlan& plan, RandomSource& random) {
+  const JobInputs& inputs = queue.inputs;
+  std::unique_ptr<ClipEngine> engine = MakeEngine(inputs.engine);
+  if (!engine) {
+    ItemOutcome refused;
+    refused.status = "未知的处理方式：" + inputs.engine;
+    return refused;
   }
-  // Without an encoder every item would fail the same way; say so once,
-  // before any row is marked.
-  if (std::string missing = MissingEncoderMessage(ctx.tools.runDir); !missing.empty()) {
-    ctx.window.AppendLog(missing + "\r\n");
-    ctx.window.ShowInfo(missing);
-    ctx.stopRun();
-    return;
+  ItemRun run(plan, inputs, random, queue.token, queue.events);
+  return inputs.videoMode ? RunVideoItem(run, *engine) : RunImageItem(run, *engine);
+}
+
+void TakeItems(ItemQueue& queue) {
+  const JobInputs& inputs = queue.inputs;
+  for (;;) {
+    if (queue.token.IsCancelled()) return;
+    std::size_t index = queue.next.fetch_add(1);
+    if (index >= inputs.items.size()) return;
+    const SourceItem& source = inputs.items[index];
+
+    // Items side by side may not share one generator; a lone item draws from
+    // the program's one source, as the window always did.
+    std::unique_ptr<RandomSource> own;
+    if (inputs.seed && !inputs.random) {
+      own = std::make_unique<RandomSource>(ItemTick(*inputs.seed, source.item));
+    } else if (inputs.jobs > 1) {
+      own = std::make_unique<RandomSource>();
+    }
+    RandomSource& random = own ? *own : inputs.random ? *inputs.random : RandomSource::Shared();
+
+    ItemPlan plan = PlanItem(inputs, source, random);
+    queue.events.Emit([&](JobSink& sink) { sink.ItemStarted(plan); });
+    ItemOutcome outcome = RunOneItem(queue, plan, random);
+    if (inputs.ownWorkFolders) {
+      std::error_code error;
+      std::filesystem::remove_all(ItemWorkFolder(inputs.runDir, source.item), error);
+    }
+    queue.events.EmitAlways([&](JobSink& sink) { sink.ItemFinished(plan, outcome); });
+    queue.outcomes[index] = std::move(outcome);
   }
-  for (int item = 1; item <= kItemsPerJob; ++item) {
-    // A row that does not exist is not an item: no phantom failure is reported.
-    if (item > ctx.window.RowCount(list)) break;
-    processItem(ctx, item);
-  }
-  ctx.window.ShowInfo("任务完毕");
-  ctx.stopRun();
 }
 
 }  // namespace
@@ -48,54 +123,50 @@ std::string ImageVideoName(const std::string& imageName) {
   return ReplacePairs(imageName, {{".jpg", ".mp4"}});
 }
 
-void ProcessVideoItem(JobContext& ctx, int itemNumber) {
-  const int row = itemNumber - 1;
-  EffectPick pick = BeginItem(ctx, ListView::超级列表框1, row, 3);
-  std::string source = ctx.window.CellText(ListView::超级列表框1, row, 1);
-  std::string fileName = ctx.window.CellText(ListView::超级列表框1, row, 2);
-  ctx.Step(itemNumber, "探测时长");
-  int seconds = source.empty() ? 0 : ProbeDuration(ctx.tools, source);
-  ctx.window.CheckStop();
-  SegmentPass(ctx, seconds, pick.durations, pick.names, true, true, true, source, fileName,
-              itemNumber);
+std::uint32_t ItemTick(std::uint32_t seed, int item) {
+  // A splitmix-style finaliser: nearby seeds and items give unrelated ticks.
+  std::uint64_t x = (static_cast<std::uint64_t>(seed) << 32) ^ static_cast<std::uint32_t>(item);
+  x += 0x9E3779B97F4A7C15ULL;
+  x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ULL;
+  x = (x ^ (x >> 27)) * 0x94D049BB133111EBULL;
+  x ^= x >> 31;
+  return static_cast<std::uint32_t>(x);
 }
 
-void ProcessImageItem(JobContext& ctx, int itemNumber) {
-  const int row = itemNumber - 1;
-  EffectPick pick = BeginItem(ctx, ListView::超级列表框2, row, 5);
-  std::string imagePath = ctx.window.CellText(ListView::超级列表框2, row, 1);
-  std::string imageName = ctx.window.CellText(ListView::超级列表框2, row, 2);
-  std::string videoName = ImageVideoName(imageName);
-  std::filesystem::path videoPath = ctx.paths.ImageVideoFolder() / videoName;
-  ctx.window.SetCellText(ListView::超级列表框2, row, 3, videoPath.string());
-  ctx.window.SetCellText(ListView::超级列表框2, row, 4, videoName);
+std::vector<ItemOutcome> RunItems(const JobInputs& inputs, JobSink& sink, RunToken& token) {
+  ItemQueue queue{inputs, token, EventGate(sink, token), {}, {}};
+  ItemOutcome notStarted;
+  notStarted.kind = ItemOutcome::Kind::kStopped;
+  queue.outcomes.assign(inputs.items.size(), notStarted);
 
-  ctx.Step(itemNumber, "图片转视频");
-  EnsureFolder(ctx.paths.ImageVideoFolder());
-  std::string outcome = RunJudged(
-      ctx.tools,
-      "D:\\ffmpeg\\bin\\ffmpeg.exe -y -loop 1 -f image2 -i D:\\1.jpg -vcodec libx264 -r 30 -vf "
-      "\"pad=ceil(iw/2)*2:ceil(ih/2)*2\" -s 720x1280  -aspect 9:16 -t 15 -b:v 3000k D:\\out.mp4",
-      {{"D:\\1.jpg", ToolPath(imagePath)}, {"D:\\out.mp4", videoPath.string()}});
-  ctx.window.CheckStop();
-  if (outcome != kOutputSucceeded) {
-    ctx.window.SetCellText(ListView::超级列表框2, row, 5, "【图片转视频】" + outcome);
-    return;
+  std::size_t workers = std::min<std::size_t>(static_cast<std::size_t>(std::max(inputs.jobs, 1)),
+                                              inputs.items.size());
+  std::vector<std::thread> threads;
+  for (std::size_t i = 1; i < workers; ++i) threads.emplace_back(TakeItems, std::ref(queue));
+  if (workers > 0) TakeItems(queue);
+  for (std::thread& thread : threads) thread.join();
+
+  // The shared folder goes once no item works in it any more (other shards
+  // of a batch may still use it, so only when empty).
+  if (inputs.ownWorkFolders) {
+    std::error_code error;
+    std::filesystem::remove(inputs.runDir / kItemWorkFolder, error);
   }
-  std::string video = ctx.window.CellText(ListView::超级列表框2, row, 3);
-  std::string name = ctx.window.CellText(ListView::超级列表框2, row, 4);
-  ctx.Step(itemNumber, "探测时长");
-  int seconds = ProbeDuration(ctx.tools, video);
-  ctx.window.CheckStop();
-  SegmentPass(ctx, seconds, pick.durations, pick.names, true, true, true, video, name, itemNumber);
+  return queue.outcomes;
 }
 
-void VideoClipJob(JobContext& ctx) {
-  RunJob(ctx, ListView::超级列表框1, "视频剪辑没有导入", ProcessVideoItem);
-}
-
-void ImageClipJob(JobContext& ctx) {
-  RunJob(ctx, ListView::超级列表框2, "图片剪辑没有导入", ProcessImageItem);
+JobEnd RunClipJob(const JobInputs& inputs, JobSink& sink, RunToken& token) {
+  if (inputs.items.empty()) {
+    return {JobEnd::Kind::kRefused, inputs.videoMode ? "视频剪辑没有导入" : "图片剪辑没有导入", {}};
+  }
+  // Without an encoder every item would fail the same way; say so once,
+  // before any item starts.
+  if (std::string missing = MissingEncoderMessage(inputs.runDir); !missing.empty()) {
+    return {JobEnd::Kind::kRefused, missing, missing + "\r\n"};
+  }
+  RunItems(inputs, sink, token);
+  if (token.IsCancelled()) return {JobEnd::Kind::kStopped, {}, {}};
+  return {JobEnd::Kind::kFinished, "任务完毕", {}};
 }
 
 }  // namespace mivora

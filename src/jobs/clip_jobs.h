@@ -1,25 +1,49 @@
-// The two jobs of a run: the video clip job works on the first two rows of
-// the video list, the image clip job turns the first two still images into
-// 15-second videos and works on those. The command line calls the per-item
-// routines directly for batches of any size.
+// The jobs of a run: every item is planned from the job's inputs, rendered by
+// an engine and reported to a sink. The Start button's job takes the first
+// two items and ends with a message; batches run any number of items, several
+// at once, each in a work folder of its own.
 #pragma once
 
-#include "jobs/job_context.h"
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "jobs/job_events.h"
+#include "jobs/job_inputs.h"
+#include "runner/run_token.h"
 
 namespace mivora {
 
-// Marks row `itemNumber` - 1 of the video list, picks an effect line, probes
-// the source and runs the segment pass.
-void ProcessVideoItem(JobContext& ctx, int itemNumber);
-// The same for the image list, after converting the image into a video.
-void ProcessImageItem(JobContext& ctx, int itemNumber);
+// How a job ended, for the front to show.
+struct JobEnd {
+  enum class Kind {
+    kFinished,  // every item had its turn: `message` is "任务完毕"
+    kRefused,   // nothing was run: `message` says why
+    kStopped,   // stopped from outside: nothing more to show
+  };
+  Kind kind = Kind::kFinished;
+  std::string message;
+  std::string logLine;  // refusals that the log records too, with the line break
+};
 
-// Whole jobs as the Start button runs them; both end with "任务完毕" and
-// `ctx.stopRun`.
-void VideoClipJob(JobContext& ctx);
-void ImageClipJob(JobContext& ctx);
+// The Start button's job: refuses an empty list ("视频剪辑没有导入",
+// "图片剪辑没有导入") or a missing encoder (that message also goes to the
+// log), then runs the items and ends with "任务完毕".
+JobEnd RunClipJob(const JobInputs& inputs, JobSink& sink, RunToken& token);
+
+// Runs every item of `inputs`, `inputs.jobs` at a time, until all are done or
+// `token` is stopped. Outcomes come back in the order of the items; an item
+// never started is reported stopped.
+std::vector<ItemOutcome> RunItems(const JobInputs& inputs, JobSink& sink, RunToken& token);
 
 // The image's video name: every ".jpg" (any case) becomes ".mp4".
 std::string ImageVideoName(const std::string& imageName);
+
+// The fixed tick of item `item`'s random source under `seed`: independent of
+// which other items run, and different for neighbouring items.
+std::uint32_t ItemTick(std::uint32_t seed, int item);
+
+// The work folders of items that work apart live under this folder of RunDir.
+inline constexpr char kItemWorkFolder[] = ".mivora-work";
 
 }  // namespace mivora

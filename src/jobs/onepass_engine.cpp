@@ -8,7 +8,6 @@
 
 #include "jobs/file_guard.h"
 #include "jobs/onepass_graph.h"
-#include "jobs/segment_pass.h"
 #include "media/work_folders.h"
 #include "runner/run_capture.h"
 #include "runner/tool.h"
@@ -18,10 +17,8 @@ namespace {
 
 // A clip's length with its fraction: intro and outro join whole, so their
 // fractions count towards the finished video's whole seconds.
-double ProbeSeconds(JobContext& ctx, const std::string& file) {
-  CaptureResult run =
-      RunCapture({ResolveTool(ctx.tools.runDir, "ffmpeg"), "-i", file}, ctx.tools.token);
-  ctx.window.CheckStop();
+double ProbeSeconds(const ToolEnv& tools, const std::string& file) {
+  CaptureResult run = RunCapture({ResolveTool(tools.runDir, "ffmpeg"), "-i", file}, tools.token);
   return ParseDurationSeconds(run.output);
 }
 
@@ -50,67 +47,67 @@ void OnePassEngine::Put(int item, Pending pending) {
   pending_[item] = std::move(pending);
 }
 
-std::string OnePassEngine::RunWalk(JobContext& ctx, int item, const std::vector<WalkStep>& steps,
+ToolOutcome OnePassEngine::RunWalk(ItemRun& run, const std::vector<WalkStep>& steps,
                                    const std::filesystem::path& source,
                                    const std::filesystem::path& effectAudio) {
+  const int item = run.plan().item;
   RemoveFile(Take(item).video);
-  std::string outcome = EncodeItem(ctx, item, steps, source);
-  if (outcome == kOutputSucceeded) return outcome;
-  ctx.window.AppendLog("一次编码失败，改用分步处理重试。。。\r\n");
+  ToolOutcome outcome = EncodeItem(run, steps, source);
+  if (outcome.ok() || run.Stopped()) return outcome;
+  run.Log("一次编码失败，改用分步处理重试。。。\r\n");
   Put(item, {true, {}});
-  return steps_.RunWalk(ctx, item, steps, source, effectAudio);
+  return steps_.RunWalk(run, steps, source, effectAudio);
 }
 
-std::string OnePassEngine::EncodeItem(JobContext& ctx, int item, const std::vector<WalkStep>& steps,
+ToolOutcome OnePassEngine::EncodeItem(ItemRun& run, const std::vector<WalkStep>& steps,
                                       const std::filesystem::path& source) {
   OnePassItem spec;
   spec.parts = PartsOfWalk(steps);
-  if (spec.parts.empty()) return std::string(kUnknownError);
+  if (spec.parts.empty()) return ToolOutcome::Failed();
   spec.source = ToolPath(source.string());
-  AssemblyPicks picks = PickAssembly(ctx);
+  const AssemblyPicks& picks = run.Picks();
   EnsureFolder(picks.outputFolder);
   if (!picks.intro.empty()) {
     spec.intro = ToolPath(picks.intro);
-    spec.introSeconds = ProbeSeconds(ctx, spec.intro);
+    spec.introSeconds = ProbeSeconds(run.tools(), spec.intro);
   }
   if (!picks.outro.empty()) {
     spec.outro = ToolPath(picks.outro);
-    spec.outroSeconds = ProbeSeconds(ctx, spec.outro);
+    spec.outroSeconds = ProbeSeconds(run.tools(), spec.outro);
   }
+  if (run.Stopped()) return ToolOutcome::Failed();
   spec.overlay = ToolPath(picks.overlay);
   spec.blackScreen = picks.blackScreen;
   spec.audio = ToolPath(picks.audio);
-  // The output name is only known to the assembly: a name of its own until then.
+  // The output name is only given to a finished video: a name of its own until then.
+  const int item = run.plan().item;
   std::filesystem::path video = picks.outputFolder / (".mivora-" + std::to_string(getpid()) + "-" +
                                                       std::to_string(item) + ".part.mp4");
   spec.output = video.string();
   OnePassCommand command = BuildOnePassCommand(spec);
-  if (!command.error.empty()) return std::string(kUnknownError);
+  if (!command.error.empty()) return ToolOutcome::Failed();
 
-  ctx.Step(item, "一次编码");
+  run.Step("一次编码", command.seconds);
   FileGuard videoGuard(video);
-  std::string outcome = RunJudged(ctx.tools, command.args);
-  if (outcome == kOutputSucceeded) {
+  ToolOutcome outcome = run.Judge(RunJudged(run.tools(), command.args));
+  if (outcome.ok() && !run.Stopped()) {
     Put(item, {false, video});
     videoGuard.Keep();
   }
-  ctx.window.CheckStop();
   return outcome;
 }
 
-std::string OnePassEngine::Assemble(JobContext& ctx, int item, const AssemblyPicks& picks,
-                                    const std::string& outputName) {
-  Pending pending = Take(item);
-  if (pending.fellBack || pending.video.empty())
-    return steps_.Assemble(ctx, item, picks, outputName);
+ToolOutcome OnePassEngine::Assemble(ItemRun& run, const AssemblyPicks& picks) {
+  Pending pending = Take(run.plan().item);
+  if (pending.fellBack || pending.video.empty()) return steps_.Assemble(run, picks);
   std::error_code error;
-  std::filesystem::rename(pending.video, picks.outputFolder / outputName, error);
+  std::filesystem::rename(pending.video, picks.outputFolder / run.plan().outputName, error);
   if (error) {
     RemoveFile(pending.video);
-    ctx.window.AppendLog("添加音频-----输出失败\r\n");
-    return "【添加音频-----输出失败】" + std::string(kUnknownError);
+    run.Log("添加音频-----输出失败\r\n");
+    return ToolOutcome::Failed("【添加音频-----输出失败】" + std::string(kUnknownError));
   }
-  return std::string(kOutputSucceeded);
+  return ToolOutcome::Succeeded();
 }
 
 }  // namespace mivora

@@ -24,18 +24,17 @@ class OnePassEngine : public ClipEngine {
   // Makes the item's picks and encodes the whole item. The walk only counts as
   // done when the finished video is; a failed run falls back to the step
   // engine's walk, so a failure is reported by the steps it belongs to.
-  std::string RunWalk(JobContext& ctx, int item, const std::vector<WalkStep>& steps,
+  ToolOutcome RunWalk(ItemRun& run, const std::vector<WalkStep>& steps,
                       const std::filesystem::path& source,
                       const std::filesystem::path& effectAudio) override;
 
   // Gives the finished video its name in the picks' output folder; the other
   // picks were made, and used, by RunWalk. After a fallback this is the step
-  // engine's assembly.
-  std::string Assemble(JobContext& ctx, int item, const AssemblyPicks& picks,
-                       const std::string& outputName) override;
+  // engine's assembly, with the same picks.
+  ToolOutcome Assemble(ItemRun& run, const AssemblyPicks& picks) override;
 
  private:
-  std::string EncodeItem(JobContext& ctx, int item, const std::vector<WalkStep>& steps,
+  ToolOutcome EncodeItem(ItemRun& run, const std::vector<WalkStep>& steps,
                          const std::filesystem::path& source);
 
   // Per item, between RunWalk and Assemble; items may run side by side.

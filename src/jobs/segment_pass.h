@@ -1,30 +1,19 @@
 // One item from source to finished video: the walk along the source, the
-// report in the log and the status cell, the assembly and the clean-up.
+// report in the log, the assembly and the clean-up.
 #pragma once
 
 #include <filesystem>
-#include <string>
 
-#include "jobs/job_context.h"
+#include "jobs/clip_engine.h"
+#include "jobs/item_run.h"
 
 namespace mivora {
 
-// Cuts `source` (lasting `sourceSeconds`) along the effect line, renders the
-// effects, assembles the finished video named `fileName` and writes the
-// item's status ("成功" or a failure text). The switches are those of the
-// jobs, which pass true for all three.
-void SegmentPass(JobContext& ctx, int sourceSeconds, const std::string& durationsLine,
-                 const std::string& namesLine, bool render, bool assemble, bool cleanup,
-                 const std::filesystem::path& source, const std::string& fileName, int itemNumber);
-
-// Writes the status of item `itemNumber` into the list of the mode checked now.
-void SetItemStatus(JobContext& ctx, int itemNumber, const std::string& text);
-
-// Reads the intro, outro, overlay and audio picks and the output folder from
-// the window, after reseeding the random source.
-AssemblyPicks PickAssembly(JobContext& ctx);
-
-// The AssembleOutput step: picks, then the engine's assembly.
-std::string AssembleOutput(JobContext& ctx, int itemNumber, const std::string& fileName);
+// Cuts `source` (lasting `sourceSeconds`) along the plan's effect line,
+// renders the effects, assembles the finished video under the plan's output
+// name and empties the segment folder. The outcome's status is "成功" or the
+// failure text the window shows.
+ItemOutcome SegmentPass(ItemRun& run, ClipEngine& engine, int sourceSeconds,
+                        const std::filesystem::path& source);
 
 }  // namespace mivora

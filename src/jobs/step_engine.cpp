@@ -36,30 +36,29 @@ std::string NormalizeInputs(int count) {
   return graph + labels;
 }
 
-std::string CutSegment(JobContext& ctx, const std::filesystem::path& source, const WalkStep& step) {
+ToolOutcome CutSegment(ItemRun& run, const std::filesystem::path& source, const WalkStep& step) {
   std::string command = std::string("D:\\ffmpeg\\bin\\ffmpeg.exe -y -ss ") +
                         ClipTime(step.startSeconds) + " -i D:\\1.mp4 -c copy -t " +
                         ClipTime(step.lengthSeconds) + " " + std::string(kCommonEncode) +
                         " D:\\out.mp4";
   return RunJudged(
-      ctx.tools, command,
+      run.tools(), command,
       {{std::string(kSourcePlaceholder), ToolPath(source.string())},
-       {std::string(kOutputPlaceholder), ctx.paths.SegmentFile(step.segment).string()}});
+       {std::string(kOutputPlaceholder), run.paths().SegmentFile(step.segment).string()}});
 }
 
 // Renders the effect from the segment just cut into a file beside it, which
 // then replaces the segment.
-std::string RenderSegment(JobContext& ctx, const WalkStep& step,
-                          const std::filesystem::path& audio) {
-  std::filesystem::path segment = ctx.paths.SegmentFile(step.segment);
+ToolOutcome RenderSegment(ItemRun& run, const WalkStep& step, const std::filesystem::path& audio) {
+  std::filesystem::path segment = run.paths().SegmentFile(step.segment);
   std::filesystem::path rendered =
-      ctx.paths.tempFolder / ("out" + std::to_string(step.segment) + "-fx.mp4");
+      run.paths().tempFolder / ("out" + std::to_string(step.segment) + "-fx.mp4");
   FileGuard renderedGuard(rendered);
-  std::string outcome = RenderEffect(ctx.tools, step.effect, segment, rendered, audio);
+  ToolOutcome outcome = RenderEffect(run.tools(), step.effect, segment, rendered, audio);
   std::error_code error;
-  if (outcome == kOutputSucceeded) {
+  if (outcome.ok()) {
     std::filesystem::rename(rendered, segment, error);
-    if (error) outcome = std::string(kUnknownError);
+    if (error) outcome = ToolOutcome::Failed();
   }
   return outcome;
 }
@@ -90,51 +89,53 @@ class WorkFilesGuard {
 
 }  // namespace
 
-std::string StepEngine::RunWalk(JobContext& ctx, int item, const std::vector<WalkStep>& steps,
+ToolOutcome StepEngine::RunWalk(ItemRun& run, const std::vector<WalkStep>& steps,
                                 const std::filesystem::path& source,
                                 const std::filesystem::path& effectAudio) {
-  std::string last;
+  ToolOutcome last = ToolOutcome::Failed();
   for (const WalkStep& step : steps) {
     if (step.kind == WalkStep::Kind::kCut) {
-      ctx.Step(item, "剪切 out" + std::to_string(step.segment));
-      last = CutSegment(ctx, source, step);
+      run.Step("剪切 out" + std::to_string(step.segment), step.lengthSeconds);
+      last = run.Judge(CutSegment(run, source, step));
     } else {
-      if (!PumpWait(100, ctx.tools.token)) ctx.window.CheckStop();
-      ctx.Step(item, step.effect);
-      last = RenderSegment(ctx, step, effectAudio);
+      if (!run.Wait(100)) break;
+      run.Step(step.effect);
+      last = run.Judge(RenderSegment(run, step, effectAudio));
     }
-    ctx.window.CheckStop();
-    if (last != kOutputSucceeded) break;
+    if (run.Stopped() || !last.ok()) break;
   }
   return last;
 }
 
-std::string StepEngine::Assemble(JobContext& ctx, int item, const AssemblyPicks& picks,
-                                 const std::string& outputName) {
-  const WorkPaths& paths = ctx.paths;
+ToolOutcome StepEngine::Assemble(ItemRun& run, const AssemblyPicks& picks) {
+  const WorkPaths& paths = run.paths();
   WorkFilesGuard workFiles(paths);
   std::vector<std::filesystem::path> segments = CollectSegments(paths.tempFolder);
   std::vector<std::string> inputs = InputArguments(picks, segments);
   int count = static_cast<int>(inputs.size() / 2);
+  // A failed step's text becomes the item's status, after its log line.
+  auto failed = [&run](const std::string& step, ToolOutcome outcome) {
+    run.Log(step + "-----输出失败\r\n");
+    outcome.text = "【" + step + "-----输出失败】" + outcome.text;
+    return outcome;
+  };
 
-  ctx.Step(item, "合并生成视频");
+  run.Step("合并生成视频");
   std::string concat = "D:\\ffmpeg\\bin\\ffmpeg.exe -y 【多视频】 -filter_complex \"" +
                        NormalizeInputs(count) + "concat=n=【视频个数】:v=1 [v]\" -map \"[v]\" " +
                        std::string(kCommonEncode) + " D:\\out.mp4";
-  std::string outcome = RunJudged(ctx.tools, concat,
-                                  {{"【视频个数】", std::to_string(count)},
-                                   {std::string(kOutputPlaceholder), paths.concatFile.string()}},
-                                  {{"【多视频】", inputs}});
-  ctx.window.CheckStop();
-  if (outcome != kOutputSucceeded) {
-    ctx.window.AppendLog("合并生成视频-----输出失败\r\n");
-    return "【合并生成视频-----输出失败】" + outcome;
-  }
+  ToolOutcome outcome =
+      run.Judge(RunJudged(run.tools(), concat,
+                          {{"【视频个数】", std::to_string(count)},
+                           {std::string(kOutputPlaceholder), paths.concatFile.string()}},
+                          {{"【多视频】", inputs}}));
+  if (run.Stopped()) return outcome;
+  if (!outcome.ok()) return failed("合并生成视频", outcome);
 
   bool overlaid = false;
   if (!picks.overlay.empty()) {
     std::string step = picks.blackScreen ? "黑幕特效" : "绿幕特效";
-    ctx.Step(item, step);
+    run.Step(step);
     std::string key =
         picks.blackScreen ? "colorkey=black:0.35:0.25" : "chromakey=0x00FF00:0.3:0.08";
     std::string command =
@@ -142,45 +143,39 @@ std::string StepEngine::Assemble(JobContext& ctx, int item, const AssemblyPicks&
         "\"[1:v]scale=720x1280," +
         key + "[ckout];[0:v][ckout]overlay=x=0[out]\" -map \"[out]\" " +
         std::string(kCommonEncode) + " D:\\out.mp4";
-    outcome = RunJudged(ctx.tools, command,
-                        {{std::string(kSourcePlaceholder), paths.concatFile.string()},
-                         {"【叠加】", ToolPath(picks.overlay)},
-                         {std::string(kOutputPlaceholder), paths.overlayFile.string()}});
-    ctx.window.CheckStop();
-    if (outcome != kOutputSucceeded) {
-      ctx.window.AppendLog(step + "-----输出失败\r\n");
-      return "【" + step + "-----输出失败】" + outcome;
-    }
+    outcome = run.Judge(RunJudged(run.tools(), command,
+                                  {{std::string(kSourcePlaceholder), paths.concatFile.string()},
+                                   {"【叠加】", ToolPath(picks.overlay)},
+                                   {std::string(kOutputPlaceholder), paths.overlayFile.string()}}));
+    if (run.Stopped()) return outcome;
+    if (!outcome.ok()) return failed(step, outcome);
     overlaid = true;
   }
 
-  ctx.Step(item, "添加音频");
-  int seconds = ProbeDuration(ctx.tools, paths.concatFile);
-  ctx.window.CheckStop();
+  int seconds = ProbeDuration(run.tools(), paths.concatFile);
+  run.Step("添加音频", seconds);
+  if (run.Stopped()) return ToolOutcome::Failed();
   // The finished video appears under its name only when it is complete.
+  const std::string& outputName = run.plan().outputName;
   std::filesystem::path finalFile = picks.outputFolder / outputName;
   std::filesystem::path partFile = picks.outputFolder / (".mivora-" + outputName + ".part.mp4");
   FileGuard partGuard(partFile);
   std::string command =
       "D:\\ffmpeg\\bin\\ffmpeg.exe -an -i D:\\1.mp4 -stream_loop -1 -i D:\\1.mp3 -c:v copy  -t " +
       std::to_string(seconds) + " -y D:\\out.mp4";
-  outcome = RunJudged(ctx.tools, command,
-                      {{std::string(kSourcePlaceholder),
-                        (overlaid ? paths.overlayFile : paths.concatFile).string()},
-                       {std::string(kAudioPlaceholder), ToolPath(picks.audio)},
-                       {std::string(kOutputPlaceholder), partFile.string()}});
-  std::error_code error;
-  if (outcome == kOutputSucceeded && !ctx.tools.token->IsCancelled()) {
+  outcome = run.Judge(RunJudged(run.tools(), command,
+                                {{std::string(kSourcePlaceholder),
+                                  (overlaid ? paths.overlayFile : paths.concatFile).string()},
+                                 {std::string(kAudioPlaceholder), ToolPath(picks.audio)},
+                                 {std::string(kOutputPlaceholder), partFile.string()}}));
+  if (outcome.ok() && !run.Stopped()) {
+    std::error_code error;
     std::filesystem::rename(partFile, finalFile, error);
-    if (error) outcome = std::string(kUnknownError);
+    if (error) outcome = run.Judge(ToolOutcome::Failed());
   }
-  ctx.window.CheckStop();
-  if (!PumpWait(300, ctx.tools.token)) ctx.window.CheckStop();
-  if (outcome != kOutputSucceeded) {
-    ctx.window.AppendLog("添加音频-----输出失败\r\n");
-    return "【添加音频-----输出失败】" + outcome;
-  }
-  return std::string(kOutputSucceeded);
+  if (run.Stopped() || !run.Wait(300)) return outcome;
+  if (!outcome.ok()) return failed("添加音频", outcome);
+  return outcome;
 }
 
 std::vector<std::filesystem::path> CollectSegments(const std::filesystem::path& tempFolder) {

@@ -8,10 +8,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <thread>
 
 #include "runner/text.h"
 
@@ -43,13 +44,18 @@ void AppendWithoutZeros(std::string& out, const char* data, std::size_t size) {
   }
 }
 
-// Reads what is available; returns false at end of file.
-bool ReadAvailable(int fd, std::string& out) {
+// Reads what is available; returns false at end of file. `progressed` is
+// set when the watch saw progress in what was read.
+bool ReadAvailable(int fd, std::string& out, const CaptureWatch& watch, bool& progressed) {
   char buffer[65536];
   for (;;) {
     ssize_t n = read(fd, buffer, sizeof buffer);
     if (n > 0) {
+      std::size_t before = out.size();
       AppendWithoutZeros(out, buffer, static_cast<std::size_t>(n));
+      if (watch.onOutput && watch.onOutput(std::string_view(out).substr(before))) {
+        progressed = true;
+      }
       continue;
     }
     if (n == 0) return false;
@@ -109,14 +115,16 @@ std::string FindOnPath(const std::string& name) {
   return {};
 }
 
-CaptureResult RunCapture(const std::vector<std::string>& argv, RunToken* token) {
+CaptureResult RunCapture(const std::vector<std::string>& argv, RunToken& token,
+                         const CaptureWatch& watch) {
+  using Clock = std::chrono::steady_clock;
   CaptureResult result;
   if (argv.empty() || argv[0].empty()) {
     result.output = StartFailure("(空命令)", ENOENT);
     return result;
   }
   // A paused run starts nothing until it is resumed.
-  if (token && !token->WaitWhilePaused()) {
+  if (!token.WaitWhilePaused()) {
     result.cancelled = true;
     return result;
   }
@@ -169,46 +177,67 @@ CaptureResult RunCapture(const std::vector<std::string>& argv, RunToken* token) 
   result.started = true;
 
   Fd pidFd(static_cast<int>(syscall(SYS_pidfd_open, pid, 0)));
-  bool registered = token ? token->Register(pid) : false;
+  bool registered = token.Register(pid);
   fcntl(outRead.get(), F_SETFL, fcntl(outRead.get(), F_GETFL) | O_NONBLOCK);
+
+  // The stall clock restarts at every sign of progress; time paused is
+  // taken off, since a frozen child cannot progress.
+  const auto stallLimit = std::chrono::milliseconds(watch.stallTimeoutMs);
+  Clock::time_point lastProgress = Clock::now();
+  Clock::duration pausedAtProgress = token.PausedTime();
+  auto stillFor = [&] {
+    return Clock::now() - lastProgress - (token.PausedTime() - pausedAtProgress);
+  };
 
   bool pipeOpen = true;
   bool exited = false;
-  bool cancelled = token && !registered;
-  while (!cancelled && (pipeOpen || (!exited && pidFd.get() >= 0))) {
+  bool cancelled = !registered;
+  bool stalled = false;
+  while (!cancelled && !stalled && (pipeOpen || (!exited && pidFd.get() >= 0))) {
+    int timeoutMs = -1;
+    if (watch.stallTimeoutMs > 0) {
+      auto left = std::chrono::ceil<std::chrono::milliseconds>(stallLimit - stillFor());
+      timeoutMs = static_cast<int>(std::max<long long>(left.count(), 0) + 1);
+    }
     pollfd fds[3] = {{pipeOpen ? outRead.get() : -1, POLLIN, 0},
                      {exited ? -1 : pidFd.get(), POLLIN, 0},
-                     {token ? token->CancelFd() : -1, POLLIN, 0}};
-    if (poll(fds, 3, -1) < 0) {
+                     {token.CancelFd(), POLLIN, 0}};
+    if (poll(fds, 3, timeoutMs) < 0) {
       if (errno == EINTR) continue;
       break;
     }
-    if (fds[0].revents) pipeOpen = ReadAvailable(outRead.get(), result.output);
+    bool progressed = false;
+    if (fds[0].revents) pipeOpen = ReadAvailable(outRead.get(), result.output, watch, progressed);
+    if (progressed) {
+      lastProgress = Clock::now();
+      pausedAtProgress = token.PausedTime();
+    }
     if (fds[1].revents) {
       exited = true;
       // Nothing of the group may outlive its leader.
       kill(-pid, SIGKILL);
     }
     if (fds[2].revents) cancelled = true;
+    if (watch.stallTimeoutMs > 0 && !exited && stillFor() >= stallLimit) stalled = true;
   }
 
-  if (cancelled) {
-    result.cancelled = true;
+  if (cancelled || stalled) {
+    result.cancelled = cancelled;
+    result.stalled = stalled && !cancelled;
     kill(-pid, SIGTERM);
     kill(-pid, SIGCONT);
     if (!WaitExit(pidFd.get(), kStopGraceMs)) kill(-pid, SIGKILL);
     kill(-pid, SIGKILL);
-    ReadAvailable(outRead.get(), result.output);
+    bool ignored = false;
+    ReadAvailable(outRead.get(), result.output, watch, ignored);
   }
   waitpid(pid, nullptr, 0);
-  if (registered) token->Unregister(pid);
+  if (registered) token.Unregister(pid);
   return result;
 }
 
-bool PumpWait(int ms, RunToken* token) {
-  if (token) return token->WaitFor(ms);
-  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-  return true;
+bool PumpWait(int ms, RunToken& token) {
+  return token.WaitFor(ms);
 }
 
 }  // namespace mivora

@@ -4,7 +4,9 @@
 // and the run's cancel signal) and costs no CPU while the child works.
 #pragma once
 
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "runner/run_token.h"
@@ -15,6 +17,17 @@ struct CaptureResult {
   std::string output;      // everything the child wrote, zero bytes dropped
   bool started = false;    // false: the program could not be started
   bool cancelled = false;  // the run was stopped while the child ran
+  bool stalled = false;    // the watch stopped a child that made no progress
+};
+
+// What a caller watches while the child runs.
+struct CaptureWatch {
+  // Every piece of output as it arrives (zero bytes dropped); returns true
+  // when the piece shows the child progressing.
+  std::function<bool(std::string_view piece)> onOutput;
+  // Above 0: a child that shows no progress for this long (time paused not
+  // counted) is stopped like a cancelled one, and the result says stalled.
+  int stallTimeoutMs = 0;
 };
 
 // Starts argv[0] (looked up on PATH when it has no slash) in a process group
@@ -22,11 +35,12 @@ struct CaptureResult {
 // and the pipe is drained, or at once after `token` is cancelled (the group
 // gets SIGTERM, then SIGKILL after a short grace; nothing of it is left).
 // A program that cannot be started yields a text naming it and the reason.
-CaptureResult RunCapture(const std::vector<std::string>& argv, RunToken* token = nullptr);
+CaptureResult RunCapture(const std::vector<std::string>& argv, RunToken& token,
+                         const CaptureWatch& watch = {});
 
-// A wait of `ms` milliseconds for threads without a window; a cancel of
-// `token` ends it early (result false). Paused time does not count.
-bool PumpWait(int ms, RunToken* token);
+// A wait of `ms` milliseconds for a worker thread; a cancel of `token` ends it
+// early (result false). Paused time does not count.
+bool PumpWait(int ms, RunToken& token);
 
 // The full path of an executable named without a slash, searched on PATH;
 // empty when there is none.

@@ -18,6 +18,7 @@ RunToken::~RunToken() {
 void RunToken::Cancel() {
   std::lock_guard lock(mutex_);
   if (cancelled_.exchange(true)) return;
+  if (paused_) pausedBefore_ += std::chrono::steady_clock::now() - pausedSince_;
   paused_ = false;
   for (pid_t group : groups_) {
     kill(-group, SIGTERM);
@@ -32,6 +33,7 @@ void RunToken::Pause() {
   std::lock_guard lock(mutex_);
   if (cancelled_ || paused_) return;
   paused_ = true;
+  pausedSince_ = std::chrono::steady_clock::now();
   for (pid_t group : groups_) kill(-group, SIGSTOP);
 }
 
@@ -39,6 +41,7 @@ void RunToken::Resume() {
   std::lock_guard lock(mutex_);
   if (!paused_) return;
   paused_ = false;
+  pausedBefore_ += std::chrono::steady_clock::now() - pausedSince_;
   for (pid_t group : groups_) kill(-group, SIGCONT);
   changed_.notify_all();
 }
@@ -46,6 +49,12 @@ void RunToken::Resume() {
 bool RunToken::IsPaused() const {
   std::lock_guard lock(mutex_);
   return paused_;
+}
+
+std::chrono::steady_clock::duration RunToken::PausedTime() const {
+  std::lock_guard lock(mutex_);
+  if (!paused_) return pausedBefore_;
+  return pausedBefore_ + (std::chrono::steady_clock::now() - pausedSince_);
 }
 
 bool RunToken::WaitWhilePaused() {

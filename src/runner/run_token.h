@@ -6,6 +6,7 @@
 #include <sys/types.h>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <set>
@@ -28,6 +29,9 @@ class RunToken {
 
   bool IsCancelled() const { return cancelled_.load(); }
   bool IsPaused() const;
+  // Time spent paused since the token was made, the current pause included;
+  // watchdogs subtract it, since a frozen child cannot make progress.
+  std::chrono::steady_clock::duration PausedTime() const;
 
   // Blocks while paused; returns false once cancelled.
   bool WaitWhilePaused();
@@ -50,6 +54,8 @@ class RunToken {
   std::condition_variable changed_;
   std::atomic<bool> cancelled_{false};
   bool paused_ = false;
+  std::chrono::steady_clock::time_point pausedSince_{};
+  std::chrono::steady_clock::duration pausedBefore_{};
   std::set<pid_t> groups_;
   int cancelFd_ = -1;
 };

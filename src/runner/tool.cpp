@@ -59,19 +59,43 @@ std::string ClassifyOutput(std::string_view captured) {
   return std::string(kUnknownError);
 }
 
-std::string RunJudged(const ToolEnv& env, std::vector<std::string> args) {
+ToolOutcome RunJudged(const ToolEnv& env, std::vector<std::string> args) {
   for (std::string& arg : args) {
     if (arg == kEncoderPlaceholder) arg = ResolveTool(env.runDir, "ffmpeg");
     if (arg == kPlayerPlaceholder) arg = ResolveTool(env.runDir, "ffplay");
   }
-  if (env.window) env.window->SetOutputText("");
-  CaptureResult run = RunCapture(args, env.token);
-  if (env.window) env.window->SetOutputText(run.output);
-  if (run.cancelled) return std::string(kUnknownError);
-  return ClassifyOutput(run.output);
+  if (env.showOutput) env.showOutput("");
+  EncoderProgress progress;
+  CaptureWatch watch;
+  watch.stallTimeoutMs = env.stallTimeoutSeconds * 1000;
+  watch.onOutput = [&](std::string_view piece) {
+    if (!progress.Feed(piece)) return false;
+    if (env.onProgress) env.onProgress(progress.Seconds());
+    return true;
+  };
+  CaptureResult run = RunCapture(args, env.token, watch);
+  if (env.showOutput) env.showOutput(run.output);
+
+  ToolOutcome outcome;
+  if (run.cancelled) {
+    outcome.kind = ToolOutcome::Kind::kStopped;
+    outcome.text = kUnknownError;
+  } else if (run.stalled) {
+    outcome.kind = ToolOutcome::Kind::kStalled;
+    outcome.text = kEncoderStalled;
+  } else {
+    outcome.text = ClassifyOutput(run.output);
+    if (outcome.text == kOutputSucceeded) {
+      outcome.kind = ToolOutcome::Kind::kSucceeded;
+    } else if (!run.started) {
+      outcome.kind = ToolOutcome::Kind::kCouldNotStart;
+    }
+  }
+  if (!outcome.ok()) outcome.lastLines = LastLines(run.output);
+  return outcome;
 }
 
-std::string RunJudged(const ToolEnv& env, std::string_view commandTemplate,
+ToolOutcome RunJudged(const ToolEnv& env, std::string_view commandTemplate,
                       const std::vector<Placeholder>& fills,
                       const std::vector<ListPlaceholder>& lists) {
   return RunJudged(env, BuildCommand(commandTemplate, fills, lists));
@@ -93,6 +117,55 @@ double ParseDurationSeconds(std::string_view captured) {
 
 int ParseDuration(std::string_view captured) {
   return static_cast<int>(ParseDurationSeconds(captured));
+}
+
+bool EncoderProgress::Feed(std::string_view piece) {
+  // Status lines end in a carriage return; only whole ones are read, so a
+  // time split between two pieces is read once it is complete.
+  tail_.append(piece);
+  std::size_t end = tail_.find_last_of("\r\n");
+  if (end == std::string::npos) {
+    // A line that never ends is no status line; keep only what may still be one.
+    if (tail_.size() > 4096) tail_.erase(0, tail_.size() - 4096);
+    return false;
+  }
+  std::string_view whole = std::string_view(tail_).substr(0, end);
+  bool moved = false;
+  std::size_t at = whole.rfind("time=");
+  if (at != std::string_view::npos) {
+    std::string_view value = whole.substr(at + 5);
+    value = value.substr(0, value.find_first_of(" \r\n"));
+    std::vector<std::string> parts = SplitText(value, ":");
+    if (parts.size() == 3 && !value.empty() && value.front() != '-') {
+      double seconds = ToNumber(parts[0]) * 3600 + ToNumber(parts[1]) * 60 + ToNumber(parts[2]);
+      if (seconds > seconds_) {
+        seconds_ = seconds;
+        moved = true;
+      }
+    }
+  }
+  tail_.erase(0, end + 1);
+  return moved;
+}
+
+std::string LastLines(std::string_view captured, int count) {
+  std::vector<std::string_view> kept;
+  std::size_t end = captured.size();
+  while (end > 0 && static_cast<int>(kept.size()) < count) {
+    std::size_t begin = captured.find_last_of("\r\n", end - 1);
+    begin = begin == std::string_view::npos ? 0 : begin + 1;
+    std::string_view line = captured.substr(begin, end - begin);
+    end = begin == 0 ? 0 : begin - 1;
+    bool blank = line.find_first_not_of(" \t") == std::string_view::npos;
+    bool status = line.rfind("frame=", 0) == 0 || line.rfind("size=", 0) == 0;
+    if (!blank && !status) kept.push_back(line);
+  }
+  std::string text;
+  for (auto it = kept.rbegin(); it != kept.rend(); ++it) {
+    text.append(*it);
+    if (it + 1 != kept.rend()) text.push_back('\n');
+  }
+  return text;
 }
 
 int ProbeDuration(const ToolEnv& env, const std::filesystem::path& file) {

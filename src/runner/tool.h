@@ -4,11 +4,11 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "app/window_ops.h"
 #include "runner/command_line.h"
 #include "runner/run_token.h"
 
@@ -17,16 +17,45 @@ namespace mivora {
 // The outcome that means success; every other outcome is a failure text.
 inline constexpr std::string_view kOutputSucceeded = "输出成功";
 inline constexpr std::string_view kUnknownError = "未知错误";
+// The outcome of an encoder stopped by the stall watch.
+inline constexpr std::string_view kEncoderStalled = "编码器无响应";
 
 // Placeholders of the tools in every command template.
 inline constexpr std::string_view kEncoderPlaceholder = "D:\\ffmpeg\\bin\\ffmpeg.exe";
 inline constexpr std::string_view kPlayerPlaceholder = "D:\\ffmpeg\\bin\\ffplay.exe";
 
-// Where a judged or probing run gets its tools and reports its output.
+// How a judged run ended. The text is what the window shows: "输出成功" for
+// a success, otherwise a failure text of the classification table.
+struct ToolOutcome {
+  enum class Kind {
+    kSucceeded,
+    kFailed,         // the encoder ran and did not finish its output
+    kStopped,        // the run was stopped while it ran
+    kCouldNotStart,  // the program could not be started at all
+    kStalled,        // the encoder made no progress and was stopped
+  };
+  Kind kind = Kind::kFailed;
+  std::string text;
+  std::string lastLines;  // the console's last lines, for a failure's details
+
+  bool ok() const { return kind == Kind::kSucceeded; }
+  static ToolOutcome Succeeded() { return {Kind::kSucceeded, std::string(kOutputSucceeded), {}}; }
+  static ToolOutcome Failed(std::string text = std::string(kUnknownError)) {
+    return {Kind::kFailed, std::move(text), {}};
+  }
+};
+
+// Where a judged or probing run gets its tools and what it tells while it runs.
 struct ToolEnv {
   std::filesystem::path runDir;
-  WindowOps* window = nullptr;  // receives the raw console text; may be null
-  RunToken* token = nullptr;    // stop and pause of the run; may be null
+  RunToken& token;  // stop and pause of the run
+  // The raw console text: emptied ("") before a judged run, then the whole
+  // text once it ended. May be empty.
+  std::function<void(const std::string& text)> showOutput = {};
+  // Seconds of output the encoder has written, as it streams them.
+  std::function<void(double seconds)> onProgress = {};
+  // Above 0: an encoder that makes no progress for this long is stopped.
+  int stallTimeoutSeconds = 0;
 };
 
 // RunDir "/ffmpeg/bin/<name>" when executable there, else `name` (found on PATH).
@@ -43,12 +72,29 @@ std::string ClassifyOutput(std::string_view captured);
 // Rewrites the tool placeholders, empties the output box, runs the command,
 // shows the captured text and classifies it. A cancelled run is never a
 // success, even though a stopped encoder prints its final statistics.
-std::string RunJudged(const ToolEnv& env, std::vector<std::string> args);
+ToolOutcome RunJudged(const ToolEnv& env, std::vector<std::string> args);
 
 // The same for a command template with its placeholders.
-std::string RunJudged(const ToolEnv& env, std::string_view commandTemplate,
+ToolOutcome RunJudged(const ToolEnv& env, std::string_view commandTemplate,
                       const std::vector<Placeholder>& fills,
                       const std::vector<ListPlaceholder>& lists = {});
+
+// The encoder's progress as it streams its status lines ("... time=00:00:04.10
+// bitrate=..."): the latest time written, fed piece by piece.
+class EncoderProgress {
+ public:
+  // Returns true when the piece moved the time forward.
+  bool Feed(std::string_view piece);
+  double Seconds() const { return seconds_; }
+
+ private:
+  std::string tail_;  // an unfinished status line of the previous piece
+  double seconds_ = -1;
+};
+
+// The last few lines of a console text that say something (progress lines
+// and blank lines left out), for telling a user why a run failed.
+std::string LastLines(std::string_view captured, int count = 5);
 
 // Seconds of the "Duration: hh:mm:ss.xx, start" field, fraction kept; each
 // field is read as the C library reads a number. 0 when there is no such

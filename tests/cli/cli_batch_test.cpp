@@ -83,9 +83,9 @@ TEST(PrepareBatch, ChecksInTheWindowsOrderAndImportsAsAsked) {
     if (!c.withAudio) options.audioFolder = home.home / "none";
     options.effectCode = c.effectCode;
     options.all = c.all;
-    MemoryWindow window;
-    EXPECT_EQ(PrepareBatch(window, options), c.message) << c.name;
-    EXPECT_EQ(window.RowCount(ListView::超级列表框1), c.rows) << c.name;
+    JobInputs inputs;
+    EXPECT_EQ(PrepareBatch(options, inputs), c.message) << c.name;
+    EXPECT_EQ(inputs.items.size(), static_cast<std::size_t>(c.rows)) << c.name;
     EXPECT_TRUE(std::filesystem::is_directory(home.home / "生成视频剪辑")) << c.name;
   }
 }
@@ -96,14 +96,13 @@ TEST(PrepareBatch, SetsTheSwitchesOfTheRun) {
   options.videoMode = false;
   options.outro = true;
   options.greenScreen = true;
-  MemoryWindow window;
-  PrepareBatch(window, options);
-  EXPECT_TRUE(window.IsChecked(Switch::单选框_图片剪辑));
-  EXPECT_FALSE(window.IsChecked(Switch::单选框_视频剪辑));
-  EXPECT_FALSE(window.IsChecked(Switch::选择框_加片头));
-  EXPECT_TRUE(window.IsChecked(Switch::选择框_加片尾));
-  EXPECT_TRUE(window.IsChecked(Switch::单选框_加绿幕));
-  EXPECT_FALSE(window.IsChecked(Switch::单选框_加黑幕));
+  JobInputs inputs;
+  PrepareBatch(options, inputs);
+  EXPECT_FALSE(inputs.videoMode);
+  EXPECT_FALSE(inputs.choices.videoMode);
+  EXPECT_FALSE(inputs.choices.intro);
+  EXPECT_TRUE(inputs.choices.outro);
+  EXPECT_FALSE(inputs.choices.blackScreen);
 }
 
 TEST(BatchSummary, RecordsSeedItemsAndExitStatus) {
@@ -111,8 +110,17 @@ TEST(BatchSummary, RecordsSeedItemsAndExitStatus) {
   options.seed = 1234;
   options.shardIndex = 1;
   options.shardCount = 3;
-  std::vector<ItemResult> results = {{2, "/h/a.mp4", "特效7-特效8", "成功", "/h/out/a.mp4", 1.5},
-                                     {5, "/h/b.mp4", "特效8", "剪切失败", "", 0.5}};
+  std::vector<ItemResult> results = {{2,
+                                      "/h/a.mp4",
+                                      "特效7-特效8",
+                                      "成功",
+                                      "/h/out/a.mp4",
+                                      1.5,
+                                      ItemOutcome::Kind::kSucceeded,
+                                      {},
+                                      {}},
+                                     {5, "/h/b.mp4", "特效8", "剪切失败", "", 0.5,
+                                      ItemOutcome::Kind::kFailed, "剪切 out1", "boom"}};
   nlohmann::json summary = BatchSummary(options, results, 0);
   EXPECT_EQ(summary["seed"], 1234);
   EXPECT_EQ(summary["shard"], "1/3");
@@ -122,6 +130,10 @@ TEST(BatchSummary, RecordsSeedItemsAndExitStatus) {
   EXPECT_EQ(summary["items"][0]["output"], "/h/out/a.mp4");
   EXPECT_TRUE(summary["items"][1]["output"].is_null());
   EXPECT_EQ(summary["items"][1]["effect_line"], "特效8");
+  EXPECT_EQ(summary["items"][1]["outcome"], "failed");
+  EXPECT_EQ(summary["items"][1]["failed_step"], "剪切 out1");
+  EXPECT_EQ(summary["items"][1]["last_error"], "boom");
+  EXPECT_TRUE(summary["items"][0]["failed_step"].is_null());
 
   EXPECT_EQ(BatchExitCode(results, 0), 1);
   EXPECT_EQ(BatchExitCode({results[0]}, 0), 0);

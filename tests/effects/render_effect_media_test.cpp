@@ -11,6 +11,7 @@
 #include "effects/effect_catalogue.h"
 #include "effects/render_effect.h"
 #include "support/media_maker.h"
+#include "support/never_stopped.h"
 #include "support/temp_dir.h"
 
 namespace mivora {
@@ -45,9 +46,10 @@ TEST_P(RenderEffectMedia, RendersAVerticalClipOfItsDuration) {
   const std::string name = "特效" + std::to_string(GetParam());
   const std::filesystem::path output = *folder_ / ("结果 " + std::to_string(GetParam()) + ".mp4");
   MemoryWindow window;
-  ToolEnv env{folder_->path(), &window, nullptr};
+  ToolEnv env{folder_->path(), test::NeverStopped(),
+              [&window](const std::string& text) { window.SetOutputText(text); }};
 
-  ASSERT_EQ(RenderEffect(env, name, Source(), output, Audio()), "输出成功")
+  ASSERT_EQ(RenderEffect(env, name, Source(), output, Audio()).text, "输出成功")
       << window.ControlText(TextBox::编辑框_输出返回);
   test::MediaInfo info = test::ReadMediaInfo(output);
   EXPECT_EQ(info.width, 720);
@@ -63,8 +65,9 @@ INSTANTIATE_TEST_SUITE_P(AllEffects, RenderEffectMedia, ::testing::Range(1, 71),
 
 TEST_F(RenderEffectMedia, MixingAudioFailsCleanlyWithoutASourceTrack) {
   MemoryWindow window;
-  ToolEnv env{folder_->path(), &window, nullptr};
-  EXPECT_NE(RenderEffect(env, "特效31", Silent(), *folder_ / "silent out.mp4", Audio()),
+  ToolEnv env{folder_->path(), test::NeverStopped(),
+              [&window](const std::string& text) { window.SetOutputText(text); }};
+  EXPECT_NE(RenderEffect(env, "特效31", Silent(), *folder_ / "silent out.mp4", Audio()).text,
             "输出成功");
 }
 

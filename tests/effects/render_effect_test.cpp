@@ -1,5 +1,6 @@
 // RenderEffect's command, seen by a stand-in encoder that prints its arguments.
 #include "effects/render_effect.h"
+#include "support/never_stopped.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -38,7 +39,8 @@ class RenderEffectTest : public ::testing::Test {
 
   test::TempDir home_;
   MemoryWindow window_;
-  ToolEnv env_{home_.path(), &window_, nullptr};
+  ToolEnv env_{home_.path(), test::NeverStopped(),
+               [this](const std::string& text) { window_.SetOutputText(text); }};
 };
 
 TEST_F(RenderEffectTest, FillsEveryPlaceholderWithAbsolutePaths) {
@@ -47,7 +49,7 @@ TEST_F(RenderEffectTest, FillsEveryPlaceholderWithAbsolutePaths) {
   const std::filesystem::path audio = home_ / "loop;1.mp3";
   const std::string movie = "movie=" + EscapeFilterPath(source.string());
 
-  ASSERT_EQ(RenderEffect(env_, "特效34", source, output, audio), "输出成功");
+  ASSERT_EQ(RenderEffect(env_, "特效34", source, output, audio).text, "输出成功");
   std::vector<std::string> args = Arguments();
   ASSERT_EQ(args.size(), 27u);
   EXPECT_EQ(args[5], "color=s=720x1280:color=black");
@@ -59,7 +61,7 @@ TEST_F(RenderEffectTest, FillsEveryPlaceholderWithAbsolutePaths) {
   EXPECT_NE(args[11].find("[watermark1];" + movie + ",scale=720x1280,"), std::string::npos);
   EXPECT_EQ(args.back(), output.string());
 
-  ASSERT_EQ(RenderEffect(env_, "特效36", source, output, audio), "输出成功");
+  ASSERT_EQ(RenderEffect(env_, "特效36", source, output, audio).text, "输出成功");
   args = Arguments();
   EXPECT_EQ(args[1], "-y");
   EXPECT_EQ(args[2], "-i");
@@ -73,7 +75,7 @@ TEST_F(RenderEffectTest, FillsEveryPlaceholderWithAbsolutePaths) {
 
 TEST_F(RenderEffectTest, RelativePathsBecomeAbsolute) {
   std::filesystem::path relative = "-loop.mp4";
-  ASSERT_EQ(RenderEffect(env_, "特效9", relative, "x:y.mp4", {}), "输出成功");
+  ASSERT_EQ(RenderEffect(env_, "特效9", relative, "x:y.mp4", {}).text, "输出成功");
   std::vector<std::string> args = Arguments();
   ASSERT_EQ(args.size(), 25u);
   EXPECT_EQ(args[3], (std::filesystem::current_path() / relative).string());
@@ -81,10 +83,10 @@ TEST_F(RenderEffectTest, RelativePathsBecomeAbsolute) {
 }
 
 TEST_F(RenderEffectTest, UnknownEffectRunsNothing) {
-  EXPECT_NE(RenderEffect(env_, "特效71", home_ / "a.mp4", home_ / "b.mp4", {}), "输出成功");
+  EXPECT_NE(RenderEffect(env_, "特效71", home_ / "a.mp4", home_ / "b.mp4", {}).text, "输出成功");
   EXPECT_EQ(window_.ControlText(TextBox::编辑框_输出返回).find("muxing overhead"),
             std::string::npos);
-  EXPECT_NE(RenderEffect(env_, "", home_ / "a.mp4", home_ / "b.mp4", {}), "输出成功");
+  EXPECT_NE(RenderEffect(env_, "", home_ / "a.mp4", home_ / "b.mp4", {}).text, "输出成功");
 }
 
 }  // namespace

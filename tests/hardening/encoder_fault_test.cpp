@@ -9,13 +9,13 @@
 #include <optional>
 #include <thread>
 
+#include "app/list_import.h"
 #include "app/memory_window.h"
 #include "app/run_control.h"
-#include "media/media_import.h"
-#include "support/process_probe.h"
 #include "runner/tool.h"
 #include "support/fake_encoder.h"
 #include "support/media_maker.h"
+#include "support/process_probe.h"
 #include "support/temp_dir.h"
 
 namespace mivora {

@@ -7,6 +7,7 @@
 #include "runner/run_capture.h"
 #include "runner/tool.h"
 #include "support/media_maker.h"
+#include "support/never_stopped.h"
 #include "support/temp_dir.h"
 
 namespace mivora {
@@ -19,9 +20,10 @@ TEST(FilterEscapeEncoder, TheEncoderOpensEveryName) {
     std::filesystem::path file = dir / (std::string(name) + ".mp4");
     ASSERT_TRUE(test::MakeClip(file, {.seconds = 0.2, .width = 64, .height = 64, .audio = false}))
         << name;
-    CaptureResult run = RunCapture({"ffmpeg", "-hide_banner", "-f", "lavfi", "-i",
-                                    "movie=" + EscapeFilterPath(file.string()), "-frames:v", "1",
-                                    "-f", "null", "-"});
+    CaptureResult run = RunCapture(
+        {"ffmpeg", "-hide_banner", "-f", "lavfi", "-i", "movie=" + EscapeFilterPath(file.string()),
+         "-frames:v", "1", "-f", "null", "-"},
+        test::NeverStopped());
     EXPECT_EQ(ClassifyOutput(run.output), kOutputSucceeded) << "[" << name << "]\n" << run.output;
   }
 }

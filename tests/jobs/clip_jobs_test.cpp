@@ -42,7 +42,7 @@ class ClipJobs : public ::testing::Test {
 
 TEST_F(ClipJobs, VideoItemRunsTheDescribedCommands) {
   h.AddRow(ListView::超级列表框1, "/src/my clip.mp4");
-  VideoClipJob(h.ctx);
+  h.VideoClipJob();
 
   const std::string home = Home();
   const std::string tail =
@@ -93,7 +93,7 @@ TEST_F(ClipJobs, AFailedRowDoesNotStopTheNext) {
   h.AddRow(ListView::超级列表框1, "/src/bad.mp4");
   h.AddRow(ListView::超级列表框1, "/src/good.mp4");
   h.AddRow(ListView::超级列表框1, "/src/third.mp4");
-  VideoClipJob(h.ctx);
+  h.VideoClipJob();
   EXPECT_EQ(h.window.CellText(ListView::超级列表框1, 0, 3), "剪切失败");
   EXPECT_EQ(h.window.CellText(ListView::超级列表框1, 1, 3), "成功");
   EXPECT_EQ(h.window.CellText(ListView::超级列表框1, 2, 3), "");
@@ -106,8 +106,8 @@ TEST_F(ClipJobs, AFailedRowDoesNotStopTheNext) {
 }
 
 TEST_F(ClipJobs, EmptyListsAreReportedWithoutAnyRun) {
-  VideoClipJob(h.ctx);
-  ImageClipJob(h.ctx);
+  h.VideoClipJob();
+  h.ImageClipJob();
   EXPECT_EQ(h.window.InfoMessages(),
             (std::vector<std::string>{"视频剪辑没有导入", "图片剪辑没有导入"}));
   EXPECT_EQ(h.Log(), "");
@@ -116,24 +116,24 @@ TEST_F(ClipJobs, EmptyListsAreReportedWithoutAnyRun) {
 }
 
 TEST_F(ClipJobs, UnknownEffectFailsInsideALineButNotAtItsEnd) {
-  h.ctx.effectLines = {"特效1-特效99-特效2"};
+  h.effectLines = {"特效1-特效99-特效2"};
   h.AddRow(ListView::超级列表框1, "/src/a.mp4");
-  ProcessVideoItem(h.ctx, 1);
+  h.ProcessVideoItem(1);
   EXPECT_EQ(h.window.CellText(ListView::超级列表框1, 0, 3), "剪切失败");
-  h.ctx.effectLines = {"特效1-特效2-特效99"};
-  ProcessVideoItem(h.ctx, 1);
+  h.effectLines = {"特效1-特效2-特效99"};
+  h.ProcessVideoItem(1);
   EXPECT_EQ(h.window.CellText(ListView::超级列表框1, 0, 3), "成功");
 }
 
 TEST_F(ClipJobs, EmptyEffectLinesAreNotPickedWhileOthersExist) {
   h.AddRow(ListView::超级列表框1, "/src/a.mp4");
-  h.ctx.effectLines = {"", "特效1", ""};
+  h.effectLines = {"", "特效1", ""};
   for (int i = 0; i < 4; ++i) {
-    ProcessVideoItem(h.ctx, 1);
+    h.ProcessVideoItem(1);
     EXPECT_EQ(h.window.CellText(ListView::超级列表框1, 0, 3), "成功");
   }
-  h.ctx.effectLines = {"", ""};
-  ProcessVideoItem(h.ctx, 1);
+  h.effectLines = {"", ""};
+  h.ProcessVideoItem(1);
   EXPECT_EQ(h.window.CellText(ListView::超级列表框1, 0, 3), "剪切失败");
 }
 
@@ -153,7 +153,7 @@ TEST_F(ClipJobs, FailuresOfTheAssemblyNameTheirStep) {
   for (const Case& c : cases) {
     setenv("MIVORA_FAKE_FAIL_ON", c.failOn, 1);
     std::size_t before = h.Log().size();
-    ProcessVideoItem(h.ctx, 1);
+    h.ProcessVideoItem(1);
     EXPECT_EQ(h.window.CellText(ListView::超级列表框1, 0, 3), c.status);
     EXPECT_EQ(h.Log().substr(before),
               std::string("正在剪辑\r\n视频特效处理。。。\r\n视频剪切成功。。。\r\n") + c.logLine +
@@ -169,10 +169,10 @@ TEST_F(ClipJobs, FailuresOfTheAssemblyNameTheirStep) {
 TEST_F(ClipJobs, GreenScreenWithAnEmptyListSkipsTheOverlay) {
   h.window.SetChecked(Switch::单选框_加绿幕, true);
   h.window.SetChecked(Switch::选择框_加片头, true);  // but the intro list is empty
-  h.ctx.effectLines = {"特效1"};
+  h.effectLines = {"特效1"};
   setenv("MIVORA_FAKE_DURATION", "00:00:02.00", 1);
   h.AddRow(ListView::超级列表框1, "/src/a.mp4");
-  ProcessVideoItem(h.ctx, 1);
+  h.ProcessVideoItem(1);
   std::vector<std::string> calls = Calls();
   ASSERT_EQ(calls.size(), 6u);
   EXPECT_NE(calls[3].find("concat=n=1:v=1"), std::string::npos);
@@ -185,10 +185,10 @@ TEST_F(ClipJobs, IntroAndOutroFrameTheSegments) {
   h.window.SetChecked(Switch::选择框_加片尾, true);
   h.AddRow(ListView::超级列表框3, "/intro/i.mp4");
   h.AddRow(ListView::超级列表框4, "/outro/o.mp4");
-  h.ctx.effectLines = {"特效1"};
+  h.effectLines = {"特效1"};
   setenv("MIVORA_FAKE_DURATION", "00:00:03.00", 1);
   h.AddRow(ListView::超级列表框1, "/src/a.mp4");
-  ProcessVideoItem(h.ctx, 1);
+  h.ProcessVideoItem(1);
   std::string concat = Calls()[4];
   std::string home = Home();
   EXPECT_EQ(concat.find("-y -i /intro/i.mp4 -i " + home + "/临时/out1.mp4 -i " + home +
@@ -202,7 +202,7 @@ TEST_F(ClipJobs, ImageItemBecomesAVideoFirst) {
   h.AddRow(ListView::超级列表框2, "/img/a.JPG");
   h.window.SetChecked(Switch::单选框_图片剪辑, true);
   setenv("MIVORA_FAKE_DURATION", "00:00:15.00", 1);
-  ImageClipJob(h.ctx);
+  h.ImageClipJob();
   std::string video = Home() + "/图转视频后路径/a.mp4";
   EXPECT_EQ(h.window.CellText(ListView::超级列表框2, 0, 3), video);
   EXPECT_EQ(h.window.CellText(ListView::超级列表框2, 0, 4), "a.mp4");
@@ -224,7 +224,7 @@ TEST_F(ClipJobs, FailedImageConversionIsOnlyAStatus) {
   h.window.SetChecked(Switch::单选框_图片剪辑, true);
   h.AddRow(ListView::超级列表框2, "/img/bad.jpg");
   h.AddRow(ListView::超级列表框2, "/img/good.jpg");
-  ImageClipJob(h.ctx);
+  h.ImageClipJob();
   EXPECT_EQ(h.window.CellText(ListView::超级列表框2, 0, 5), "【图片转视频】重新初始化过滤器错误");
   EXPECT_EQ(h.window.CellText(ListView::超级列表框2, 1, 5), "成功");
   EXPECT_EQ(h.Log(),
@@ -238,13 +238,7 @@ TEST_F(ClipJobs, StopEndsTheEncoderAndSilencesTheJob) {
   h.AddRow(ListView::超级列表框1, "/src/a.mp4");
   h.AddRow(ListView::超级列表框1, "/src/b.mp4");
   bool stoppedCleanly = false;
-  std::thread worker([&] {
-    try {
-      VideoClipJob(h.ctx);
-    } catch (const JobStopped&) {
-      stoppedCleanly = true;
-    }
-  });
+  std::thread worker([&] { stoppedCleanly = h.VideoClipJob().kind == JobEnd::Kind::kStopped; });
   while (!test::ProcessRunning("sleep 1004"))
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   std::string logAtStop = h.Log();
@@ -264,14 +258,9 @@ TEST_F(ClipJobs, StopEndsTheEncoderAndSilencesTheJob) {
 TEST_F(ClipJobs, StopDuringTheAudioStepLeavesNoHalfWrittenVideo) {
   setenv("MIVORA_FAKE_SLEEP_ON", "stream_loop", 1);
   setenv("MIVORA_FAKE_SLEEP_SECONDS", "1006", 1);
-  h.ctx.effectLines = {"特效1"};
+  h.effectLines = {"特效1"};
   h.AddRow(ListView::超级列表框1, "/src/a.mp4");
-  std::thread worker([&] {
-    try {
-      ProcessVideoItem(h.ctx, 1);
-    } catch (const JobStopped&) {
-    }
-  });
+  std::thread worker([&] { h.ProcessVideoItem(1); });
   while (!test::ProcessRunning("sleep 1006"))
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   EXPECT_TRUE(std::filesystem::exists(h.home / "生成视频剪辑/.mivora-a.mp4.part.mp4"));
@@ -292,7 +281,7 @@ TEST_F(ClipJobs, SegmentsJoinInTheOrderOfTheirNumbers) {
 }
 
 TEST_F(ClipJobs, GifPreviewConvertsEffects65To70) {
-  MakeGifPreviews(h.ctx.tools);
+  MakeGifPreviews(h.Tools());
   std::vector<std::string> calls = Calls();
   ASSERT_EQ(calls.size(), 6u);
   for (int i = 0; i < 6; ++i) {

@@ -11,6 +11,7 @@
 #include "jobs/onepass_graph.h"
 #include "runner/run_capture.h"
 #include "support/media_maker.h"
+#include "support/never_stopped.h"
 
 namespace mivora {
 namespace {
@@ -19,9 +20,9 @@ namespace {
 // for identical frames.
 double MeanPsnr(const std::filesystem::path& a, const std::filesystem::path& b,
                 const std::string& view = "null") {
-  CaptureResult run =
-      RunCapture({"ffmpeg", "-hide_banner", "-i", a.string(), "-i", b.string(), "-lavfi",
-                  "[0:v]" + view + "[a];[a][1:v]psnr", "-f", "null", "-"});
+  CaptureResult run = RunCapture({"ffmpeg", "-hide_banner", "-i", a.string(), "-i", b.string(),
+                                  "-lavfi", "[0:v]" + view + "[a];[a][1:v]psnr", "-f", "null", "-"},
+                                 test::NeverStopped());
   std::smatch match;
   if (!std::regex_search(run.output, match, std::regex("average:([0-9.]+|inf)"))) return 0;
   return match[1] == "inf" ? 100.0 : std::stod(match[1]);
@@ -54,15 +55,18 @@ TEST_P(OnePassEffect, MatchesTheStepEngine) {
   const int length = std::min(seconds, 3);
 
   test::JobHarness h;
-  const std::filesystem::path cut = h.ctx.paths.SegmentFile(1);
-  ASSERT_EQ(h.engine.RunWalk(h.ctx, 1, {{WalkStep::Kind::kCut, 1, 1, length, {}}},
-                             *media_ / "source.mp4", {}),
-            kOutputSucceeded);
+  ItemRun& run = h.Run();
+  const std::filesystem::path cut = run.paths().SegmentFile(1);
+  ASSERT_EQ(
+      h.engine.RunWalk(run, {{WalkStep::Kind::kCut, 1, 1, length, {}}}, *media_ / "source.mp4", {})
+          .text,
+      kOutputSucceeded);
   const std::filesystem::path segment = h.home / "segment.mp4";
   std::filesystem::copy_file(cut, segment);
-  ASSERT_EQ(h.engine.RunWalk(h.ctx, 1, {{WalkStep::Kind::kRender, 1, 0, 0, name}}, {},
-                             *media_ / "loop.mp3"),
-            kOutputSucceeded)
+  ASSERT_EQ(
+      h.engine.RunWalk(run, {{WalkStep::Kind::kRender, 1, 0, 0, name}}, {}, *media_ / "loop.mp3")
+          .text,
+      kOutputSucceeded)
       << h.window.ControlText(TextBox::编辑框_输出返回);
 
   // The same segment through the one-pass graph: the translation alone decides.
@@ -72,7 +76,7 @@ TEST_P(OnePassEffect, MatchesTheStepEngine) {
   item.output = (h.home / "onepass.mp4").string();
   OnePassCommand command = BuildOnePassCommand(item);
   ASSERT_EQ(command.error, "");
-  ASSERT_EQ(RunJudged(h.ctx.tools, command.args), kOutputSucceeded)
+  ASSERT_EQ(RunJudged(h.Tools(), command.args).text, kOutputSucceeded)
       << h.window.ControlText(TextBox::编辑框_输出返回);
 
   test::MediaInfo a = test::ReadMediaInfo(cut);
@@ -104,17 +108,18 @@ TEST_P(OnePassStretch, MatchesTheStepEngine) {
       test::MakeClip(source, {.seconds = 4, .width = 360, .height = 640, .fps = GetParam()}));
   std::vector<WalkStep> walk = {{WalkStep::Kind::kCut, 1, 1, 2, {}},
                                 {WalkStep::Kind::kRender, 1, 0, 0, "特效40"}};
-  ASSERT_EQ(h.engine.RunWalk(h.ctx, 1, walk, source, {}), kOutputSucceeded);
+  ItemRun& run = h.Run();
+  ASSERT_EQ(h.engine.RunWalk(run, walk, source, {}).text, kOutputSucceeded);
 
   OnePassItem item;
   item.source = source.string();
   item.parts = PartsOfWalk(walk);
   item.output = (h.home / "onepass.mp4").string();
   OnePassCommand command = BuildOnePassCommand(item);
-  ASSERT_EQ(RunJudged(h.ctx.tools, command.args), kOutputSucceeded)
+  ASSERT_EQ(RunJudged(h.Tools(), command.args).text, kOutputSucceeded)
       << h.window.ControlText(TextBox::编辑框_输出返回);
 
-  const std::filesystem::path stepped = h.ctx.paths.SegmentFile(1);
+  const std::filesystem::path stepped = run.paths().SegmentFile(1);
   test::MediaInfo a = test::ReadMediaInfo(stepped);
   EXPECT_EQ(a.frames, 90);
   EXPECT_EQ(test::ReadMediaInfo(item.output).frames, a.frames);

@@ -6,11 +6,8 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include "app/memory_window.h"
-#include "jobs/clip_jobs.h"
-#include "media/work_folders.h"
+#include "job_harness.h"
 #include "support/fake_encoder.h"
-#include "support/temp_dir.h"
 
 namespace mivora {
 namespace {
@@ -26,7 +23,7 @@ class OnePassEngineTest : public ::testing::Test {
     unsetenv("MIVORA_FAKE_SLEEP_ON");
     setenv("MIVORA_FAKE_DURATION", "00:00:20.00", 1);
     test::InstallFakeEncoder(home.path());
-    PrepareWorkFolders(home.path());
+    h.engineName = "onepass";
     AddRow(ListView::超级列表框1, "/src/a.mp4");
     AddRow(ListView::超级列表框5, "/music/a.mp3");
     AddRow(ListView::超级列表框7, "/black/k.mp4");
@@ -61,27 +58,17 @@ class OnePassEngineTest : public ::testing::Test {
     return names;
   }
 
-  test::TempDir home;
-  MemoryWindow window;
-  RunToken token;
-  GatedWindow gated{window, token};
-  RandomSource random{4242};
+  test::JobHarness h;
+  test::TempDir& home = h.home;
+  MemoryWindow& window = h.window;
   OnePassEngine engine;
-  JobContext ctx{gated,
-                 ToolEnv{home.path(), &gated, &token},
-                 WorkPaths::ForRunDir(home.path()),
-                 random,
-                 {"特效12-特效29-特效38-特效66-特效63-特效64"},
-                 engine,
-                 [] {},
-                 {}};
 };
 
 TEST_F(OnePassEngineTest, AnItemIsOneEncoderRun) {
   AddRow(ListView::超级列表框3, "/intro/i.mp4");
   window.SetChecked(Switch::选择框_加片头, true);
   setenv("MIVORA_FAKE_DURATION", "00:00:20.50", 1);
-  ProcessVideoItem(ctx, 1);
+  h.ProcessVideoItem(1);
 
   std::vector<std::vector<std::string>> encodes = Encodes();
   ASSERT_EQ(encodes.size(), 1u);
@@ -106,7 +93,7 @@ TEST_F(OnePassEngineTest, AnItemIsOneEncoderRun) {
 TEST_F(OnePassEngineTest, AFailedGraphIsDoneAgainStepByStep) {
   // Only the one-pass graph holds the padding filter.
   setenv("MIVORA_FAKE_FAIL_ON", "tpad=", 1);
-  ProcessVideoItem(ctx, 1);
+  h.ProcessVideoItem(1);
   EXPECT_EQ(Encodes().size(), 1u + 7 + 6 + 3);
   EXPECT_EQ(Log(), std::string("正在剪辑\r\n视频特效处理。。。\r\n") + kRetry +
                        "视频剪切成功。。。\r\n合并特效视频音频成功。。。\r\n");
@@ -133,7 +120,7 @@ TEST_F(OnePassEngineTest, FailuresAreReportedByTheStepsTheyBelongTo) {
     SCOPED_TRACE(c.failOn);
     setenv("MIVORA_FAKE_FAIL_ON", c.failOn, 1);
     std::size_t before = Log().size();
-    ProcessVideoItem(ctx, 1);
+    h.ProcessVideoItem(1);
     EXPECT_EQ(Status(), c.status);
     EXPECT_EQ(Log().substr(before),
               std::string("正在剪辑\r\n视频特效处理。。。\r\n") + kRetry + c.log);
@@ -144,8 +131,8 @@ TEST_F(OnePassEngineTest, FailuresAreReportedByTheStepsTheyBelongTo) {
 }
 
 TEST_F(OnePassEngineTest, AnEffectOutsideTheCatalogueRunsNoGraph) {
-  ctx.effectLines = {"特效1-特效99-特效2"};
-  ProcessVideoItem(ctx, 1);
+  h.effectLines = {"特效1-特效99-特效2"};
+  h.ProcessVideoItem(1);
   EXPECT_EQ(Status(), "剪切失败");
   EXPECT_EQ(Log(),
             std::string("正在剪辑\r\n视频特效处理。。。\r\n") + kRetry + "剪切失败。。。\r\n");
@@ -159,18 +146,18 @@ TEST_F(OnePassEngineTest, AVideoNeverNamedIsDeleted) {
                                 {WalkStep::Kind::kRender, 1, 0, 0, "特效1"}};
   {
     OnePassEngine stopped;
-    ASSERT_EQ(stopped.RunWalk(ctx, 1, walk, "/src/a.mp4", "/music/a.mp3"), "输出成功");
+    ASSERT_EQ(stopped.RunWalk(h.Run(1), walk, "/src/a.mp4", "/music/a.mp3").text, "输出成功");
     EXPECT_EQ(Leftovers().size(), 1u);
   }
   EXPECT_TRUE(Leftovers().empty());
 
   // Items side by side keep their own videos.
-  ASSERT_EQ(engine.RunWalk(ctx, 1, walk, "/src/a.mp4", {}), "输出成功");
-  ASSERT_EQ(engine.RunWalk(ctx, 2, walk, "/src/a.mp4", {}), "输出成功");
+  ASSERT_EQ(engine.RunWalk(h.Run(1), walk, "/src/a.mp4", {}).text, "输出成功");
+  ASSERT_EQ(engine.RunWalk(h.Run(2), walk, "/src/a.mp4", {}).text, "输出成功");
   AssemblyPicks picks;
   picks.outputFolder = home / "生成视频剪辑";
-  EXPECT_EQ(engine.Assemble(ctx, 2, picks, "two.mp4"), "输出成功");
-  EXPECT_EQ(engine.Assemble(ctx, 1, picks, "a.mp4"), "输出成功");
+  EXPECT_EQ(engine.Assemble(h.Run(2, "two.mp4"), picks).text, "输出成功");
+  EXPECT_EQ(engine.Assemble(h.Run(1, "a.mp4"), picks).text, "输出成功");
   EXPECT_EQ(Leftovers(), std::vector<std::string>{"two.mp4"});
 }
 

@@ -6,12 +6,14 @@
 #include <cmath>
 #include <regex>
 
+#include "app/job_presenter.h"
 #include "app/memory_window.h"
 #include "jobs/clip_jobs.h"
 #include "jobs/onepass_engine.h"
 #include "media/work_folders.h"
 #include "runner/run_capture.h"
 #include "support/media_maker.h"
+#include "support/never_stopped.h"
 #include "support/temp_dir.h"
 
 namespace mivora {
@@ -19,7 +21,8 @@ namespace {
 
 double MeanPsnr(const std::filesystem::path& a, const std::filesystem::path& b) {
   CaptureResult run = RunCapture({"ffmpeg", "-hide_banner", "-i", a.string(), "-i", b.string(),
-                                  "-lavfi", "[0:v][1:v]psnr", "-f", "null", "-"});
+                                  "-lavfi", "[0:v][1:v]psnr", "-f", "null", "-"},
+                                 test::NeverStopped());
   std::smatch match;
   if (!std::regex_search(run.output, match, std::regex("average:([0-9.]+|inf)"))) return 0;
   return match[1] == "inf" ? 100.0 : std::stod(match[1]);
@@ -76,27 +79,20 @@ class OnePassWholeItem : public ::testing::TestWithParam<ItemCase> {
   }
 
   // Runs the item with `engine`; returns the finished video, moved aside.
-  std::filesystem::path Run(ClipEngine& engine, const std::string& keepAs) {
+  std::filesystem::path Run(const std::string& engineName, const std::string& keepAs) {
     const bool videoMode = GetParam().videoMode;
     RandomSource random{7};
-    JobContext ctx{gated,
-                   ToolEnv{home.path(), &gated, &token},
-                   WorkPaths::ForRunDir(home.path()),
-                   random,
-                   {"特效12-特效40-特效52"},
-                   engine,
-                   [] {},
-                   {}};
-    if (videoMode) {
-      ProcessVideoItem(ctx, 1);
-    } else {
-      ProcessImageItem(ctx, 1);
-    }
+    JobInputs inputs = ReadJobInputs(window, home.path(), videoMode, {"特效12-特效40-特效52"}, 1);
+    inputs.random = &random;
+    inputs.engine = engineName;
+    JobPresenter presenter(window);
+    RunItems(inputs, presenter, token);
     const ListView list = videoMode ? ListView::超级列表框1 : ListView::超级列表框2;
     EXPECT_EQ(window.CellText(list, 0, videoMode ? 3 : 5), "成功")
         << window.ControlText(TextBox::编辑框_输出返回);
+    const WorkPaths paths = WorkPaths::ForRunDir(home.path());
     std::filesystem::path output =
-        (videoMode ? ctx.paths.VideoOutputFolder() : ctx.paths.ImageOutputFolder()) / "a.mp4";
+        (videoMode ? paths.VideoOutputFolder() : paths.ImageOutputFolder()) / "a.mp4";
     std::filesystem::path kept = home / keepAs;
     std::filesystem::rename(output, kept);
     return kept;
@@ -105,15 +101,12 @@ class OnePassWholeItem : public ::testing::TestWithParam<ItemCase> {
   test::TempDir home;
   MemoryWindow window;
   RunToken token;
-  GatedWindow gated{window, token};
 };
 
 TEST_P(OnePassWholeItem, FinishesAsTheStepEngineDoes) {
-  StepEngine steps;
-  std::filesystem::path stepped = Run(steps, "steps.mp4");
+  std::filesystem::path stepped = Run("steps", "steps.mp4");
   const std::string stepLog = window.ControlText(TextBox::编辑框_日志);
-  OnePassEngine onePass;
-  std::filesystem::path oneRun = Run(onePass, "onepass.mp4");
+  std::filesystem::path oneRun = Run("onepass", "onepass.mp4");
   // The second item's log repeats the first's: no retry was needed.
   const std::string log = window.ControlText(TextBox::编辑框_日志);
   EXPECT_EQ(log.substr(stepLog.size()), stepLog.substr(std::string(kDefaultLogText).size()));

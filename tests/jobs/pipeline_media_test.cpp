@@ -7,11 +7,12 @@
 #include <regex>
 #include <thread>
 
+#include "app/list_import.h"
 #include "app/memory_window.h"
 #include "app/run_control.h"
-#include "media/media_import.h"
 #include "runner/run_capture.h"
 #include "support/media_maker.h"
+#include "support/never_stopped.h"
 #include "support/temp_dir.h"
 
 namespace mivora {
@@ -26,7 +27,8 @@ double FramePsnr(const std::filesystem::path& a, double atA, const std::filesyst
       {"ffmpeg", "-hide_banner", "-ss", std::to_string(atA), "-i", a.string(), "-ss",
        std::to_string(atB), "-i", b.string(), "-frames:v", "1", "-lavfi",
        "[0:v]scale=180:320,format=yuv420p[x];[1:v]scale=180:320,format=yuv420p[y];[x][y]psnr", "-f",
-       "null", "-"});
+       "null", "-"},
+      test::NeverStopped());
   std::smatch match;
   std::regex average("average:([0-9.]+|inf)");
   if (!std::regex_search(run.output, match, average)) return 0;

@@ -1,4 +1,5 @@
 #include "runner/run_capture.h"
+#include "support/never_stopped.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -14,7 +15,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-CaptureResult Sh(const std::string& script, RunToken* token = nullptr) {
+CaptureResult Sh(const std::string& script, RunToken& token = test::NeverStopped()) {
   return RunCapture({"sh", "-c", script}, token);
 }
 
@@ -35,20 +36,21 @@ TEST(RunCapture, GivesTheChildNoInput) {
 }
 
 TEST(RunCapture, NamesAProgramThatCannotBeStarted) {
-  CaptureResult run = RunCapture({"/nonexistent/mivora-missing-tool", "-x"});
+  CaptureResult run = RunCapture({"/nonexistent/mivora-missing-tool", "-x"}, test::NeverStopped());
   EXPECT_FALSE(run.started);
   EXPECT_NE(run.output.find("mivora-missing-tool"), std::string::npos);
   EXPECT_NE(run.output.find("No such file"), std::string::npos);
-  CaptureResult onPath = RunCapture({"mivora-missing-tool"});
+  CaptureResult onPath = RunCapture({"mivora-missing-tool"}, test::NeverStopped());
   EXPECT_NE(onPath.output.find("mivora-missing-tool"), std::string::npos);
-  CaptureResult notExecutable = RunCapture({"/etc/hostname"});
+  CaptureResult notExecutable = RunCapture({"/etc/hostname"}, test::NeverStopped());
   EXPECT_FALSE(notExecutable.started);
   EXPECT_FALSE(notExecutable.output.empty());
 }
 
 TEST(RunCapture, KeepsArgumentsUninterpreted) {
-  EXPECT_EQ(RunCapture({"printf", "%s|", "a b", "$HOME", "; ls", "特效"}).output,
-            "a b|$HOME|; ls|特效|");
+  EXPECT_EQ(
+      RunCapture({"printf", "%s|", "a b", "$HOME", "; ls", "特效"}, test::NeverStopped()).output,
+      "a b|$HOME|; ls|特效|");
 }
 
 TEST(RunCapture, CancelEndsTheWholeGroupAtOnce) {
@@ -59,7 +61,7 @@ TEST(RunCapture, CancelEndsTheWholeGroupAtOnce) {
   });
   auto started = std::chrono::steady_clock::now();
   // The child ignores SIGTERM and leaves a grandchild: both must go.
-  CaptureResult run = Sh("trap '' TERM; sleep 1005 & echo ready; wait", &token);
+  CaptureResult run = Sh("trap '' TERM; sleep 1005 & echo ready; wait", token);
   auto took = std::chrono::steady_clock::now() - started;
   stopper.join();
   EXPECT_TRUE(run.cancelled);
@@ -88,7 +90,7 @@ TEST(RunCapture, PauseFreezesTheChildUntilResume) {
     token.Resume();
   });
   auto started = std::chrono::steady_clock::now();
-  CaptureResult run = Sh("sleep 0.4; echo done", &token);
+  CaptureResult run = Sh("sleep 0.4; echo done", token);
   auto took = std::chrono::steady_clock::now() - started;
   control.join();
   EXPECT_EQ(run.output, "done\n");
@@ -98,7 +100,7 @@ TEST(RunCapture, PauseFreezesTheChildUntilResume) {
 TEST(RunCapture, CancelledTokenStartsNothing) {
   RunToken token;
   token.Cancel();
-  CaptureResult run = Sh("echo never", &token);
+  CaptureResult run = Sh("echo never", token);
   EXPECT_TRUE(run.cancelled);
   EXPECT_EQ(run.output, "");
 }
@@ -106,14 +108,14 @@ TEST(RunCapture, CancelledTokenStartsNothing) {
 TEST(PumpWait, WaitsAndEndsEarlyOnCancel) {
   RunToken token;
   auto started = std::chrono::steady_clock::now();
-  EXPECT_TRUE(PumpWait(120, &token));
+  EXPECT_TRUE(PumpWait(120, token));
   EXPECT_GE(std::chrono::steady_clock::now() - started, 120ms);
   std::thread stopper([&] {
     std::this_thread::sleep_for(50ms);
     token.Cancel();
   });
   started = std::chrono::steady_clock::now();
-  EXPECT_FALSE(PumpWait(5000, &token));
+  EXPECT_FALSE(PumpWait(5000, token));
   EXPECT_LT(std::chrono::steady_clock::now() - started, 1s);
   stopper.join();
 }

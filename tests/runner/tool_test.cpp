@@ -1,4 +1,5 @@
 #include "runner/tool.h"
+#include "support/never_stopped.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -56,9 +57,11 @@ TEST(RunJudged, UsesTheEncoderUnderRunDirAndShowsItsOutput) {
                   "#!/bin/sh\necho \"args: $*\"\necho 'muxing overhead: 1%'\n");
   chmod((home / "ffmpeg/bin/ffmpeg").c_str(), 0755);
   MemoryWindow window;
-  ToolEnv env{home.path(), &window, nullptr};
+  ToolEnv env{home.path(), test::NeverStopped(),
+              [&window](const std::string& text) { window.SetOutputText(text); }};
   EXPECT_EQ(RunJudged(env, "D:\\ffmpeg\\bin\\ffmpeg.exe -y -i D:\\1.mp4 D:\\out.mp4",
-                      {{"D:\\1.mp4", "/a b.mp4"}, {"D:\\out.mp4", "/o.mp4"}}),
+                      {{"D:\\1.mp4", "/a b.mp4"}, {"D:\\out.mp4", "/o.mp4"}})
+                .text,
             "输出成功");
   EXPECT_EQ(window.ControlText(TextBox::编辑框_输出返回),
             "args: -y -i /a b.mp4 /o.mp4\nmuxing overhead: 1%\n");
@@ -67,8 +70,9 @@ TEST(RunJudged, UsesTheEncoderUnderRunDirAndShowsItsOutput) {
 
 TEST(RunJudged, EmptyCommandIsAFailure) {
   MemoryWindow window;
-  ToolEnv env{"/nonexistent", &window, nullptr};
-  EXPECT_EQ(RunJudged(env, "", {}), "未知错误");
+  ToolEnv env{"/nonexistent", test::NeverStopped(),
+              [&window](const std::string& text) { window.SetOutputText(text); }};
+  EXPECT_EQ(RunJudged(env, "", {}).text, "未知错误");
   EXPECT_FALSE(window.ControlText(TextBox::编辑框_输出返回).empty());
 }
 
@@ -78,12 +82,12 @@ TEST(RunJudged, CancelledRunIsNeverASuccess) {
                   "#!/bin/sh\necho 'muxing overhead: 1%'\nexec sleep 100\n");
   chmod((home / "ffmpeg/bin/ffmpeg").c_str(), 0755);
   RunToken token;
-  ToolEnv env{home.path(), nullptr, &token};
+  ToolEnv env{home.path(), token};
   std::thread stopper([&] {
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     token.Cancel();
   });
-  EXPECT_EQ(RunJudged(env, "D:\\ffmpeg\\bin\\ffmpeg.exe", {}), "未知错误");
+  EXPECT_EQ(RunJudged(env, "D:\\ffmpeg\\bin\\ffmpeg.exe", {}).text, "未知错误");
   stopper.join();
 }
 

@@ -1,4 +1,5 @@
 #include "support/media_maker.h"
+#include "support/never_stopped.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -11,7 +12,7 @@ namespace mivora::test {
 namespace {
 
 bool Encode(const std::vector<std::string>& args, std::string* log) {
-  CaptureResult run = RunCapture(args);
+  CaptureResult run = RunCapture(args, test::NeverStopped());
   if (log) *log = run.output;
   return run.output.find("muxing overhead:") != std::string::npos;
 }
@@ -68,7 +69,8 @@ MediaInfo ReadMediaInfo(const std::filesystem::path& file) {
       RunCapture({"ffprobe", "-v", "error", "-count_frames", "-show_entries",
                   "stream=codec_type,codec_name,width,height,avg_frame_rate,nb_read_frames:"
                   "format=duration",
-                  "-of", "default=nw=1", file.string()});
+                  "-of", "default=nw=1", file.string()},
+                 test::NeverStopped());
   std::istringstream lines(run.output);
   std::string line;
   bool video = false;
@@ -99,7 +101,8 @@ MediaInfo ReadMediaInfo(const std::filesystem::path& file) {
   // ffprobe lists streams in file order; keep the video codec's name.
   CaptureResult codec =
       RunCapture({"ffprobe", "-v", "error", "-select_streams", "v:0", "-show_entries",
-                  "stream=codec_name", "-of", "default=nw=1:nk=1", file.string()});
+                  "stream=codec_name", "-of", "default=nw=1:nk=1", file.string()},
+                 test::NeverStopped());
   auto end = codec.output.find('\n');
   info.videoCodec = codec.output.substr(0, end);
   return info;

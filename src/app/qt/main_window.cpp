@@ -20,9 +20,9 @@
 #include <thread>
 #include <type_traits>
 
+#include "app/list_import.h"
 #include "app/qt/tab_control.h"
 #include "jobs/gif_preview.h"
-#include "media/media_import.h"
 #include "runner/tool.h"
 
 namespace mivora {
@@ -274,7 +274,8 @@ void MainWindow::MakeGifPreviewsInBackground() {
   // two encoders write the same files.
   if (gifRunning_.exchange(true)) return;
   RunInBackground([this] {
-    MakeGifPreviews(ToolEnv{runDir_, this, &gifToken_});
+    MakeGifPreviews(
+        ToolEnv{runDir_, gifToken_, [this](const std::string& text) { SetOutputText(text); }});
     gifRunning_ = false;
   });
 }

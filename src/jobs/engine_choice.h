@@ -1,5 +1,5 @@
-// The engines a run can be carried out with, made from their names, so that
-// the command line offers an engine choice as one option.
+// The engines a run can be carried out with, made from their names: each
+// front passes the name it wants and the core makes the engine.
 #pragma once
 
 #include <memory>

@@ -1,4 +1,4 @@
-#include "media/media_import.h"
+#include "app/list_import.h"
 
 #include <gtest/gtest.h>
 

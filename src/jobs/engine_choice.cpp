@@ -1,4 +1,4 @@
-#include "cli/engine_choice.h"
+#include "jobs/engine_choice.h"
 
 #include "jobs/onepass_engine.h"
 

@@ -1,0 +1,104 @@
+#include "app/job_presenter.h"
+
+#include <algorithm>
+
+namespace mivora {
+namespace {
+
+constexpr int kImageVideoPathColumn = 3;
+constexpr int kImageVideoNameColumn = 4;
+constexpr char kImageConversionStep[] = "图片转视频";
+
+std::vector<std::string> ListPaths(WindowOps& window, ListView list) {
+  std::vector<std::string> paths;
+  int rows = window.RowCount(list);
+  for (int row = 0; row < rows; ++row) paths.push_back(window.CellText(list, row, kPathColumn));
+  return paths;
+}
+
+ListView ItemList(bool videoMode) {
+  return videoMode ? kVideoList : kImageList;
+}
+
+}  // namespace
+
+int StatusColumn(ListView list) {
+  switch (list) {
+    case kVideoList:
+    case kAudioList:
+      return 3;
+    case kImageList:
+      return 5;
+    default:
+      return -1;
+  }
+}
+
+FrontChoices ReadChoices(WindowOps& window) {
+  FrontChoices choices;
+  choices.videoMode = window.IsChecked(Switch::单选框_视频剪辑);
+  choices.intro = window.IsChecked(Switch::选择框_加片头);
+  choices.outro = window.IsChecked(Switch::选择框_加片尾);
+  choices.blackScreen = window.IsChecked(Switch::单选框_加黑幕);
+  choices.intros = ListPaths(window, kIntroList);
+  choices.outros = ListPaths(window, kOutroList);
+  choices.greenScreens = ListPaths(window, kGreenScreenList);
+  choices.blackScreens = ListPaths(window, kBlackScreenList);
+  choices.audios = ListPaths(window, kAudioList);
+  return choices;
+}
+
+JobInputs ReadJobInputs(WindowOps& window, const std::filesystem::path& runDir, bool videoMode,
+                        std::vector<std::string> effectLines, int maxItems) {
+  JobInputs inputs;
+  inputs.runDir = runDir;
+  inputs.videoMode = videoMode;
+  inputs.effectLines = std::move(effectLines);
+  ListView list = ItemList(videoMode);
+  int rows = std::min(window.RowCount(list), maxItems);
+  for (int row = 0; row < rows; ++row) {
+    inputs.items.push_back({row + 1, window.CellText(list, row, kPathColumn),
+                            window.CellText(list, row, kNameColumn)});
+  }
+  inputs.choices = ReadChoices(window);
+  inputs.choicesNow = [&window] { return ReadChoices(window); };
+  return inputs;
+}
+
+void JobPresenter::ItemStarted(const ItemPlan& plan) {
+  ListView list = ItemList(plan.videoMode);
+  const int row = plan.item - 1;
+  window_.SetCellText(list, row, StatusColumn(list), "正在剪辑");
+  window_.AppendLog("正在剪辑\r\n");
+  if (!plan.videoMode) {
+    window_.SetCellText(list, row, kImageVideoPathColumn, plan.imageVideo.string());
+    window_.SetCellText(list, row, kImageVideoNameColumn, plan.outputName);
+  }
+}
+
+void JobPresenter::Log(const ItemPlan&, std::string_view line) {
+  window_.AppendLog(std::string(line));
+}
+
+void JobPresenter::ConsoleOutput(const std::string& text) {
+  window_.SetOutputText(text);
+}
+
+void JobPresenter::ItemFinished(const ItemPlan& plan, const ItemOutcome& outcome) {
+  // A stopped run makes no further window call.
+  if (outcome.kind == ItemOutcome::Kind::kStopped) return;
+  // A failed conversion is the image list's own; every other status goes to
+  // the list of the mode checked when the item ends.
+  ListView list = outcome.failedStep == kImageConversionStep
+                      ? kImageList
+                      : ItemList(window_.IsChecked(Switch::单选框_视频剪辑));
+  window_.SetCellText(list, plan.item - 1, StatusColumn(list), outcome.status);
+}
+
+void JobPresenter::JobEnded(const JobEnd& end) {
+  if (end.kind == JobEnd::Kind::kStopped) return;
+  if (!end.logLine.empty()) window_.AppendLog(end.logLine);
+  window_.ShowInfo(end.message);
+}
+
+}  // namespace mivora

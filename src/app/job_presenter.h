@@ -1,0 +1,45 @@
+// The window's view of a run: turns the core's events into the status cells,
+// log lines, output box and message boxes the window has always shown, and
+// reads the job's inputs (items, switches, clip lists) from the window. The
+// one place that knows which column of a list holds what.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/window_ops.h"
+#include "jobs/clip_jobs.h"
+#include "jobs/job_events.h"
+#include "jobs/job_inputs.h"
+
+namespace mivora {
+
+// The column of a list that shows an item's status.
+int StatusColumn(ListView list);
+
+// The switches and clip lists as the window shows them now.
+FrontChoices ReadChoices(WindowOps& window);
+
+// The Start button's job inputs: the first `maxItems` rows of the mode's
+// list, the switches and lists now and, later, as they are when a pick is due.
+JobInputs ReadJobInputs(WindowOps& window, const std::filesystem::path& runDir, bool videoMode,
+                        std::vector<std::string> effectLines, int maxItems);
+
+class JobPresenter : public JobSink {
+ public:
+  explicit JobPresenter(WindowOps& window) : window_(window) {}
+
+  void ItemStarted(const ItemPlan& plan) override;
+  void Log(const ItemPlan& plan, std::string_view line) override;
+  void ConsoleOutput(const std::string& text) override;
+  void ItemFinished(const ItemPlan& plan, const ItemOutcome& outcome) override;
+
+  // The end of the Start button's job: its log line and message, if any.
+  void JobEnded(const JobEnd& end);
+
+ private:
+  WindowOps& window_;
+};
+
+}  // namespace mivora

@@ -1,0 +1,131 @@
+// Media list import. The folder is read completely before the list is
+// touched, so a huge folder costs no window call per file, and the list then
+// receives all its rows in one pass under a lock of its own.
+#include "app/list_import.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cassert>
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <system_error>
+#include <utility>
+
+#include "media/media_import.h"
+
+namespace mivora {
+namespace {
+
+// Keeps overlapping imports of one list apart. Each import (and each clear)
+// takes a ticket with a new generation number for its window and list; only
+// the holder of the newest generation may fill the list. A slot lives only
+// while some import of that list is in flight, so nothing grows with the
+// number of windows.
+class ImportRegistry {
+ public:
+  struct Slot {
+    std::atomic<std::uint64_t> generation{0};
+    int active = 0;  // guarded by the registry's mutex
+    std::mutex fill;
+  };
+  using Key = std::pair<WindowOps*, ListView>;
+
+  // Never destroyed: an import thread that the window does not wait for may
+  // still be running while static objects are torn down at exit.
+  static ImportRegistry& Instance() {
+    static ImportRegistry* registry = new ImportRegistry;
+    return *registry;
+  }
+
+  std::pair<Slot*, std::uint64_t> Enter(const Key& key) {
+    std::lock_guard lock(mutex_);
+    Slot& slot = slots_.try_emplace(key).first->second;
+    ++slot.active;
+    return {&slot, ++slot.generation};
+  }
+
+  void Leave(const Key& key) {
+    std::lock_guard lock(mutex_);
+    auto it = slots_.find(key);
+    if (--it->second.active == 0) slots_.erase(it);
+  }
+
+ private:
+  std::mutex mutex_;
+  std::map<Key, Slot> slots_;
+};
+
+class ImportTicket {
+ public:
+  ImportTicket(WindowOps& window, ListView list) : key_(&window, list) {
+    std::tie(slot_, generation_) = ImportRegistry::Instance().Enter(key_);
+  }
+  ~ImportTicket() { ImportRegistry::Instance().Leave(key_); }
+  ImportTicket(const ImportTicket&) = delete;
+  ImportTicket& operator=(const ImportTicket&) = delete;
+
+  std::mutex& FillMutex() { return slot_->fill; }
+  // Call with FillMutex held: false once a later import or clear has begun.
+  bool Newest() const { return slot_->generation.load() == generation_; }
+
+ private:
+  ImportRegistry::Key key_;
+  ImportRegistry::Slot* slot_ = nullptr;
+  std::uint64_t generation_ = 0;
+};
+
+void ImportFrom(WindowOps& window, ListView list, const std::filesystem::path& folder) {
+  ImportTicket ticket(window, list);
+  std::vector<std::string> names =
+      CollectMediaNames(folder, ImportExtension(KindOf(list)), ImportLimit(KindOf(list)));
+  std::lock_guard lock(ticket.FillMutex());
+  if (!ticket.Newest()) return;
+  window.ClearRows(list);
+  for (const std::string& name : names) {
+    int row = window.AppendRow(list);
+    window.SetCellText(list, row, 0, std::to_string(window.RowCount(list)));
+    window.SetCellText(list, row, 1, (folder / name).string());
+    window.SetCellText(list, row, 2, name);
+  }
+}
+
+}  // namespace
+
+MediaKind KindOf(ListView list) {
+  switch (list) {
+    case ListView::超级列表框1:
+      return MediaKind::kSourceVideos;
+    case ListView::超级列表框2:
+      return MediaKind::kSourceImages;
+    case ListView::超级列表框3:
+      return MediaKind::kIntros;
+    case ListView::超级列表框4:
+      return MediaKind::kOutros;
+    case ListView::超级列表框5:
+      return MediaKind::kAudio;
+    case ListView::超级列表框6:
+      return MediaKind::kGreenScreens;
+    case ListView::超级列表框7:
+      return MediaKind::kBlackScreens;
+  }
+  return MediaKind::kSourceVideos;
+}
+
+void ImportList(WindowOps& window, ListView list, const std::filesystem::path& runDir) {
+  assert(list != ListView::超级列表框5 && "the audio list is imported by ImportAudio");
+  ImportFrom(window, list, runDir / ImportFolderName(KindOf(list)));
+}
+
+void ImportAudio(WindowOps& window, const std::filesystem::path& folder) {
+  if (folder.empty()) return;
+  ImportFrom(window, ListView::超级列表框5, folder);
+}
+
+void ClearList(WindowOps& window, ListView list) {
+  ImportTicket ticket(window, list);
+  std::lock_guard lock(ticket.FillMutex());
+  window.ClearRows(list);
+}
+
+}  // namespace mivora

@@ -1,0 +1,35 @@
+// Filling the window's seven media lists from folders. An import replaces the
+// whole list with the matching files of one folder, names sorted ascending
+// without regard to ASCII case; the video and image lists take at most two.
+#pragma once
+
+#include <filesystem>
+
+#include "app/window_ops.h"
+#include "media/media_import.h"
+
+namespace mivora {
+
+// The kind of media a list holds.
+MediaKind KindOf(ListView list);
+
+// Every function below may be called from any thread. An import fills its list
+// while holding that list's lock, so a window whose operations are carried
+// out on its own thread must not import a list on that thread while another
+// thread may be importing the same list.
+
+// Imports the list from its fixed folder under `runDir` (not for the audio
+// list, whose folder is chosen by the user). A missing folder
+// empties the list. When two imports of one list overlap, the later one wins
+// and rows of the two are never mixed.
+void ImportList(WindowOps& window, ListView list, const std::filesystem::path& runDir);
+
+// Imports the audio list from a folder the user chose; an empty folder text
+// (dialog cancelled) changes nothing.
+void ImportAudio(WindowOps& window, const std::filesystem::path& folder);
+
+// The clear buttons of the green-screen and black-screen lists. A clear counts
+// as the latest import: an import begun before it does not refill the list.
+void ClearList(WindowOps& window, ListView list);
+
+}  // namespace mivora

@@ -1,0 +1,91 @@
+#include "jobs/item_run.h"
+
+#include <utility>
+#include <vector>
+
+namespace mivora {
+namespace {
+
+std::string PickPath(RandomSource& random, const std::vector<std::string>& paths) {
+  if (paths.empty()) return {};
+  return paths[random.PickIndex(static_cast<int>(paths.size()))];
+}
+
+}  // namespace
+
+ItemRun::ItemRun(const ItemPlan& plan, const JobInputs& inputs, RandomSource& random,
+                 RunToken& token, EventGate& events)
+    : plan_(plan),
+      inputs_(inputs),
+      random_(random),
+      token_(token),
+      events_(events),
+      tools_{inputs.runDir, token,
+             [this](const std::string& text) {
+               events_.Emit([&](JobSink& sink) { sink.ConsoleOutput(text); });
+             },
+             [this](double seconds) {
+               events_.Emit([&](JobSink& sink) { sink.Progress(plan_, seconds, stepSeconds_); });
+             },
+             inputs.stallTimeoutSeconds} {}
+
+void ItemRun::Step(std::string step, double seconds) {
+  step_ = std::move(step);
+  stepSeconds_ = seconds;
+  events_.Emit([&](JobSink& sink) { sink.StepStarted(plan_, step_); });
+}
+
+void ItemRun::Log(std::string_view line) {
+  events_.Emit([&](JobSink& sink) { sink.Log(plan_, line); });
+}
+
+ToolOutcome ItemRun::Judge(ToolOutcome outcome) {
+  if (!outcome.ok()) failure_ = Failure{step_, outcome};
+  return outcome;
+}
+
+std::string ItemRun::PickEffectAudio() {
+  random_.Reseed();
+  return PickPath(random_, inputs_.ChoicesNow().audios);
+}
+
+const AssemblyPicks& ItemRun::Picks() {
+  if (picks_) return *picks_;
+  FrontChoices choices = inputs_.ChoicesNow();
+  AssemblyPicks picks;
+  random_.Reseed();
+  if (choices.intro) picks.intro = PickPath(random_, choices.intros);
+  if (choices.outro) picks.outro = PickPath(random_, choices.outros);
+  picks.blackScreen = choices.blackScreen;
+  picks.overlay =
+      PickPath(random_, picks.blackScreen ? choices.blackScreens : choices.greenScreens);
+  picks.audio = PickPath(random_, choices.audios);
+  picks.outputFolder =
+      choices.videoMode ? plan_.paths.VideoOutputFolder() : plan_.paths.ImageOutputFolder();
+  picks_ = std::move(picks);
+  return *picks_;
+}
+
+ItemOutcome ItemRun::Finish(bool succeeded, std::string status) const {
+  ItemOutcome outcome;
+  if (Stopped()) {
+    outcome.kind = ItemOutcome::Kind::kStopped;
+    return outcome;
+  }
+  outcome.status = std::move(status);
+  if (succeeded) {
+    outcome.kind = ItemOutcome::Kind::kSucceeded;
+    if (picks_) outcome.output = picks_->outputFolder / plan_.outputName;
+    return outcome;
+  }
+  outcome.kind = ItemOutcome::Kind::kFailed;
+  if (failure_) {
+    outcome.failedStep = failure_->step;
+    outcome.lastError = failure_->outcome.lastLines;
+    if (failure_->outcome.kind == ToolOutcome::Kind::kCouldNotStart)
+      outcome.kind = ItemOutcome::Kind::kCouldNotStart;
+  }
+  return outcome;
+}
+
+}  // namespace mivora

@@ -1,0 +1,98 @@
+// One item while it runs: its plan, its tools, its random source and the
+// events it sends. Every event waits while the run is paused and is dropped
+// once the run is stopped, so a paused item shows no progress and a stopped
+// one says nothing more; the steps check Stopped() after each encoder run.
+#pragma once
+
+#include <filesystem>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "effects/random_source.h"
+#include "jobs/item_plan.h"
+#include "jobs/job_events.h"
+#include "jobs/job_inputs.h"
+#include "runner/run_token.h"
+#include "runner/tool.h"
+
+namespace mivora {
+
+// The one way events reach a run's sink: serialised across the run's items,
+// held back while paused, dropped after a stop (except an item's last word).
+class EventGate {
+ public:
+  EventGate(JobSink& sink, RunToken& token) : sink_(sink), token_(token) {}
+
+  template <typename Call>
+  void Emit(Call call) {
+    if (!token_.WaitWhilePaused()) return;
+    std::lock_guard lock(mutex_);
+    call(sink_);
+  }
+  // For ItemFinished, which a front hears also for a stopped item.
+  template <typename Call>
+  void EmitAlways(Call call) {
+    std::lock_guard lock(mutex_);
+    call(sink_);
+  }
+
+ private:
+  JobSink& sink_;
+  RunToken& token_;
+  std::mutex mutex_;
+};
+
+class ItemRun {
+ public:
+  ItemRun(const ItemPlan& plan, const JobInputs& inputs, RandomSource& random, RunToken& token,
+          EventGate& events);
+  ItemRun(const ItemRun&) = delete;
+  ItemRun& operator=(const ItemRun&) = delete;
+
+  const ItemPlan& plan() const { return plan_; }
+  const WorkPaths& paths() const { return plan_.paths; }
+  const ToolEnv& tools() const { return tools_; }
+  RandomSource& random() { return random_; }
+  bool Stopped() const { return token_.IsCancelled(); }
+  // Waits `ms` of running time; false once stopped.
+  bool Wait(int ms) { return token_.WaitFor(ms); }
+
+  // A step begins; `seconds` is the length of what its encoder writes.
+  void Step(std::string step, double seconds = 0);
+  void Log(std::string_view line);
+
+  // Remembers a failed run with the step it belongs to, for the outcome.
+  ToolOutcome Judge(ToolOutcome outcome);
+
+  // The audio file for effects that loop one, drawn afresh from the audio
+  // list as it is now.
+  std::string PickEffectAudio();
+  // The intro, outro, overlay and audio picks and the output folder, decided
+  // from the front's choices at the first call; later calls (a fallback from
+  // one engine to another) get the same picks.
+  const AssemblyPicks& Picks();
+
+  // The item's outcome with `status` as the window shows it. Stopped wins;
+  // a failure names the step that failed and the encoder's last lines.
+  ItemOutcome Finish(bool succeeded, std::string status) const;
+
+ private:
+  const ItemPlan& plan_;
+  const JobInputs& inputs_;
+  RandomSource& random_;
+  RunToken& token_;
+  EventGate& events_;
+  ToolEnv tools_;
+  std::string step_;
+  double stepSeconds_ = 0;
+  std::optional<AssemblyPicks> picks_;
+  struct Failure {
+    std::string step;
+    ToolOutcome outcome;
+  };
+  std::optional<Failure> failure_;
+};
+
+}  // namespace mivora

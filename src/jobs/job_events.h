@@ -1,0 +1,46 @@
+// What the core tells a front while it works: typed events to a sink and
+// each item's outcome. A front turns them into whatever it shows (cells and
+// log lines, a progress line, JSON); the core knows none of that.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "jobs/item_plan.h"
+
+namespace mivora {
+
+struct ItemOutcome {
+  enum class Kind { kSucceeded, kFailed, kStopped, kCouldNotStart };
+  Kind kind = Kind::kFailed;
+  // The status the window shows: "成功" or a failure text; empty when stopped.
+  std::string status;
+  std::string failedStep;        // failures: the step that failed
+  std::string lastError;         // failures: the encoder's last lines
+  std::filesystem::path output;  // successes: the finished video
+
+  bool ok() const { return kind == Kind::kSucceeded; }
+};
+
+// Items of a run may work side by side, but the core never calls a sink twice
+// at once, so a sink needs no lock of its own. A paused run calls nothing; a
+// stopped one calls nothing but ItemFinished with kind kStopped.
+class JobSink {
+ public:
+  virtual ~JobSink() = default;
+
+  virtual void ItemStarted(const ItemPlan&) {}
+  // A step begins: a short text such as "剪切 out1", "特效12", "合并生成视频".
+  virtual void StepStarted(const ItemPlan&, std::string_view /*step*/) {}
+  // The encoder of the current step has written this many seconds of its
+  // output; `secondsTotal` is what the step will write (0: not known).
+  virtual void Progress(const ItemPlan&, double /*secondsDone*/, double /*secondsTotal*/) {}
+  // A log line with its line break, e.g. "视频特效处理。。。\r\n".
+  virtual void Log(const ItemPlan&, std::string_view /*line*/) {}
+  // The raw console text of a judged run: "" when it starts, all of it at its end.
+  virtual void ConsoleOutput(const std::string& /*text*/) {}
+  virtual void ItemFinished(const ItemPlan&, const ItemOutcome&) {}
+};
+
+}  // namespace mivora

@@ -1,0 +1,63 @@
+// What a front hands the core when a run starts: the items, the effect lines,
+// the switches and clip lists, the engine and how many items run at once.
+// The core never reaches back into a front except through `choicesNow`,
+// asked at the moment a pick is due.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "effects/random_source.h"
+
+namespace mivora {
+
+// The switches and clip lists of a front at one moment. Paths are full paths.
+struct FrontChoices {
+  bool videoMode = true;  // finished videos go to the video output folder
+  bool intro = false;
+  bool outro = false;
+  bool blackScreen = true;  // overlay kind: black screen, else green screen
+  std::vector<std::string> intros;
+  std::vector<std::string> outros;
+  std::vector<std::string> greenScreens;
+  std::vector<std::string> blackScreens;
+  std::vector<std::string> audios;
+};
+
+// One source of the job: a video, or a still image in image mode.
+struct SourceItem {
+  int item = 0;      // 1-based number in its list
+  std::string path;  // full path
+  std::string name;  // file name as listed
+};
+
+struct JobInputs {
+  std::filesystem::path runDir;
+  bool videoMode = true;
+  std::vector<SourceItem> items;
+  std::vector<std::string> effectLines;
+  FrontChoices choices;
+  // Asked again whenever a pick is due, so a switch changed during a run
+  // counts from then on; empty: `choices` hold for the whole run.
+  std::function<FrontChoices()> choicesNow;
+  std::string engine = "steps";  // a name of EngineNames()
+  int jobs = 1;                  // items at once
+  // Each item works in a folder of its own under runDir, as parallel items
+  // must; otherwise the fixed work paths under runDir.
+  bool ownWorkFolders = false;
+  // Every item draws from a source seeded from this and its number; without
+  // it, from the program's one shared source.
+  std::optional<std::uint32_t> seed;
+  // Every item draws from this source instead (one item at a time only).
+  RandomSource* random = nullptr;
+  // An encoder that makes no progress for this long is stopped; 0: never.
+  int stallTimeoutSeconds = 60;
+
+  FrontChoices ChoicesNow() const { return choicesNow ? choicesNow() : choices; }
+};
+
+}  // namespace mivora
