@@ -120,5 +120,33 @@ TEST(PumpWait, WaitsAndEndsEarlyOnCancel) {
   stopper.join();
 }
 
+TEST(RunCapture, TheStallWatchStopsOnlyAChildThatMakesNoProgress) {
+  struct Case {
+    const char* script;
+    bool stalled;
+  } cases[] = {
+      {"echo started; sleep 1012", true},
+      // Slower than the limit in all, but never still for that long.
+      {"for i in 1 2 3 4 5 6 7; do echo tick; sleep 0.2; done", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.script);
+    CaptureWatch watch;
+    watch.stallTimeoutMs = 700;
+    watch.onOutput = [](std::string_view) { return true; };
+    auto start = std::chrono::steady_clock::now();
+    CaptureResult run = RunCapture({"sh", "-c", c.script}, test::NeverStopped(), watch);
+    auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(run.stalled, c.stalled);
+    EXPECT_FALSE(run.cancelled);
+    if (c.stalled) {
+      EXPECT_LT(took, 10s);
+    } else {
+      EXPECT_EQ(run.output, "tick\ntick\ntick\ntick\ntick\ntick\ntick\n");
+    }
+  }
+  EXPECT_TRUE(test::WaitUntil([] { return !test::ProcessRunning("sleep 1012"); }, 3s));
+}
+
 }  // namespace
 }  // namespace mivora

@@ -91,5 +91,35 @@ TEST(RunJudged, CancelledRunIsNeverASuccess) {
   stopper.join();
 }
 
+TEST(EncoderProgress, ReadsTheLatestTimeOfWholeStatusLines) {
+  struct Piece {
+    const char* text;
+    bool moved;
+    double seconds;
+  } pieces[] = {
+      {"Input #0, lavfi\nframe=    0 fps=0.0 time=N/A bitrate=N/A\r", false, -1},
+      {"frame=    1 fps=0.0 time=-00:00:00.03 bitrate=N/A\r", false, -1},
+      {"frame=   45 fps= 44 q=28.0 size=0kB time=00:00:01.50 bitrate=0.2kbits/s\r", true, 1.5},
+      // A line split between two reads counts once it is whole.
+      {"frame=   60 fps= 40 time=00:01:0", false, 1.5},
+      {"2.25 bitrate=1kbits/s\r", true, 62.25},
+      {"frame=   60 fps= 40 time=00:01:02.25 bitrate=1kbits/s\r", false, 62.25},
+      {"video:1kB audio:0kB muxing overhead: 0.1%\n", false, 62.25},
+  };
+  EncoderProgress progress;
+  for (const Piece& piece : pieces) {
+    SCOPED_TRACE(piece.text);
+    EXPECT_EQ(progress.Feed(piece.text), piece.moved);
+    EXPECT_DOUBLE_EQ(progress.Seconds(), piece.seconds);
+  }
+}
+
+TEST(LastLines, KeepsWhatSaysSomethingWithoutProgressLines) {
+  EXPECT_EQ(LastLines("a\nb\r\nframe=  1 time=00:00:01.00\r\n\nError opening x\n  \n", 2),
+            "b\nError opening x");
+  EXPECT_EQ(LastLines("", 3), "");
+  EXPECT_EQ(LastLines("only", 3), "only");
+}
+
 }  // namespace
 }  // namespace mivora

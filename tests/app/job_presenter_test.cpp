@@ -1,0 +1,94 @@
+// The presenter turns the core's events into the window's cells, log lines
+// and messages, exactly as the window has always shown them.
+#include "app/job_presenter.h"
+
+#include <gtest/gtest.h>
+
+#include "app/memory_window.h"
+
+namespace mivora {
+namespace {
+
+std::string Log(MemoryWindow& window) {
+  return window.ControlText(TextBox::编辑框_日志).substr(std::string(kDefaultLogText).size());
+}
+
+ItemPlan Plan(bool videoMode, int item) {
+  ItemPlan plan;
+  plan.item = item;
+  plan.videoMode = videoMode;
+  plan.outputName = "a.mp4";
+  plan.imageVideo = "/home/图转视频后路径/a.mp4";
+  return plan;
+}
+
+ItemOutcome Outcome(ItemOutcome::Kind kind, std::string status, std::string step = {}) {
+  ItemOutcome outcome;
+  outcome.kind = kind;
+  outcome.status = std::move(status);
+  outcome.failedStep = std::move(step);
+  return outcome;
+}
+
+TEST(JobPresenter, TurnsARecordedSequenceIntoCellsAndLogLines) {
+  using Kind = ItemOutcome::Kind;
+  struct Case {
+    const char* name;
+    bool videoMode;
+    bool videoCheckedAtEnd;
+    ItemOutcome outcome;
+    ListView statusList;
+    int statusColumn;
+    std::string status;
+  } cases[] = {
+      {"video success", true, true, Outcome(Kind::kSucceeded, "成功"), kVideoList, 3, "成功"},
+      {"image failure of a later step", false, false,
+       Outcome(Kind::kFailed, "剪切失败", "剪切 out1"), kImageList, 5, "剪切失败"},
+      {"a failed conversion stays in the image list", false, true,
+       Outcome(Kind::kFailed, "【图片转视频】未知错误", "图片转视频"), kImageList, 5,
+       "【图片转视频】未知错误"},
+      {"the mode checked at the end decides", false, true, Outcome(Kind::kSucceeded, "成功"),
+       kVideoList, 3, "成功"},
+      {"a stopped item keeps its running status", true, true, Outcome(Kind::kStopped, ""),
+       kVideoList, 3, "正在剪辑"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    MemoryWindow window;
+    for (ListView list : {kVideoList, kImageList}) {
+      window.AppendRow(list);
+      window.AppendRow(list);
+    }
+    JobPresenter presenter(window);
+    ItemPlan plan = Plan(c.videoMode, 2);
+    presenter.ItemStarted(plan);
+    presenter.Log(plan, "视频特效处理。。。\r\n");
+    presenter.ConsoleOutput("");
+    presenter.ConsoleOutput("muxing overhead: 1%\n");
+    window.SetChecked(c.videoCheckedAtEnd ? Switch::单选框_视频剪辑 : Switch::单选框_图片剪辑,
+                      true);
+    presenter.ItemFinished(plan, c.outcome);
+
+    EXPECT_EQ(Log(window), "正在剪辑\r\n视频特效处理。。。\r\n");
+    EXPECT_EQ(window.ControlText(TextBox::编辑框_输出返回), "muxing overhead: 1%\n");
+    EXPECT_EQ(window.CellText(c.statusList, 1, c.statusColumn), c.status);
+    EXPECT_EQ(window.CellText(c.statusList, 0, c.statusColumn), "");
+    if (!c.videoMode) {
+      EXPECT_EQ(window.CellText(kImageList, 1, 3), "/home/图转视频后路径/a.mp4");
+      EXPECT_EQ(window.CellText(kImageList, 1, 4), "a.mp4");
+    }
+  }
+}
+
+TEST(JobPresenter, ShowsTheEndOfAJobUnlessItWasStopped) {
+  MemoryWindow window;
+  JobPresenter presenter(window);
+  presenter.JobEnded({JobEnd::Kind::kRefused, "找不到编码器", "找不到编码器\r\n"});
+  presenter.JobEnded({JobEnd::Kind::kStopped, {}, {}});
+  presenter.JobEnded({JobEnd::Kind::kFinished, "任务完毕", {}});
+  EXPECT_EQ(Log(window), "找不到编码器\r\n");
+  EXPECT_EQ(window.InfoMessages(), (std::vector<std::string>{"找不到编码器", "任务完毕"}));
+}
+
+}  // namespace
+}  // namespace mivora
