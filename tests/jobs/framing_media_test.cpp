@@ -1,7 +1,8 @@
-// Framing with the real encoder: a white square on grey, in a 16:9 clip, a
-// square clip, a clip stored upright but turned to landscape by its rotation
-// tag, and a 4:3 photo, framed into 720x1280 by each mode. The square must
-// stay square in blur and cover, and be stretched like the picture in stretch.
+// Probing and framing with the real encoder: a white square on grey, in a
+// 16:9 clip, a square clip, a clip stored upright but turned to landscape by
+// its rotation tag, and a 4:3 photo, framed into 720x1280 by each mode. The
+// square must stay square in blur and cover, and be stretched like the
+// picture in stretch.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -25,13 +26,14 @@ struct Source {
   int width, height;  // as stored
   bool turned;        // stored upright, shown turned a quarter
   bool still;
+  double shownAspect;
 };
 
 constexpr Source kSources[] = {
-    {"wide.mp4", 640, 360, false, false},
-    {"square.mp4", 480, 480, false, false},
-    {"turned.mp4", 360, 640, true, false},
-    {"photo.jpg", 640, 480, false, true},
+    {"wide.mp4", 640, 360, false, false, 16.0 / 9},
+    {"square.mp4", 480, 480, false, false, 1},
+    {"turned.mp4", 360, 640, true, false, 16.0 / 9},
+    {"photo.jpg", 640, 480, false, true, 4.0 / 3},
 };
 
 bool Succeeds(const std::vector<std::string>& args) {
@@ -41,7 +43,7 @@ bool Succeeds(const std::vector<std::string>& args) {
 std::string Pattern(const Source& source) {
   return "color=c=0x808080:s=" + std::to_string(source.width) + "x" +
          std::to_string(source.height) +
-         ":r=25:d=1,drawbox=x=" + std::to_string((source.width - kSide) / 2) +
+         ":r=25:d=0.4,drawbox=x=" + std::to_string((source.width - kSide) / 2) +
          ":y=" + std::to_string((source.height - kSide) / 2) + ":w=" + std::to_string(kSide) +
          ":h=" + std::to_string(kSide) + ":color=white:t=fill";
 }
@@ -54,7 +56,7 @@ bool MakeSource(const std::filesystem::path& dir, const Source& source) {
   }
   std::string stored = source.turned ? (dir / "upright.mp4").string() : file;
   if (!Succeeds({"ffmpeg",        "-y",      "-f",      "lavfi",     "-i",
-                 Pattern(source), "-f",      "lavfi",   "-i",        "sine=duration=1",
+                 Pattern(source), "-f",      "lavfi",   "-i",        "sine=duration=0.4",
                  "-c:v",          "libx264", "-preset", "ultrafast", "-pix_fmt",
                  "yuv420p",       "-c:a",    "aac",     "-shortest", stored})) {
     return false;
@@ -110,6 +112,8 @@ TEST_F(FramingMedia, SquareStaysSquareInBlurAndCoverAndIsStretchedInStretch) {
     std::filesystem::path input = dir / source.name;
     std::optional<VideoShape> shape = ProbeVideoShape(env, input);
     ASSERT_TRUE(shape.has_value()) << source.name;
+    EXPECT_EQ(shape->rotationDegrees % 180, source.turned ? 90 : 0) << source.name;
+    EXPECT_NEAR(shape->DisplayAspect(), source.shownAspect, 1e-6) << source.name;
     ASSERT_TRUE(NeedsFraming(shape->DisplayAspect())) << source.name;
     // The width over height that stretching gives a square of the shown picture.
     double stretched = kWidth / (kHeight * shape->DisplayAspect());
@@ -152,6 +156,7 @@ TEST_F(FramingMedia, SquareStaysSquareInBlurAndCoverAndIsStretchedInStretch) {
       }
     }
   }
+  EXPECT_FALSE(ProbeVideoShape(env, dir / "missing.mp4").has_value());
 }
 
 }  // namespace

@@ -71,6 +71,7 @@ TEST(WatermarkMedia, HostileTextChangesOnlyItsCorner) {
   std::filesystem::create_directories(folder);
   std::filesystem::path textFile = folder / "text.txt";
   ASSERT_TRUE(WriteWatermarkText(textFile, kHostileText));
+  ASSERT_EQ(test::ReadFile(textFile), kHostileText);
 
   std::string log;
   std::string plain = GreyFrames(clip, "", dir / "plain.gray", &log);

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <limits>
+#include <cmath>
 
 #include "support/temp_dir.h"
 
@@ -38,37 +38,40 @@ TEST(WatermarkColor, HexOrTheEncodersNames) {
 }
 
 TEST(WatermarkProblem, NamesWhatCannotBeDrawn) {
-  auto with = [](auto change) {
+  using Change = void (*)(WatermarkOptions&);
+  struct Case {
+    Change change;
+    const char* problem;
+  } cases[] = {
+      {[](WatermarkOptions&) {}, ""},
+      {[](WatermarkOptions& o) {
+         o.enabled = false;
+         o.text.clear();
+         o.size = 0;
+       },
+       ""},
+      {[](WatermarkOptions& o) {
+         o.size = 8;
+         o.opacity = 0;
+         o.margin = 600;
+       },
+       ""},
+      {[](WatermarkOptions& o) { o.text.clear(); }, "文本水印已开启，但没有填写水印文字"},
+      {[](WatermarkOptions& o) { o.size = 7; }, "水印字号须在 8 到 400 之间"},
+      {[](WatermarkOptions& o) { o.size = 401; }, "水印字号须在 8 到 400 之间"},
+      {[](WatermarkOptions& o) { o.color = "blau"; },
+       "水印颜色无效：blau（可用 #RRGGBB 或颜色名，如 white）"},
+      {[](WatermarkOptions& o) { o.opacity = 1.01; }, "水印不透明度须在 0 到 1 之间"},
+      {[](WatermarkOptions& o) { o.opacity = std::nan(""); }, "水印不透明度须在 0 到 1 之间"},
+      {[](WatermarkOptions& o) { o.margin = -1; }, "水印边距须在 0 到 600 之间"},
+  };
+  for (const Case& c : cases) {
     WatermarkOptions options;
     options.enabled = true;
     options.text = "@我的账号";
-    change(options);
-    return WatermarkProblem(options);
-  };
-  EXPECT_EQ(with([](WatermarkOptions&) {}), "");
-  EXPECT_EQ(with([](WatermarkOptions& o) {
-              o.enabled = false;
-              o.text.clear();
-              o.size = 0;
-            }),
-            "");
-  EXPECT_EQ(with([](WatermarkOptions& o) { o.text.clear(); }),
-            "文本水印已开启，但没有填写水印文字");
-  EXPECT_EQ(with([](WatermarkOptions& o) { o.size = 7; }), "水印字号须在 8 到 400 之间");
-  EXPECT_EQ(with([](WatermarkOptions& o) { o.size = 401; }), "水印字号须在 8 到 400 之间");
-  EXPECT_EQ(with([](WatermarkOptions& o) { o.color = "blau"; }),
-            "水印颜色无效：blau（可用 #RRGGBB 或颜色名，如 white）");
-  for (double opacity : {-0.1, 1.01, std::numeric_limits<double>::quiet_NaN()}) {
-    EXPECT_EQ(with([opacity](WatermarkOptions& o) { o.opacity = opacity; }),
-              "水印不透明度须在 0 到 1 之间");
+    c.change(options);
+    EXPECT_EQ(WatermarkProblem(options), c.problem);
   }
-  EXPECT_EQ(with([](WatermarkOptions& o) { o.margin = -1; }), "水印边距须在 0 到 600 之间");
-  EXPECT_EQ(with([](WatermarkOptions& o) {
-              o.size = 8;
-              o.opacity = 0;
-              o.margin = 600;
-            }),
-            "");
 }
 
 TEST(WatermarkFilter, AnchorsMarginColourAndTheTextOnlyByFile) {
@@ -133,16 +136,6 @@ TEST(CjkFont, FoundThroughFontconfigOrAClearError) {
   }
   EXPECT_EQ(none.error, "找不到中文字体：请安装 fonts-noto-cjk");
   EXPECT_EQ(none.family, "");
-}
-
-TEST(WriteWatermarkText, KeepsEveryByte) {
-  test::TempDir dir;
-  const std::string text = "\"引号\" 'a':b %{pts} \\n [x] 😀\ttab";
-  ASSERT_TRUE(WriteWatermarkText(dir / "wm.txt", text));
-  EXPECT_EQ(test::ReadFile(dir / "wm.txt"), text);
-  ASSERT_TRUE(WriteWatermarkText(dir / "wm.txt", "短"));
-  EXPECT_EQ(test::ReadFile(dir / "wm.txt"), "短");
-  EXPECT_FALSE(WriteWatermarkText(dir / "no/such/folder/wm.txt", text));
 }
 
 }  // namespace

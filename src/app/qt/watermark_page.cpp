@@ -42,6 +42,13 @@ QSpinBox* MakeSpinBox(QWidget* parent, const char* name, int minimum, int maximu
   return box;
 }
 
+// A stored number, or `fallback` when there is none or it is not a number.
+int IntSetting(const QSettings& settings, const char* key, int fallback) {
+  bool read = false;
+  int value = settings.value(key).toInt(&read);
+  return read ? value : fallback;
+}
+
 QIcon Swatch(const QColor& color) {
   QPixmap pixmap(28, 16);
   pixmap.fill(color);
@@ -116,14 +123,14 @@ void WatermarkPage::Load() {
   std::optional<WatermarkPosition> position =
       ParseWatermarkPosition(settings.value(kPositionKey).toString().toStdString());
   position_->setCurrentIndex(static_cast<int>(position.value_or(defaults.position)));
-  size_->setValue(settings.value(kSizeKey, defaults.size).toInt());
+  size_->setValue(IntSetting(settings, kSizeKey, defaults.size));
   QString color = settings.value(kColorKey).toString();
   ShowColor(IsWatermarkColor(color.toStdString()) ? color : QString::fromStdString(defaults.color));
   bool read = false;
   double opacity = settings.value(kOpacityKey).toDouble(&read);
   if (!read || !(opacity >= 0 && opacity <= 1)) opacity = defaults.opacity;
   opacity_->setValue(static_cast<int>(std::lround(opacity * 100)));
-  margin_->setValue(settings.value(kMarginKey, defaults.margin).toInt());
+  margin_->setValue(IntSetting(settings, kMarginKey, defaults.margin));
   loading_ = false;
   Changed();
 }
