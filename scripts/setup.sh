@@ -14,7 +14,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev nlohmann-json3-dev
   ffmpeg libavutil-dev
-  xvfb xauth fonts-noto-cjk imagemagick
+  xvfb xauth fontconfig fonts-noto-cjk imagemagick
 )
 
 missing=()

@@ -17,6 +17,7 @@
 
 #include "app/qt/tab_control.h"
 #include "app/qt/theme.h"
+#include "app/qt/watermark_page.h"
 #include "support/temp_dir.h"
 #include "window_test_util.h"
 
@@ -111,7 +112,7 @@ TEST_F(MainWindowTest, SwitchesStartInTheirStatesAndFormTwoRadioGroups) {
   EXPECT_TRUE(window.IsChecked(Switch::单选框_加绿幕));
 }
 
-TEST_F(MainWindowTest, SevenPagesInOrderAndThePageOfWatermarksIsEmpty) {
+TEST_F(MainWindowTest, SevenPagesInOrderAndTheLastHoldsTheWatermarkPage) {
   auto* tabs = window.findChild<TabControl*>("高级选择夹1");
   ASSERT_NE(tabs, nullptr);
   const QStringList captions = {"视频剪辑", "图片剪辑",    "特效代码",
@@ -119,7 +120,9 @@ TEST_F(MainWindowTest, SevenPagesInOrderAndThePageOfWatermarksIsEmpty) {
                                 "文本水印"};
   ASSERT_EQ(tabs->PageCount(), 7);
   for (int i = 0; i < 7; ++i) EXPECT_EQ(tabs->Bar()->tabText(i), captions[i]);
-  EXPECT_TRUE(tabs->Page(6)->findChildren<QWidget*>().isEmpty());
+  auto* watermark = tabs->Page(6)->findChild<WatermarkPage*>();
+  ASSERT_NE(watermark, nullptr);
+  EXPECT_EQ(watermark->parentWidget(), tabs->Page(6));
   // Controls sit on their own pages.
   EXPECT_EQ(window.findChild<QWidget*>("超级列表框5")->parentWidget(), tabs->Page(3));
   EXPECT_EQ(window.findChild<QWidget*>("编辑框_特效代码")->parentWidget(), tabs->Page(2));

@@ -22,6 +22,7 @@
 
 #include "app/list_import.h"
 #include "app/qt/tab_control.h"
+#include "app/qt/watermark_page.h"
 #include "jobs/gif_preview.h"
 #include "runner/tool.h"
 
@@ -191,6 +192,7 @@ void MainWindow::BuildControls() {
   MakeButton(pages[5], "按钮_清空绿幕特效", "清空", {650, 88, 88, 40});
   MakeButton(pages[5], "按钮_导入黑幕特效", "导入", {652, 306, 88, 40});
   MakeButton(pages[5], "按钮_清空黑幕特效", "清空", {652, 360, 88, 40});
+  watermark_ = new WatermarkPage(pages[6]);
 
   log_ = MakeEditBox(this, "编辑框_日志", {6, 592, 748, 136}, kDefaultLogText);
   // The log only ever grows; the user may select and copy but not edit it.
@@ -375,6 +377,10 @@ int MainWindow::AppendRow(ListView list) {
     view->addTopLevelItem(new QTreeWidgetItem());
     return view->topLevelItemCount() - 1;
   });
+}
+
+WatermarkOptions MainWindow::Watermark() {
+  return Marshal([this] { return watermark_->Options(); });
 }
 
 void MainWindow::ClearRows(ListView list) {

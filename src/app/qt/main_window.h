@@ -22,6 +22,7 @@
 #ifndef Q_MOC_RUN
 #include "app/run_control.h"
 #include "app/window_ops.h"
+#include "jobs/watermark.h"
 #include "runner/run_token.h"
 #endif
 
@@ -34,6 +35,7 @@ class QTreeWidget;
 namespace mivora {
 
 class TabControl;
+class WatermarkPage;
 
 class MainWindow : public QWidget, public WindowOps {
   Q_OBJECT
@@ -74,6 +76,9 @@ class MainWindow : public QWidget, public WindowOps {
 
   const std::filesystem::path& RunDir() const { return runDir_; }
 
+  // The "文本水印" page's options, turned on or not; from any thread.
+  WatermarkOptions Watermark();
+
  protected:
   void showEvent(QShowEvent* event) override;
 
@@ -94,6 +99,7 @@ class MainWindow : public QWidget, public WindowOps {
 
   std::filesystem::path runDir_;
   TabControl* tabs_ = nullptr;
+  WatermarkPage* watermark_ = nullptr;
   std::array<QTreeWidget*, kListViewCount> lists_{};
   QPlainTextEdit* effectCode_ = nullptr;
   QPlainTextEdit* log_ = nullptr;

@@ -1,0 +1,137 @@
+#include "jobs/framing.h"
+
+#include <array>
+#include <cmath>
+#include <utility>
+
+#include "runner/command_line.h"
+#include "runner/tool.h"
+
+namespace mivora {
+namespace {
+
+constexpr std::array<std::pair<FitMode, std::string_view>, 3> kNames = {{
+    {FitMode::kBlur, "blur"},
+    {FitMode::kCover, "cover"},
+    {FitMode::kStretch, "stretch"},
+}};
+
+constexpr double kFrameAspect = 9.0 / 16.0;
+
+// A scale to `width`x`height` that keeps the picture's shape (`dar` counts
+// its pixel shape) and either covers the box or fits inside it; sizes are
+// rounded up to even numbers, so a cover is never short of the box.
+std::string KeepShapeScale(int width, int height, bool cover) {
+  std::string w = std::to_string(width);
+  std::string h = std::to_string(height);
+  std::string wider = "gt(dar," + w + "/" + h + ")";
+  std::string widthFromHeight = "ceil(" + h + "*dar/2)*2";
+  std::string heightFromWidth = "ceil(" + w + "/dar/2)*2";
+  if (cover) {
+    return "scale=w='if(" + wider + "," + widthFromHeight + "," + w + ")':h='if(" + wider + "," +
+           h + "," + heightFromWidth + ")'";
+  }
+  return "scale=w='if(" + wider + "," + w + "," + widthFromHeight + ")':h='if(" + wider + "," +
+         heightFromWidth + "," + h + ")'";
+}
+
+std::string Label(std::string_view name) {
+  return "[" + std::string(name) + "]";
+}
+
+}  // namespace
+
+std::optional<FitMode> ParseFitMode(std::string_view name) {
+  for (const auto& [mode, text] : kNames) {
+    if (text == name) return mode;
+  }
+  return std::nullopt;
+}
+
+std::string_view FitModeName(FitMode mode) {
+  for (const auto& [candidate, text] : kNames) {
+    if (candidate == mode) return text;
+  }
+  return {};
+}
+
+bool NeedsFraming(double displayAspect) {
+  if (!std::isfinite(displayAspect) || displayAspect <= 0) return false;
+  return std::abs(displayAspect / kFrameAspect - 1) > 0.02;
+}
+
+std::string FramingGraph(FitMode mode, std::string_view input, std::string_view output,
+                         std::string_view prefix) {
+  switch (mode) {
+    case FitMode::kStretch:
+      return Label(input) + "scale=720:1280,setsar=1" + Label(output);
+    case FitMode::kCover:
+      return Label(input) + KeepShapeScale(720, 1280, true) + ",crop=720:1280,setsar=1" +
+             Label(output);
+    case FitMode::kBlur:
+      break;
+  }
+  std::string back = std::string(prefix) + "back";
+  std::string front = std::string(prefix) + "front";
+  std::string blurred = std::string(prefix) + "blurred";
+  std::string fitted = std::string(prefix) + "fitted";
+  // The backdrop is blurred at a quarter of the size, where the blur costs a
+  // sixteenth, and only then brought up to the frame.
+  return Label(input) + "split" + Label(back) + Label(front) + ";" + Label(back) +
+         KeepShapeScale(180, 320, true) +
+         ",crop=180:320,format=yuv420p,boxblur=10:2,lutyuv=y=val*0.6,scale=720:1280,setsar=1" +
+         Label(blurred) + ";" + Label(front) + KeepShapeScale(720, 1280, false) + ",setsar=1" +
+         Label(fitted) + ";" + Label(blurred) + Label(fitted) + "overlay=(W-w)/2:(H-h)/2" +
+         Label(output);
+}
+
+std::vector<std::string> FramingEncodeArgs(FitMode mode, const std::filesystem::path& source,
+                                           const std::filesystem::path& output) {
+  return {std::string(kEncoderPlaceholder),
+          "-y",
+          "-i",
+          ToolPath(source),
+          "-filter_complex",
+          FramingGraph(mode, "0:v", "framed", "fit_"),
+          "-map",
+          "[framed]",
+          "-map",
+          "0:a:0?",
+          "-c:v",
+          "libx264",
+          "-preset",
+          "veryfast",
+          "-crf",
+          "18",
+          "-pix_fmt",
+          "yuv420p",
+          "-c:a",
+          "aac",
+          "-b:a",
+          "192k",
+          ToolPath(output)};
+}
+
+std::vector<std::string> FramedImageArgs(FitMode mode, const std::filesystem::path& image,
+                                         const std::filesystem::path& output) {
+  // No pattern on either side: a "%d" in a file name is part of the name.
+  return {std::string(kEncoderPlaceholder),
+          "-y",
+          "-f",
+          "image2",
+          "-pattern_type",
+          "none",
+          "-i",
+          ToolPath(image),
+          "-filter_complex",
+          FramingGraph(mode, "0:v", "framed", "fit_"),
+          "-map",
+          "[framed]",
+          "-frames:v",
+          "1",
+          "-update",
+          "1",
+          ToolPath(output)};
+}
+
+}  // namespace mivora

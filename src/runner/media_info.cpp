@@ -1,0 +1,158 @@
+#include "runner/media_info.h"
+
+#include <charconv>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "runner/run_capture.h"
+#include "runner/text.h"
+
+namespace mivora {
+namespace {
+
+std::vector<std::string_view> Lines(std::string_view text) {
+  std::vector<std::string_view> lines;
+  std::size_t begin = 0;
+  while (begin < text.size()) {
+    std::size_t end = text.find('\n', begin);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view line = text.substr(begin, end - begin);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    lines.push_back(line);
+    begin = end + 1;
+  }
+  return lines;
+}
+
+std::string_view TrimStart(std::string_view text) {
+  std::size_t first = text.find_first_not_of(' ');
+  return first == std::string_view::npos ? std::string_view() : text.substr(first);
+}
+
+// A positive count at the start of `text`; advances `text` past it.
+std::optional<int> TakeCount(std::string_view& text) {
+  int value = 0;
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || value <= 0) return std::nullopt;
+  text.remove_prefix(static_cast<std::size_t>(end - text.data()));
+  return value;
+}
+
+std::optional<double> TakeNumber(std::string_view text) {
+  double value = 0;
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || !std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
+// The stream's fields: split at the commas outside parentheses and brackets,
+// since a pixel format like "yuvj420p(pc, bt470bg/unknown/unknown)" holds
+// commas of its own.
+std::vector<std::string_view> Fields(std::string_view description) {
+  std::vector<std::string_view> fields;
+  int depth = 0;
+  std::size_t begin = 0;
+  for (std::size_t i = 0; i <= description.size(); ++i) {
+    char c = i < description.size() ? description[i] : ',';
+    if (c == '(' || c == '[') ++depth;
+    if ((c == ')' || c == ']') && depth > 0) --depth;
+    if (c == ',' && depth == 0) {
+      fields.push_back(TrimStart(description.substr(begin, i - begin)));
+      begin = i + 1;
+    }
+  }
+  return fields;
+}
+
+// "1920x1080" or "1920x1080 [SAR 4:3 DAR 16:9]".
+bool ReadSizeField(std::string_view field, VideoShape& shape) {
+  std::optional<int> width = TakeCount(field);
+  if (!width || field.empty() || field.front() != 'x') return false;
+  field.remove_prefix(1);
+  std::optional<int> height = TakeCount(field);
+  if (!height || !(field.empty() || field.front() == ' ')) return false;
+  shape.width = *width;
+  shape.height = *height;
+  std::size_t sar = field.find("SAR ");
+  if (sar != std::string_view::npos) {
+    std::string_view ratio = field.substr(sar + 4);
+    std::optional<int> num = TakeCount(ratio);
+    if (num && !ratio.empty() && ratio.front() == ':') {
+      ratio.remove_prefix(1);
+      std::optional<int> den = TakeCount(ratio);
+      if (den) {
+        shape.sarNum = *num;
+        shape.sarDen = *den;
+      }
+    }
+  }
+  return true;
+}
+
+int QuarterTurns(double degrees) {
+  long turns = std::lround(degrees / 90.0) % 4;
+  return static_cast<int>(turns < 0 ? turns + 4 : turns);
+}
+
+// The rotation written in the stream's following lines, up to the next stream.
+int ReadRotation(const std::vector<std::string_view>& lines, std::size_t streamLine) {
+  constexpr std::string_view kMatrix = "displaymatrix: rotation of ";
+  std::optional<double> matrix;
+  std::optional<double> tag;
+  for (std::size_t i = streamLine + 1; i < lines.size(); ++i) {
+    std::string_view line = TrimStart(lines[i]);
+    // Stream details are indented deeper than the stream line; anything at
+    // its depth or above belongs elsewhere.
+    if (lines[i].size() - line.size() <= 2) break;
+    if (line.starts_with(kMatrix)) {
+      matrix = TakeNumber(line.substr(kMatrix.size()));
+    } else if (line.starts_with("rotate ")) {
+      std::size_t colon = line.find(':');
+      if (colon != std::string_view::npos) tag = TakeNumber(TrimStart(line.substr(colon + 1)));
+    }
+  }
+  if (matrix) return QuarterTurns(*matrix) * 90;
+  if (tag) return QuarterTurns(*tag) * 90;
+  return 0;
+}
+
+}  // namespace
+
+double VideoShape::DisplayAspect() const {
+  if (width <= 0 || height <= 0 || sarNum <= 0 || sarDen <= 0) return 0;
+  double aspect = static_cast<double>(width) * sarNum / (static_cast<double>(height) * sarDen);
+  return rotationDegrees % 180 == 90 ? 1 / aspect : aspect;
+}
+
+std::optional<VideoShape> ParseVideoShape(std::string_view captured) {
+  constexpr std::string_view kVideo = ": Video: ";
+  std::vector<std::string_view> lines = Lines(captured);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    std::string_view line = TrimStart(lines[i]);
+    std::size_t video = line.find(kVideo);
+    if (!line.starts_with("Stream #") || video == std::string_view::npos) continue;
+    if (line.find("(attached pic)") != std::string_view::npos) continue;
+    VideoShape shape;
+    bool sized = false;
+    for (std::string_view field : Fields(line.substr(video + kVideo.size()))) {
+      if (ReadSizeField(field, shape)) {
+        sized = true;
+        break;
+      }
+    }
+    if (!sized) return std::nullopt;
+    shape.rotationDegrees = ReadRotation(lines, i);
+    return shape;
+  }
+  return std::nullopt;
+}
+
+std::optional<VideoShape> ProbeVideoShape(const ToolEnv& env, const std::filesystem::path& file) {
+  CaptureResult run = RunCapture(
+      {ResolveTool(env.runDir, "ffmpeg"), "-hide_banner", "-i", ToolPath(file)}, env.token);
+  if (run.cancelled) return std::nullopt;
+  return ParseVideoShape(run.output);
+}
+
+}  // namespace mivora

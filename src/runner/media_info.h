@@ -1,0 +1,38 @@
+// The shape of a picture as the encoder reports it: what "ffmpeg -i FILE"
+// prints about the first video stream, read into numbers. Used to decide
+// whether a source, still image or clip has to be framed into 9:16.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string_view>
+
+#include "runner/tool.h"
+
+namespace mivora {
+
+struct VideoShape {
+  int width = 0;  // coded size, as stored
+  int height = 0;
+  int sarNum = 1;  // pixel shape; an unknown one ("0:1" or none) is square
+  int sarDen = 1;
+  int rotationDegrees = 0;  // 0, 90, 180 or 270: how far the player turns the picture
+
+  // Width over height as the picture is shown: pixel shape and a quarter
+  // turn applied. The encoder turns the picture the same way when it
+  // decodes, so this is also the shape the filters receive.
+  double DisplayAspect() const;
+};
+
+// The first video stream of the captured text that is not an attached cover
+// picture: its "WxH [SAR a:b ...]" field, and a rotation from its
+// "displaymatrix: rotation of X degrees" side data or else its "rotate"
+// metadata tag, rounded to a quarter turn. Nothing when there is no such
+// stream or its size is unreadable.
+std::optional<VideoShape> ParseVideoShape(std::string_view captured);
+
+// Runs "<encoder> -i <file>" (no output box) and parses the shape. Nothing
+// when the encoder cannot read the file or the run was stopped.
+std::optional<VideoShape> ProbeVideoShape(const ToolEnv& env, const std::filesystem::path& file);
+
+}  // namespace mivora
