@@ -93,23 +93,13 @@ void ImportFrom(WindowOps& window, ListView list, const std::filesystem::path& f
 }  // namespace
 
 MediaKind KindOf(ListView list) {
-  switch (list) {
-    case ListView::超级列表框1:
-      return MediaKind::kSourceVideos;
-    case ListView::超级列表框2:
-      return MediaKind::kSourceImages;
-    case ListView::超级列表框3:
-      return MediaKind::kIntros;
-    case ListView::超级列表框4:
-      return MediaKind::kOutros;
-    case ListView::超级列表框5:
-      return MediaKind::kAudio;
-    case ListView::超级列表框6:
-      return MediaKind::kGreenScreens;
-    case ListView::超级列表框7:
-      return MediaKind::kBlackScreens;
-  }
-  return MediaKind::kSourceVideos;
+  // In the order of the lists' enumerators.
+  constexpr MediaKind kKinds[kListViewCount] = {
+      MediaKind::kSourceVideos, MediaKind::kSourceImages, MediaKind::kIntros,
+      MediaKind::kOutros,       MediaKind::kAudio,        MediaKind::kGreenScreens,
+      MediaKind::kBlackScreens,
+  };
+  return kKinds[static_cast<int>(list)];
 }
 
 void ImportList(WindowOps& window, ListView list, const std::filesystem::path& runDir) {
