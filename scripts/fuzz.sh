@@ -10,7 +10,7 @@ seconds="${1:-30}"
 build_dir="${MIVORA_FUZZ_BUILD_DIR:-$here/build-fuzz}"
 
 CC=clang CXX=clang++ cmake -S "$here" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DMIVORA_FUZZ=ON -DMIVORA_BUILD_WINDOW=OFF
+  -DMIVORA_FUZZ=ON -DMIVORA_BUILD_WINDOW=OFF -DMIVORA_WERROR=ON
 cmake --build "$build_dir" --target fuzzers -j "$(nproc)"
 
 work="$(mktemp -d)"

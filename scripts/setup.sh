@@ -15,6 +15,7 @@ packages=(
   libcli11-dev nlohmann-json3-dev
   ffmpeg libavutil-dev
   xvfb xauth fontconfig fonts-noto-cjk imagemagick
+  librsvg2-bin desktop-file-utils appstream dpkg-dev file
 )
 
 missing=()
@@ -28,5 +29,6 @@ if ((${#missing[@]})); then
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-cmake -S "$here" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE="$build_type" ${MIVORA_CMAKE_ARGS:-}
+cmake -S "$here" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE="$build_type" -DMIVORA_WERROR=ON \
+  ${MIVORA_CMAKE_ARGS:-}
 cmake --build "$build_dir" -j "$(nproc)"

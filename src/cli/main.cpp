@@ -6,7 +6,6 @@
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <random>
@@ -22,7 +21,9 @@
 #include "effects/effect_catalogue.h"
 #include "effects/render_effect.h"
 #include "jobs/engine_choice.h"
+#include "media/home_folder.h"
 #include "media/work_folders.h"
+#include "mivora_version.h"
 #include "runner/run_token.h"
 #include "runner/text.h"
 #include "runner/tool.h"
@@ -81,12 +82,14 @@ CLI::Validator OneOf(std::vector<std::string> names) {
       "");
 }
 
-// RunDir: MIVORA_HOME when set, otherwise the folder of the program.
-std::filesystem::path DefaultHome() {
-  if (const char* home = std::getenv("MIVORA_HOME"); home != nullptr && *home != '\0') return home;
+// RunDir when --home is not given: the window's rule. A command that works in
+// it makes ~/Mivora, media folders included, the first time it is chosen.
+std::filesystem::path DefaultHome(bool makeUserFolder) {
   std::error_code error;
   std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-  return error ? std::filesystem::current_path() : self.parent_path();
+  HomeChoice choice = ResolveHomeFolder(HomeInputsOfProcess(error ? "" : self.parent_path()));
+  if (makeUserFolder && choice.rule == HomeRule::UserFolder) MakeHomeFolder(choice.folder);
+  return choice.folder;
 }
 
 std::filesystem::path Absolute(const std::filesystem::path& path) {
@@ -145,7 +148,8 @@ struct RunArgs {
 
 // Turns the parsed options into batch options; returns a usage error text.
 std::string ResolveRunArgs(const RunArgs& args, BatchOptions& options) {
-  options.runDir = Absolute(args.home.empty() ? DefaultHome() : std::filesystem::path(args.home));
+  options.runDir =
+      Absolute(args.home.empty() ? DefaultHome(true) : std::filesystem::path(args.home));
   if (!IsFolder(options.runDir)) return "主目录不存在：" + options.runDir.string();
   if (args.audio.empty()) return "请用 --audio DIR 指定音频目录（放 .mp3 文件的目录）";
   options.audioFolder = Absolute(args.audio);
@@ -184,6 +188,7 @@ int Run(const RunArgs& args, RunToken& token, const InterruptWatch& watch) {
   BatchOptions options;
   if (std::string error = ResolveRunArgs(args, options); !error.empty())
     return UsageError("run", error);
+  if (args.home.empty()) std::cerr << "主目录：" << options.runDir.string() << "\n";
   JobInputs inputs;
   if (std::string message = PrepareBatch(options, inputs); !message.empty()) {
     return UsageError("run", message);
@@ -305,7 +310,7 @@ int RenderOne(const RenderArgs& args, RunToken& token, const InterruptWatch& wat
     return UsageError("render-effect", "音频文件不存在：" + args.audio);
   }
   std::filesystem::path home =
-      Absolute(args.home.empty() ? DefaultHome() : std::filesystem::path(args.home));
+      Absolute(args.home.empty() ? DefaultHome(false) : std::filesystem::path(args.home));
   std::filesystem::path output = Absolute(args.output);
   // The output appears under its name only when the encoder has finished it.
   std::filesystem::path part = output.parent_path() / (".mivora-" + output.stem().string() +
@@ -344,6 +349,7 @@ int Main(int argc, char** argv) {
   formatter->label("SUBCOMMAND", "命令");
   app.option_defaults()->group("选项");
   app.set_help_flag("-h,--help", "显示帮助并退出");
+  app.set_version_flag("--version", std::string(kVersionText), "显示版本并退出");
   app.require_subcommand(1);
 
   std::string demoDir = "mivora-demo";
@@ -355,8 +361,10 @@ int Main(int argc, char** argv) {
 
   RunArgs run;
   CLI::App* runCommand = app.add_subcommand("run", "像窗口里按“开始”一样处理主目录里的素材");
-  runCommand->add_option("--home", run.home, "主目录（默认：MIVORA_HOME 或程序所在目录）")
-      ->type_name("DIR");
+  runCommand->footer(
+      "主目录：不给 --home 时，依次取 MIVORA_HOME、窗口保存的主目录、可写且放有素材目录的程序目录，"
+      "都没有时用 ~/Mivora（第一次用时连同素材目录一起创建）。");
+  runCommand->add_option("--home", run.home, "主目录（默认见下文）")->type_name("DIR");
   runCommand->add_option("--mode", run.mode, "video：视频剪辑（默认）；image：图片剪辑")
       ->check(OneOf({"video", "image"}))
       ->type_name("video|image");
@@ -405,8 +413,7 @@ int Main(int argc, char** argv) {
   renderEffect->add_option("--audio", render.audio, "要配音频的特效所用的 .mp3 文件")
       ->type_name("FILE");
   renderEffect
-      ->add_option("--home", render.home,
-                   "主目录，在其 ffmpeg/bin 下找编码器（默认：MIVORA_HOME 或程序所在目录）")
+      ->add_option("--home", render.home, "主目录，在其 ffmpeg/bin 下找编码器（默认与 run 相同）")
       ->type_name("DIR");
 
   for (CLI::App* command : {demo, runCommand, effects, renderEffect}) {
@@ -418,6 +425,8 @@ int Main(int argc, char** argv) {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& help) {
     return app.exit(help);
+  } catch (const CLI::CallForVersion& version) {
+    return app.exit(version);
   } catch (const CLI::ParseError& error) {
     std::string command;
     for (CLI::App* sub : app.get_subcommands()) command = sub->get_name();

@@ -29,8 +29,10 @@ std::string NormalizeInputs(int count) {
   std::string labels;
   for (int i = 0; i < count; ++i) {
     std::string label = "[n" + std::to_string(i) + "]";
-    graph +=
-        "[" + std::to_string(i) + ":v]scale=720:1280,setsar=1,fps=30,format=yuv420p" + label + ";";
+    // Appended in two parts: GCC 12 at -O3 reports a false -Wrestrict for
+    // "[" + std::string&& (an insert at the front of the temporary).
+    graph += '[';
+    graph += std::to_string(i) + ":v]scale=720:1280,setsar=1,fps=30,format=yuv420p" + label + ";";
     labels += label;
   }
   return graph + labels;

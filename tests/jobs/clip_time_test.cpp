@@ -20,11 +20,13 @@ std::string Describe(const std::vector<WalkStep>& steps) {
   std::string text;
   for (const WalkStep& s : steps) {
     if (!text.empty()) text += " ";
+    // Named first: GCC 12 at -O3 reports a false -Wrestrict for "c" + std::string&&.
+    std::string segment = std::to_string(s.segment);
     if (s.kind == WalkStep::Kind::kCut) {
-      text += "c" + std::to_string(s.segment) + ":" + std::to_string(s.startSeconds) + "+" +
+      text += "c" + segment + ":" + std::to_string(s.startSeconds) + "+" +
               std::to_string(s.lengthSeconds);
     } else {
-      text += "r" + std::to_string(s.segment) + ":" + s.effect;
+      text += "r" + segment + ":" + s.effect;
     }
   }
   return text;

@@ -10,11 +10,14 @@
 #include <QSocketNotifier>
 #include <QTimer>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
 #include "app/qt/main_window.h"
 #include "app/qt/theme.h"
+#include "mivora_version.h"
 
 namespace {
 
@@ -48,7 +51,16 @@ void QuitOnSignals(QApplication& app) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Answered before any window exists, so it works without a display.
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--version") == 0) {
+      std::puts(mivora::kVersionText);
+      return 0;
+    }
+  }
   QApplication app(argc, argv);
+  // Matches the window to its desktop entry (and so its icon) on Wayland.
+  QGuiApplication::setDesktopFileName("org.mivora.Mivora");
   QuitOnSignals(app);
   mivora::MainWindow window(RunDirectory());
   window.show();
