@@ -34,6 +34,7 @@ struct BatchOptions {
   int shardIndex = 0;
   int shardCount = 1;
   std::uint32_t seed = 0;
+  int stallTimeoutSeconds = 60;  // an encoder without progress this long is stopped
   std::string engine{kDefaultEngine};
 };
 

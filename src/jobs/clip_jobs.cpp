@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <thread>
 
 #include "effects/effect_code.h"
@@ -12,11 +13,15 @@
 #include "jobs/item_run.h"
 #include "jobs/segment_pass.h"
 #include "media/work_folders.h"
+#include "runner/media_info.h"
 #include "runner/text.h"
 #include "runner/tool.h"
 
 namespace mivora {
 namespace {
+
+// Below this a file is no picture anyone took.
+constexpr int kSmallestImageSide = 16;
 
 std::filesystem::path ItemWorkFolder(const std::filesystem::path& runDir, int item) {
   return runDir / kItemWorkFolder / ("item-" + std::to_string(item));
@@ -40,23 +45,54 @@ ItemPlan PlanItem(const JobInputs& inputs, const SourceItem& source, RandomSourc
 ItemOutcome RunVideoItem(ItemRun& run, ClipEngine& engine) {
   const std::string& source = run.plan().source;
   run.Step("探测时长");
-  int seconds = source.empty() ? 0 : ProbeDuration(run.tools(), source);
+  SourceInfo info = source.empty() ? SourceInfo{} : ProbeSource(run.tools(), source);
   if (run.Stopped()) return run.Finish(false, {});
-  return SegmentPass(run, engine, seconds, source);
+  // Said apart, so a user can tell a file nobody can read from a short one.
+  std::string problem = !info.shape          ? "剪切失败：素材无法读取"
+                        : info.seconds < 1.0 ? "剪切失败：素材太短"
+                                             : "";
+  if (!problem.empty()) {
+    run.Log("剪切失败。。。\r\n");
+    return run.Finish(false, problem);
+  }
+  if (info.audioNeedsEncoding) run.EncodeSourceAudio();
+  return SegmentPass(run, engine, static_cast<int>(info.seconds), source);
+}
+
+// The picture is read by its content, whatever its name says; one the
+// encoder cannot read, or too small to be a picture, fails before any encode.
+std::string ImageProblem(ItemRun& run) {
+  std::optional<VideoShape> shape = ProbeVideoShape(run.tools(), run.plan().source);
+  if (run.Stopped()) return {};
+  if (!shape) return "【图片转视频】图片无法读取";
+  if (shape->width < kSmallestImageSide || shape->height < kSmallestImageSide)
+    return "【图片转视频】图片太小";
+  return {};
 }
 
 ItemOutcome RunImageItem(ItemRun& run, ClipEngine& engine) {
   const ItemPlan& plan = run.plan();
+  run.Step("检查图片");
+  if (std::string problem = ImageProblem(run); !problem.empty() || run.Stopped()) {
+    return run.Finish(false, problem);
+  }
   run.Step("图片转视频", 15);
   EnsureFolder(plan.paths.ImageVideoFolder());
   // A half-made video of the image is no use to anyone.
   FileGuard halfMade(plan.imageVideo);
+  // Decoded and scaled once, then held: a huge photo costs no more than a
+  // small one. A damaged picture stops the decoder at once instead of
+  // giving a grey one.
   ToolOutcome outcome = run.Judge(RunJudged(
       run.tools(),
-      "D:\\ffmpeg\\bin\\ffmpeg.exe -y -loop 1 -f image2 -i D:\\1.jpg -vcodec libx264 -r 30 -vf "
-      "\"pad=ceil(iw/2)*2:ceil(ih/2)*2\" -s 720x1280  -aspect 9:16 -t 15 -b:v 3000k D:\\out.mp4",
+      "D:\\ffmpeg\\bin\\ffmpeg.exe -y -err_detect explode -xerror -i D:\\1.jpg -vcodec libx264 "
+      "-r 30 -vf \"pad=ceil(iw/2)*2:ceil(ih/2)*2,scale=720:1280,loop=loop=-1:size=1\" -s 720x1280  "
+      "-aspect 9:16 -t 15 -b:v 3000k D:\\out.mp4",
       {{"D:\\1.jpg", ToolPath(plan.source)}, {"D:\\out.mp4", plan.imageVideo.string()}}));
   if (run.Stopped()) return run.Finish(false, {});
+  if (outcome.kind == ToolOutcome::Kind::kFailed && outcome.text == kUnknownError) {
+    return run.Finish(false, "【图片转视频】图片损坏");
+  }
   if (!outcome.ok()) return run.Finish(false, "【图片转视频】" + outcome.text);
   halfMade.Keep();
 
