@@ -91,6 +91,33 @@ TEST(CliBatchFake, FailedItemExitsOneAndJsonMatchesTheDisk) {
   EXPECT_EQ(onDisk, outputs);
 }
 
+// A hung encoder is stopped after --stall-timeout and only its item fails.
+TEST(CliBatchFake, AHungEncoderFailsOnlyItsItem) {
+  FakeHome home(2);
+  test::CliResult result =
+      RunCli(home.Args({"--stall-timeout", "1"}),
+             {"MIVORA_FAKE_SLEEP_ON=clip1.mp4", "MIVORA_FAKE_SLEEP_SECONDS=47"});
+  EXPECT_EQ(result.exitCode, 1) << result.err;
+  nlohmann::json items = test::Summary(result)["items"];
+  ASSERT_EQ(items.size(), 2u);
+  EXPECT_EQ(items[0]["status"], "剪切失败：编码器无响应");
+  EXPECT_FALSE(items[0]["failed_step"].is_null());
+  EXPECT_EQ(items[1]["status"], "成功");
+}
+
+// A folder with nothing the run reads still gets its summary, which names
+// what is read.
+TEST(CliBatchFake, NothingToDoStillPrintsTheSummary) {
+  FakeHome home(0);
+  WriteFile(home.home / "测试视频剪辑/phone.MOV", "x");
+  test::CliResult result = RunCli(home.Args({}));
+  EXPECT_EQ(result.exitCode, 2);
+  nlohmann::json summary = test::Summary(result);
+  EXPECT_TRUE(summary["items"].empty());
+  EXPECT_NE(summary["message"].get<std::string>().find(".mp4"), std::string::npos);
+  EXPECT_NE(result.err.find(".mp4"), std::string::npos);
+}
+
 TEST(CliBatchFake, SeedRepeatsTheEffectLinesWhateverTheParallelism) {
   FakeHome home(6);
   auto lines = [&](std::vector<std::string> more) {
