@@ -25,6 +25,9 @@ class BatchSink : public JobSink {
     results_[plan.item].effectLine = plan.effects.names;
     if (observer_.itemStarted) observer_.itemStarted(plan.item, plan.name);
   }
+  void RunLog(std::string_view line) override {
+    if (observer_.runLog) observer_.runLog(line);
+  }
   void StepStarted(const ItemPlan& plan, std::string_view step) override {
     if (observer_.itemStep) observer_.itemStep(plan.item, step);
   }

@@ -56,6 +56,7 @@ struct BatchObserver {
   std::function<void(int item, std::string_view name)> itemStarted;
   std::function<void(int item, std::string_view step)> itemStep;
   std::function<void(const ItemResult& result)> itemFinished;
+  std::function<void(std::string_view line)> runLog;
 };
 
 // The job's inputs for `options`: makes sure of the work folders and reads

@@ -4,12 +4,14 @@
 #include <atomic>
 #include <memory>
 #include <optional>
+#include <set>
 #include <thread>
 
 #include "effects/effect_code.h"
 #include "effects/random_source.h"
 #include "jobs/engine_choice.h"
 #include "jobs/file_guard.h"
+#include "jobs/input_check.h"
 #include "jobs/item_run.h"
 #include "jobs/segment_pass.h"
 #include "media/work_folders.h"
@@ -19,6 +21,9 @@
 
 namespace mivora {
 namespace {
+
+// The step of a run whose clip files are all unreadable.
+constexpr char kInputCheckStep[] = "检查素材";
 
 // Below this a file is no picture anyone took.
 constexpr int kSmallestImageSide = 16;
@@ -72,11 +77,11 @@ std::string ImageProblem(ItemRun& run) {
 
 ItemOutcome RunImageItem(ItemRun& run, ClipEngine& engine) {
   const ItemPlan& plan = run.plan();
-  run.Step("检查图片");
+  run.Step("图片转视频", 15);
   if (std::string problem = ImageProblem(run); !problem.empty() || run.Stopped()) {
+    run.Judge(ToolOutcome::Failed(problem));
     return run.Finish(false, problem);
   }
-  run.Step("图片转视频", 15);
   EnsureFolder(plan.paths.ImageVideoFolder());
   // A half-made video of the image is no use to anyone.
   FileGuard halfMade(plan.imageVideo);
@@ -109,6 +114,8 @@ struct ItemQueue {
   EventGate events;
   std::vector<ItemOutcome> outcomes;
   std::atomic<std::size_t> next{0};
+  // Every item fails with this status, without any encoder run.
+  std::string refusal;
 };
 
 ItemOutcome RunOneItem(ItemQueue& queue, const ItemPlan& plan, RandomSource& random) {
@@ -143,7 +150,13 @@ void TakeItems(ItemQueue& queue) {
 
     ItemPlan plan = PlanItem(inputs, source, random);
     queue.events.Emit([&](JobSink& sink) { sink.ItemStarted(plan); });
-    ItemOutcome outcome = RunOneItem(queue, plan, random);
+    ItemOutcome outcome;
+    if (queue.refusal.empty()) {
+      outcome = RunOneItem(queue, plan, random);
+    } else {
+      outcome.status = queue.refusal;
+      outcome.failedStep = kInputCheckStep;
+    }
     if (inputs.ownWorkFolders) {
       std::error_code error;
       std::filesystem::remove_all(ItemWorkFolder(inputs.runDir, source.item), error);
@@ -170,7 +183,30 @@ std::uint32_t ItemTick(std::uint32_t seed, int item) {
 }
 
 std::vector<ItemOutcome> RunItems(const JobInputs& inputs, JobSink& sink, RunToken& token) {
-  ItemQueue queue{inputs, token, EventGate(sink, token), {}, {}};
+  // Clip files nobody can read are named once and never picked, instead of
+  // failing whichever item draws them.
+  FrontChoices now = inputs.ChoicesNow();
+  std::set<std::string> unreadable = UnreadableClips(now, ToolEnv{inputs.runDir, token});
+  JobInputs checked = inputs;
+  checked.choices = WithoutClips(inputs.choices, unreadable);
+  if (inputs.choicesNow) {
+    checked.choicesNow = [&inputs, unreadable] {
+      return WithoutClips(inputs.choicesNow(), unreadable);
+    };
+  }
+  ItemQueue queue{checked, token, EventGate(sink, token), {}, {}, {}};
+  std::string names;
+  for (const std::string& path : unreadable) {
+    queue.events.Emit(
+        [&](JobSink& each) { each.RunLog("无法读取，不参与选择：" + path + "\r\n"); });
+    if (std::find(now.audios.begin(), now.audios.end(), path) != now.audios.end()) {
+      names += (names.empty() ? "" : "、") + std::filesystem::path(path).filename().string();
+    }
+  }
+  // Every item needs an audio file.
+  if (!now.audios.empty() && WithoutClips(now, unreadable).audios.empty()) {
+    queue.refusal = "音频无法读取：" + names;
+  }
   ItemOutcome notStarted;
   notStarted.kind = ItemOutcome::Kind::kStopped;
   queue.outcomes.assign(inputs.items.size(), notStarted);

@@ -105,6 +105,23 @@ TEST(CliBatchFake, AHungEncoderFailsOnlyItsItem) {
   EXPECT_EQ(items[1]["status"], "成功");
 }
 
+// An unreadable audio file beside a good one is named once and never used.
+TEST(CliBatchFake, AnUnreadableAudioFileIsNamedAndLeftOut) {
+  FakeHome home(2);
+  WriteFile(home.audio / "bad.mp3", "x");
+  test::CliResult result = RunCli(home.Args({}), {"MIVORA_FAKE_UNREADABLE=bad.mp3"});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_NE(result.err.find("无法读取，不参与选择：" + (home.audio / "bad.mp3").string() + "\n"),
+            std::string::npos)
+      << result.err;
+  EXPECT_EQ(test::Summary(result)["succeeded"], 2);
+  for (const auto& call : test::FakeEncoderCalls(home.home.path())) {
+    if (call.size() > 2) {
+      EXPECT_EQ(test::JoinArgs(call).find("bad.mp3"), std::string::npos);
+    }
+  }
+}
+
 // A folder with nothing the run reads still gets its summary, which names
 // what is read.
 TEST(CliBatchFake, NothingToDoStillPrintsTheSummary) {

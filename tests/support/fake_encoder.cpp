@@ -16,6 +16,10 @@ log="$(dirname "$0")/calls.log"
 for a in "$@"; do printf '%s\037' "$a" >> "$log"; done
 printf '\n' >> "$log"
 if { [ "$#" -eq 2 ] && [ "$1" = "-i" ]; } || { [ "$#" -eq 3 ] && [ "$2" = "-i" ]; }; then
+  for a in "$@"; do file="$a"; done
+  if [ -n "$MIVORA_FAKE_UNREADABLE" ] && case "$file" in *"$MIVORA_FAKE_UNREADABLE"*) true;; *) false;; esac; then
+    echo "$file: Invalid data found when processing input"; exit 1
+  fi
   echo "  Duration: ${MIVORA_FAKE_DURATION:-00:00:20.00}, start: 0.000000, bitrate: 1 kb/s"
   echo "  Stream #0:0: Video: h264, yuv420p, ${MIVORA_FAKE_SIZE-720x1280}, 30 fps"
   exit 1
