@@ -80,6 +80,10 @@ void JobPresenter::Log(const ItemPlan&, std::string_view line) {
   window_.AppendLog(std::string(line));
 }
 
+void JobPresenter::RunLog(std::string_view line) {
+  window_.AppendLog(std::string(line));
+}
+
 void JobPresenter::ConsoleOutput(const std::string& text) {
   window_.SetOutputText(text);
 }

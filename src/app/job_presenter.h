@@ -32,6 +32,7 @@ class JobPresenter : public JobSink {
 
   void ItemStarted(const ItemPlan& plan) override;
   void Log(const ItemPlan& plan, std::string_view line) override;
+  void RunLog(std::string_view line) override;
   void ConsoleOutput(const std::string& text) override;
   void ItemFinished(const ItemPlan& plan, const ItemOutcome& outcome) override;
 

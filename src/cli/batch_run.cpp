@@ -25,6 +25,9 @@ class BatchSink : public JobSink {
     results_[plan.item].effectLine = plan.effects.names;
     if (observer_.itemStarted) observer_.itemStarted(plan.item, plan.name);
   }
+  void RunLog(std::string_view line) override {
+    if (observer_.runLog) observer_.runLog(line);
+  }
   void StepStarted(const ItemPlan& plan, std::string_view step) override {
     if (observer_.itemStep) observer_.itemStep(plan.item, step);
   }
@@ -62,6 +65,7 @@ std::string PrepareBatch(const BatchOptions& options, JobInputs& inputs) {
   inputs.jobs = options.jobs;
   inputs.ownWorkFolders = true;
   inputs.seed = options.seed;
+  inputs.stallTimeoutSeconds = options.stallTimeoutSeconds;
 
   FrontChoices& choices = inputs.choices;
   choices.videoMode = options.videoMode;
@@ -86,9 +90,13 @@ std::string PrepareBatch(const BatchOptions& options, JobInputs& inputs) {
   }
 
   // The checks of Start, in its order, then the job's own check of its list.
-  if (choices.audios.empty()) return "音频没有导入";
+  // Files of other kinds lie there unseen, so the messages say what is read.
+  if (choices.audios.empty()) return "音频没有导入（只读取 .mp3 文件）";
   if (inputs.effectLines.empty()) return "特效代码不能为空";
-  if (inputs.items.empty()) return options.videoMode ? "视频剪辑没有导入" : "图片剪辑没有导入";
+  if (inputs.items.empty()) {
+    return std::string(options.videoMode ? "视频剪辑没有导入" : "图片剪辑没有导入") + "（只读取 " +
+           folder.string() + " 中的 " + ImportExtension(sources) + " 文件）";
+  }
   return {};
 }
 

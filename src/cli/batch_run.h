@@ -34,6 +34,7 @@ struct BatchOptions {
   int shardIndex = 0;
   int shardCount = 1;
   std::uint32_t seed = 0;
+  int stallTimeoutSeconds = 60;  // an encoder without progress this long is stopped
   std::string engine{kDefaultEngine};
 };
 
@@ -55,6 +56,7 @@ struct BatchObserver {
   std::function<void(int item, std::string_view name)> itemStarted;
   std::function<void(int item, std::string_view step)> itemStep;
   std::function<void(const ItemResult& result)> itemFinished;
+  std::function<void(std::string_view line)> runLog;
 };
 
 // The job's inputs for `options`: makes sure of the work folders and reads

@@ -25,33 +25,38 @@ nlohmann::json TextOrNull(const std::string& text) {
 }  // namespace
 
 nlohmann::json BatchSummary(const BatchOptions& options, const std::vector<ItemResult>& results,
-                            int stopSignal) {
+                            int stopSignal, const std::string& message) {
   nlohmann::json items = nlohmann::json::array();
   int succeeded = 0;
   for (const ItemResult& result : results) {
     if (result.kind == ItemOutcome::Kind::kSucceeded) ++succeeded;
-    items.push_back({{"item", result.item},
-                     {"source", result.source},
-                     {"effect_line", result.effectLine},
-                     {"outcome", KindName(result.kind)},
-                     {"status", result.status},
-                     {"failed_step", TextOrNull(result.failedStep)},
-                     {"last_error", TextOrNull(result.lastError)},
-                     {"output", result.output.empty() ? nlohmann::json(nullptr)
-                                                      : nlohmann::json(result.output.string())},
-                     {"seconds", result.seconds}});
+    items.push_back(
+        {{"item", result.item},
+         {"source", result.source},
+         {"effect_line", result.effectLine},
+         {"outcome", KindName(result.kind)},
+         // A stopped item never got a status of its own.
+         {"status", result.kind == ItemOutcome::Kind::kStopped ? "stopped" : result.status},
+         {"failed_step", TextOrNull(result.failedStep)},
+         {"last_error", TextOrNull(result.lastError)},
+         {"output",
+          result.output.empty() ? nlohmann::json(nullptr) : nlohmann::json(result.output.string())},
+         {"seconds", result.seconds}});
   }
-  return {{"home", options.runDir.string()},
-          {"mode", options.videoMode ? "video" : "image"},
-          {"engine", options.engine},
-          {"seed", options.seed},
-          {"jobs", options.jobs},
-          {"shard", std::to_string(options.shardIndex) + "/" + std::to_string(options.shardCount)},
-          {"all", options.all},
-          {"interrupted", stopSignal != 0},
-          {"succeeded", succeeded},
-          {"failed", static_cast<int>(results.size()) - succeeded},
-          {"items", items}};
+  nlohmann::json summary = {
+      {"home", options.runDir.string()},
+      {"mode", options.videoMode ? "video" : "image"},
+      {"engine", options.engine},
+      {"seed", options.seed},
+      {"jobs", options.jobs},
+      {"shard", std::to_string(options.shardIndex) + "/" + std::to_string(options.shardCount)},
+      {"all", options.all},
+      {"interrupted", stopSignal != 0},
+      {"succeeded", succeeded},
+      {"failed", static_cast<int>(results.size()) - succeeded},
+      {"items", items}};
+  if (!message.empty()) summary["message"] = message;
+  return summary;
 }
 
 int BatchExitCode(const std::vector<ItemResult>& results, int stopSignal) {

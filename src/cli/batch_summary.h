@@ -15,9 +15,10 @@ inline constexpr int kExitFailed = 1;
 inline constexpr int kExitUsage = 2;
 
 // The run's settings (seed included, so any item can be rerun exactly) and,
-// per item, source, effect line, status text, output path and seconds.
+// per item, source, effect line, status text, output path and seconds;
+// `message` says why a run had nothing to do.
 nlohmann::json BatchSummary(const BatchOptions& options, const std::vector<ItemResult>& results,
-                            int stopSignal);
+                            int stopSignal, const std::string& message = {});
 
 // 128 + the signal after a stop; otherwise 0 when every item succeeded, else 1.
 int BatchExitCode(const std::vector<ItemResult>& results, int stopSignal);

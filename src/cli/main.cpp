@@ -142,6 +142,7 @@ struct RunArgs {
   int jobs = 1;
   std::string shard;
   std::int64_t seed = -1;
+  int stallTimeout = 60;
   bool json = false;
   std::string engine{kDefaultEngine};
 };
@@ -181,6 +182,8 @@ std::string ResolveRunArgs(const RunArgs& args, BatchOptions& options) {
     return "--seed 的值超出范围（0 到 4294967295）";
   options.seed = args.seed < 0 ? FreshSeed() : static_cast<std::uint32_t>(args.seed);
   options.engine = args.engine;
+  if (args.stallTimeout < 0) return "--stall-timeout 的值不能为负数";
+  options.stallTimeoutSeconds = args.stallTimeout;
   return {};
 }
 
@@ -191,6 +194,8 @@ int Run(const RunArgs& args, RunToken& token, const InterruptWatch& watch) {
   if (args.home.empty()) std::cerr << "主目录：" << options.runDir.string() << "\n";
   JobInputs inputs;
   if (std::string message = PrepareBatch(options, inputs); !message.empty()) {
+    // A script reading the summary learns why nothing was done.
+    if (args.json) std::cout << BatchSummary(options, {}, 0, message).dump(2) << "\n";
     return UsageError("run", message);
   }
   if (std::string missing = MissingEncoderMessage(options.runDir); !missing.empty()) {
@@ -391,6 +396,10 @@ int Main(int argc, char** argv) {
       ->type_name("I/N");
   runCommand->add_option("--seed", run.seed, "随机选择的种子；同样的种子和素材得到同样的选择")
       ->type_name("N");
+  runCommand
+      ->add_option("--stall-timeout", run.stallTimeout,
+                   "编码器这么多秒没有进展就停止它，该素材算失败（默认 60；0：从不）")
+      ->type_name("SECONDS");
   runCommand->add_flag("--json", run.json, "在标准输出打印机器可读的汇总");
   std::vector<std::string> engines = EngineNames();
   runCommand

@@ -39,6 +39,13 @@ BatchObserver ProgressReport::Observer() {
     Event(item, "正在剪辑");
   };
   observer.itemStep = [this](int item, std::string_view step) { Event(item, std::string(step)); };
+  // A run's own line (its line break is the window's "\r\n") stands alone.
+  observer.runLog = [this](std::string_view line) {
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
+    std::fprintf(out_, "%s%.*s\n", terminal_ ? "\r\033[K" : "", static_cast<int>(line.size()),
+                 line.data());
+    std::fflush(out_);
+  };
   observer.itemFinished = [this](const ItemResult& result) {
     ++done_;
     if (terminal_) {

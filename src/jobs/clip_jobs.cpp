@@ -3,20 +3,30 @@
 #include <algorithm>
 #include <atomic>
 #include <memory>
+#include <optional>
+#include <set>
 #include <thread>
 
 #include "effects/effect_code.h"
 #include "effects/random_source.h"
 #include "jobs/engine_choice.h"
 #include "jobs/file_guard.h"
+#include "jobs/input_check.h"
 #include "jobs/item_run.h"
 #include "jobs/segment_pass.h"
 #include "media/work_folders.h"
+#include "runner/media_info.h"
 #include "runner/text.h"
 #include "runner/tool.h"
 
 namespace mivora {
 namespace {
+
+// The step of a run whose clip files are all unreadable.
+constexpr char kInputCheckStep[] = "检查素材";
+
+// Below this a file is no picture anyone took.
+constexpr int kSmallestImageSide = 16;
 
 std::filesystem::path ItemWorkFolder(const std::filesystem::path& runDir, int item) {
   return runDir / kItemWorkFolder / ("item-" + std::to_string(item));
@@ -40,23 +50,54 @@ ItemPlan PlanItem(const JobInputs& inputs, const SourceItem& source, RandomSourc
 ItemOutcome RunVideoItem(ItemRun& run, ClipEngine& engine) {
   const std::string& source = run.plan().source;
   run.Step("探测时长");
-  int seconds = source.empty() ? 0 : ProbeDuration(run.tools(), source);
+  SourceInfo info = source.empty() ? SourceInfo{} : ProbeSource(run.tools(), source);
   if (run.Stopped()) return run.Finish(false, {});
-  return SegmentPass(run, engine, seconds, source);
+  // Said apart, so a user can tell a file nobody can read from a short one.
+  std::string problem = !info.shape          ? "剪切失败：素材无法读取"
+                        : info.seconds < 1.0 ? "剪切失败：素材太短"
+                                             : "";
+  if (!problem.empty()) {
+    run.Log("剪切失败。。。\r\n");
+    return run.Finish(false, problem);
+  }
+  if (info.audioNeedsEncoding) run.EncodeSourceAudio();
+  return SegmentPass(run, engine, static_cast<int>(info.seconds), source);
+}
+
+// The picture is read by its content, whatever its name says; one the
+// encoder cannot read, or too small to be a picture, fails before any encode.
+std::string ImageProblem(ItemRun& run) {
+  std::optional<VideoShape> shape = ProbeVideoShape(run.tools(), run.plan().source);
+  if (run.Stopped()) return {};
+  if (!shape) return "【图片转视频】图片无法读取";
+  if (shape->width < kSmallestImageSide || shape->height < kSmallestImageSide)
+    return "【图片转视频】图片太小";
+  return {};
 }
 
 ItemOutcome RunImageItem(ItemRun& run, ClipEngine& engine) {
   const ItemPlan& plan = run.plan();
   run.Step("图片转视频", 15);
+  if (std::string problem = ImageProblem(run); !problem.empty() || run.Stopped()) {
+    run.Judge(ToolOutcome::Failed(problem));
+    return run.Finish(false, problem);
+  }
   EnsureFolder(plan.paths.ImageVideoFolder());
   // A half-made video of the image is no use to anyone.
   FileGuard halfMade(plan.imageVideo);
+  // Decoded and scaled once, then held: a huge photo costs no more than a
+  // small one. A damaged picture stops the decoder at once instead of
+  // giving a grey one.
   ToolOutcome outcome = run.Judge(RunJudged(
       run.tools(),
-      "D:\\ffmpeg\\bin\\ffmpeg.exe -y -loop 1 -f image2 -i D:\\1.jpg -vcodec libx264 -r 30 -vf "
-      "\"pad=ceil(iw/2)*2:ceil(ih/2)*2\" -s 720x1280  -aspect 9:16 -t 15 -b:v 3000k D:\\out.mp4",
+      "D:\\ffmpeg\\bin\\ffmpeg.exe -y -err_detect explode -xerror -i D:\\1.jpg -vcodec libx264 "
+      "-r 30 -vf \"pad=ceil(iw/2)*2:ceil(ih/2)*2,scale=720:1280,loop=loop=-1:size=1\" -s 720x1280  "
+      "-aspect 9:16 -t 15 -b:v 3000k D:\\out.mp4",
       {{"D:\\1.jpg", ToolPath(plan.source)}, {"D:\\out.mp4", plan.imageVideo.string()}}));
   if (run.Stopped()) return run.Finish(false, {});
+  if (outcome.kind == ToolOutcome::Kind::kFailed && outcome.text == kUnknownError) {
+    return run.Finish(false, "【图片转视频】图片损坏");
+  }
   if (!outcome.ok()) return run.Finish(false, "【图片转视频】" + outcome.text);
   halfMade.Keep();
 
@@ -73,6 +114,8 @@ struct ItemQueue {
   EventGate events;
   std::vector<ItemOutcome> outcomes;
   std::atomic<std::size_t> next{0};
+  // Every item fails with this status, without any encoder run.
+  std::string refusal;
 };
 
 ItemOutcome RunOneItem(ItemQueue& queue, const ItemPlan& plan, RandomSource& random) {
@@ -107,7 +150,13 @@ void TakeItems(ItemQueue& queue) {
 
     ItemPlan plan = PlanItem(inputs, source, random);
     queue.events.Emit([&](JobSink& sink) { sink.ItemStarted(plan); });
-    ItemOutcome outcome = RunOneItem(queue, plan, random);
+    ItemOutcome outcome;
+    if (queue.refusal.empty()) {
+      outcome = RunOneItem(queue, plan, random);
+    } else {
+      outcome.status = queue.refusal;
+      outcome.failedStep = kInputCheckStep;
+    }
     if (inputs.ownWorkFolders) {
       std::error_code error;
       std::filesystem::remove_all(ItemWorkFolder(inputs.runDir, source.item), error);
@@ -134,7 +183,30 @@ std::uint32_t ItemTick(std::uint32_t seed, int item) {
 }
 
 std::vector<ItemOutcome> RunItems(const JobInputs& inputs, JobSink& sink, RunToken& token) {
-  ItemQueue queue{inputs, token, EventGate(sink, token), {}, {}};
+  // Clip files nobody can read are named once and never picked, instead of
+  // failing whichever item draws them.
+  FrontChoices now = inputs.ChoicesNow();
+  std::set<std::string> unreadable = UnreadableClips(now, ToolEnv{inputs.runDir, token});
+  JobInputs checked = inputs;
+  checked.choices = WithoutClips(inputs.choices, unreadable);
+  if (inputs.choicesNow) {
+    checked.choicesNow = [&inputs, unreadable] {
+      return WithoutClips(inputs.choicesNow(), unreadable);
+    };
+  }
+  ItemQueue queue{checked, token, EventGate(sink, token), {}, {}, {}};
+  std::string names;
+  for (const std::string& path : unreadable) {
+    queue.events.Emit(
+        [&](JobSink& each) { each.RunLog("无法读取，不参与选择：" + path + "\r\n"); });
+    if (std::find(now.audios.begin(), now.audios.end(), path) != now.audios.end()) {
+      names += (names.empty() ? "" : "、") + std::filesystem::path(path).filename().string();
+    }
+  }
+  // Every item needs an audio file.
+  if (!now.audios.empty() && WithoutClips(now, unreadable).audios.empty()) {
+    queue.refusal = "音频无法读取：" + names;
+  }
   ItemOutcome notStarted;
   notStarted.kind = ItemOutcome::Kind::kStopped;
   queue.outcomes.assign(inputs.items.size(), notStarted);

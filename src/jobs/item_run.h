@@ -66,6 +66,11 @@ class ItemRun {
   // Remembers a failed run with the step it belongs to, for the outcome.
   ToolOutcome Judge(ToolOutcome outcome);
 
+  // The source's audio has to be encoded in the cut, as an MP4 cannot hold
+  // it by stream copy.
+  void EncodeSourceAudio() { encodeSourceAudio_ = true; }
+  bool encodesSourceAudio() const { return encodeSourceAudio_; }
+
   // The audio file for effects that loop one, drawn afresh from the audio
   // list as it is now.
   std::string PickEffectAudio();
@@ -87,6 +92,7 @@ class ItemRun {
   ToolEnv tools_;
   std::string step_;
   double stepSeconds_ = 0;
+  bool encodeSourceAudio_ = false;
   std::optional<AssemblyPicks> picks_;
   struct Failure {
     std::string step;

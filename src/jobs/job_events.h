@@ -30,6 +30,9 @@ class JobSink {
  public:
   virtual ~JobSink() = default;
 
+  // A log line of the whole run, with its line break, e.g. a clip file left
+  // out of the picks at its start.
+  virtual void RunLog(std::string_view /*line*/) {}
   virtual void ItemStarted(const ItemPlan&) {}
   // A step begins: a short text such as "剪切 out1", "特效12", "合并生成视频".
   virtual void StepStarted(const ItemPlan&, std::string_view /*step*/) {}

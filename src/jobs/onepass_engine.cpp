@@ -53,7 +53,8 @@ ToolOutcome OnePassEngine::RunWalk(ItemRun& run, const std::vector<WalkStep>& st
   const int item = run.plan().item;
   RemoveFile(Take(item).video);
   ToolOutcome outcome = EncodeItem(run, steps, source);
-  if (outcome.ok() || run.Stopped()) return outcome;
+  // A hung encoder would only hang again in steps.
+  if (outcome.ok() || run.Stopped() || outcome.kind == ToolOutcome::Kind::kStalled) return outcome;
   run.Log("一次编码失败，改用分步处理重试。。。\r\n");
   Put(item, {true, {}});
   return steps_.RunWalk(run, steps, source, effectAudio);

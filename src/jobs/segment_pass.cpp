@@ -31,10 +31,14 @@ ItemOutcome SegmentPass(ItemRun& run, ClipEngine& engine, int sourceSeconds,
   const EffectPick& effects = run.plan().effects;
   std::vector<WalkStep> steps = PlanWalk(sourceSeconds, SplitText(effects.durations, "-"),
                                          SplitText(effects.names, "-"), true);
-  bool walked =
-      !steps.empty() && engine.RunWalk(run, steps, source, effectAudio).ok() && !run.Stopped();
-  if (!walked) {
+  ToolOutcome walk =
+      steps.empty() ? ToolOutcome::Failed() : engine.RunWalk(run, steps, source, effectAudio);
+  if (!walk.ok() || run.Stopped()) {
     run.Log("剪切失败。。。\r\n");
+    // A hung encoder is worth telling apart from a failed one.
+    if (walk.kind == ToolOutcome::Kind::kStalled) {
+      return run.Finish(false, "剪切失败：" + std::string(kEncoderStalled));
+    }
     return run.Finish(false, "剪切失败");
   }
   run.Log("视频剪切成功。。。\r\n");

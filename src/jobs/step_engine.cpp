@@ -39,10 +39,10 @@ std::string NormalizeInputs(int count) {
 }
 
 ToolOutcome CutSegment(ItemRun& run, const std::filesystem::path& source, const WalkStep& step) {
-  std::string command = std::string("D:\\ffmpeg\\bin\\ffmpeg.exe -y -ss ") +
-                        ClipTime(step.startSeconds) + " -i D:\\1.mp4 -c copy -t " +
-                        ClipTime(step.lengthSeconds) + " " + std::string(kCommonEncode) +
-                        " D:\\out.mp4";
+  std::string command =
+      std::string("D:\\ffmpeg\\bin\\ffmpeg.exe -y -ss ") + ClipTime(step.startSeconds) +
+      " -i D:\\1.mp4 -c copy " + (run.encodesSourceAudio() ? "-c:a aac " : "") + "-t " +
+      ClipTime(step.lengthSeconds) + " " + std::string(kCommonEncode) + " D:\\out.mp4";
   return RunJudged(
       run.tools(), command,
       {{std::string(kSourcePlaceholder), ToolPath(source.string())},

@@ -117,6 +117,19 @@ int ReadRotation(const std::vector<std::string_view>& lines, std::size_t streamL
   return 0;
 }
 
+// Camera files carry PCM audio in QuickTime; an MP4 holds none of it as is.
+bool AudioNeedsEncoding(std::string_view captured) {
+  constexpr std::string_view kAudio = ": Audio: ";
+  for (std::string_view line : Lines(captured)) {
+    line = TrimStart(line);
+    std::size_t audio = line.find(kAudio);
+    if (!line.starts_with("Stream #") || audio == std::string_view::npos) continue;
+    std::string_view codec = line.substr(audio + kAudio.size());
+    if (codec.starts_with("pcm_") || codec.starts_with("adpcm_")) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 double VideoShape::DisplayAspect() const {
@@ -153,6 +166,14 @@ std::optional<VideoShape> ProbeVideoShape(const ToolEnv& env, const std::filesys
       {ResolveTool(env.runDir, "ffmpeg"), "-hide_banner", "-i", ToolPath(file)}, env.token);
   if (run.cancelled) return std::nullopt;
   return ParseVideoShape(run.output);
+}
+
+SourceInfo ProbeSource(const ToolEnv& env, const std::filesystem::path& file) {
+  CaptureResult run =
+      RunCapture({ResolveTool(env.runDir, "ffmpeg"), "-i", file.string()}, env.token);
+  if (run.cancelled) return {};
+  return {ParseDurationSeconds(run.output), ParseVideoShape(run.output),
+          AudioNeedsEncoding(run.output)};
 }
 
 }  // namespace mivora

@@ -35,4 +35,15 @@ std::optional<VideoShape> ParseVideoShape(std::string_view captured);
 // when the encoder cannot read the file or the run was stopped.
 std::optional<VideoShape> ProbeVideoShape(const ToolEnv& env, const std::filesystem::path& file);
 
+// A source as "<encoder> -i FILE" reports it: its length with the fraction
+// and its picture's shape (nothing: no picture the encoder can read).
+struct SourceInfo {
+  double seconds = 0;
+  std::optional<VideoShape> shape;
+  // Its audio is of a kind an MP4 cannot take by stream copy (PCM).
+  bool audioNeedsEncoding = false;
+};
+
+SourceInfo ProbeSource(const ToolEnv& env, const std::filesystem::path& file);
+
 }  // namespace mivora

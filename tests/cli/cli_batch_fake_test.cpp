@@ -91,6 +91,50 @@ TEST(CliBatchFake, FailedItemExitsOneAndJsonMatchesTheDisk) {
   EXPECT_EQ(onDisk, outputs);
 }
 
+// A hung encoder is stopped after --stall-timeout and only its item fails.
+TEST(CliBatchFake, AHungEncoderFailsOnlyItsItem) {
+  FakeHome home(2);
+  test::CliResult result =
+      RunCli(home.Args({"--stall-timeout", "1"}),
+             {"MIVORA_FAKE_SLEEP_ON=clip1.mp4", "MIVORA_FAKE_SLEEP_SECONDS=47"});
+  EXPECT_EQ(result.exitCode, 1) << result.err;
+  nlohmann::json items = test::Summary(result)["items"];
+  ASSERT_EQ(items.size(), 2u);
+  EXPECT_EQ(items[0]["status"], "剪切失败：编码器无响应");
+  EXPECT_FALSE(items[0]["failed_step"].is_null());
+  EXPECT_EQ(items[1]["status"], "成功");
+}
+
+// An unreadable audio file beside a good one is named once and never used.
+TEST(CliBatchFake, AnUnreadableAudioFileIsNamedAndLeftOut) {
+  FakeHome home(2);
+  WriteFile(home.audio / "bad.mp3", "x");
+  test::CliResult result = RunCli(home.Args({}), {"MIVORA_FAKE_UNREADABLE=bad.mp3"});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_NE(result.err.find("无法读取，不参与选择：" + (home.audio / "bad.mp3").string() + "\n"),
+            std::string::npos)
+      << result.err;
+  EXPECT_EQ(test::Summary(result)["succeeded"], 2);
+  for (const auto& call : test::FakeEncoderCalls(home.home.path())) {
+    if (call.size() > 2) {
+      EXPECT_EQ(test::JoinArgs(call).find("bad.mp3"), std::string::npos);
+    }
+  }
+}
+
+// A folder with nothing the run reads still gets its summary, which names
+// what is read.
+TEST(CliBatchFake, NothingToDoStillPrintsTheSummary) {
+  FakeHome home(0);
+  WriteFile(home.home / "测试视频剪辑/phone.MOV", "x");
+  test::CliResult result = RunCli(home.Args({}));
+  EXPECT_EQ(result.exitCode, 2);
+  nlohmann::json summary = test::Summary(result);
+  EXPECT_TRUE(summary["items"].empty());
+  EXPECT_NE(summary["message"].get<std::string>().find(".mp4"), std::string::npos);
+  EXPECT_NE(result.err.find(".mp4"), std::string::npos);
+}
+
 TEST(CliBatchFake, SeedRepeatsTheEffectLinesWhateverTheParallelism) {
   FakeHome home(6);
   auto lines = [&](std::vector<std::string> more) {

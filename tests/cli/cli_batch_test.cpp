@@ -8,6 +8,8 @@
 #include "cli/batch_run.h"
 #include "cli/batch_summary.h"
 #include "cli/progress_report.h"
+#include "media/media_import.h"
+#include "runner/text.h"
 #include "support/temp_dir.h"
 
 namespace mivora {
@@ -75,10 +77,11 @@ TEST(PrepareBatch, ChecksInTheWindowsOrderAndImportsAsAsked) {
   const Case cases[] = {
       {"first two, as the window", 5, true, "特效7", false, "", 2},
       {"whole list", 5, true, "特效7", true, "", 5},
-      {"no audio before empty code", 1, false, "", false, "音频没有导入", 1},
+      {"no audio before empty code", 1, false, "", false, "音频没有导入（只读取 .mp3 文件）", 1},
       {"empty effect code", 1, true, "", false, "特效代码不能为空", 1},
       {"a line break is a line", 1, true, "\n", false, "", 1},
-      {"no sources", 0, true, "特效7", true, "视频剪辑没有导入", 0},
+      {"no sources", 0, true, "特效7", true, "视频剪辑没有导入（只读取 {videos} 中的 .mp4 文件）",
+       0},
   };
   for (const Case& c : cases) {
     NamesHome home(c.videos);
@@ -87,7 +90,10 @@ TEST(PrepareBatch, ChecksInTheWindowsOrderAndImportsAsAsked) {
     options.effectCode = c.effectCode;
     options.all = c.all;
     JobInputs inputs;
-    EXPECT_EQ(PrepareBatch(options, inputs), c.message) << c.name;
+    std::string message = ReplacePairs(
+        c.message,
+        {{"{videos}", (home.home / ImportFolderName(MediaKind::kSourceVideos)).string()}});
+    EXPECT_EQ(PrepareBatch(options, inputs), message) << c.name;
     EXPECT_EQ(inputs.items.size(), static_cast<std::size_t>(c.rows)) << c.name;
     EXPECT_TRUE(std::filesystem::is_directory(home.home / "生成视频剪辑")) << c.name;
   }
@@ -113,23 +119,29 @@ TEST(BatchSummary, RecordsSeedItemsAndExitStatus) {
   options.seed = 1234;
   options.shardIndex = 1;
   options.shardCount = 3;
-  std::vector<ItemResult> results = {{2,
-                                      "/h/a.mp4",
-                                      "特效7-特效8",
-                                      "成功",
-                                      "/h/out/a.mp4",
-                                      1.5,
-                                      ItemOutcome::Kind::kSucceeded,
-                                      {},
-                                      {}},
-                                     {5, "/h/b.mp4", "特效8", "剪切失败", "", 0.5,
-                                      ItemOutcome::Kind::kFailed, "剪切 out1", "boom"}};
+  std::vector<ItemResult> results = {
+      {2,
+       "/h/a.mp4",
+       "特效7-特效8",
+       "成功",
+       "/h/out/a.mp4",
+       1.5,
+       ItemOutcome::Kind::kSucceeded,
+       {},
+       {}},
+      {5, "/h/b.mp4", "特效8", "剪切失败", "", 0.5, ItemOutcome::Kind::kFailed, "剪切 out1",
+       "boom"},
+      {8, "/h/c.mp4", "特效9", "", "", 0.2, ItemOutcome::Kind::kStopped, {}, {}}};
   nlohmann::json summary = BatchSummary(options, results, 0);
   EXPECT_EQ(summary["seed"], 1234);
   EXPECT_EQ(summary["shard"], "1/3");
   EXPECT_EQ(summary["succeeded"], 1);
-  EXPECT_EQ(summary["failed"], 1);
-  ASSERT_EQ(summary["items"].size(), 2u);
+  EXPECT_EQ(summary["failed"], 2);
+  ASSERT_EQ(summary["items"].size(), 3u);
+  EXPECT_EQ(summary["items"][2]["outcome"], "stopped");
+  EXPECT_EQ(summary["items"][2]["status"], "stopped");
+  EXPECT_FALSE(summary.contains("message"));
+  EXPECT_EQ(BatchSummary(options, {}, 0, "视频剪辑没有导入")["message"], "视频剪辑没有导入");
   EXPECT_EQ(summary["items"][0]["output"], "/h/out/a.mp4");
   EXPECT_TRUE(summary["items"][1]["output"].is_null());
   EXPECT_EQ(summary["items"][1]["effect_line"], "特效8");

@@ -29,6 +29,8 @@ TEST(CliUsage, ErrorsExitTwoWithAClearMessage) {
       {{"run", "--home", h, "--audio", a, "--mode", "film"}, "“film”不是可选的值"},
       {{"run", "--home", h, "--audio", a, "--shard", "2/2"}, "--shard 的值应为 I/N"},
       {{"run", "--home", h, "--audio", a, "-j", "0"}, "-j 的值必须是正整数"},
+      {{"run", "--home", h, "--audio", a, "--stall-timeout", "-1"},
+       "--stall-timeout 的值不能为负数"},
       {{"run", "--home", h, "--audio", a, "--effects", "f", "--effect-code", "特效7"},
        "不能同时使用"},
       // An audio folder without .mp3 files stops the run as Start does.

@@ -24,6 +24,8 @@ class ClipJobs : public ::testing::Test {
   void SetUp() override {
     unsetenv("MIVORA_FAKE_FAIL_ON");
     unsetenv("MIVORA_FAKE_SLEEP_ON");
+    unsetenv("MIVORA_FAKE_SLOW_ON");
+    unsetenv("MIVORA_FAKE_SIZE");
     setenv("MIVORA_FAKE_DURATION", "00:00:20.00", 1);
     test::InstallFakeEncoder(h.home.path());
     h.AddRow(ListView::超级列表框5, "/music/a.mp3");
@@ -33,7 +35,14 @@ class ClipJobs : public ::testing::Test {
   std::string Home() { return h.home.path().string(); }
   std::vector<std::string> Calls() {
     std::vector<std::string> calls;
-    for (const auto& call : FakeEncoderCalls(h.home.path())) calls.push_back(JoinArgs(call));
+    // The clip files' checks at a run's start are left out; the commands
+    // of the item follow them.
+    for (const auto& call : FakeEncoderCalls(h.home.path())) {
+      bool clipCheck = call.size() == 2 && call[0] == "-i" &&
+                       (call[1].starts_with("/music/") || call[1].starts_with("/intro/") ||
+                        call[1].starts_with("/outro/") || call[1].starts_with("/black/"));
+      if (!clipCheck) calls.push_back(JoinArgs(call));
+    }
     return calls;
   }
 
@@ -207,12 +216,14 @@ TEST_F(ClipJobs, ImageItemBecomesAVideoFirst) {
   EXPECT_EQ(h.window.CellText(ListView::超级列表框2, 0, 3), video);
   EXPECT_EQ(h.window.CellText(ListView::超级列表框2, 0, 4), "a.mp4");
   std::vector<std::string> calls = Calls();
-  EXPECT_EQ(
-      calls[0],
-      "-y -loop 1 -f image2 -i /img/a.JPG -vcodec libx264 -r 30 -vf pad=ceil(iw/2)*2:ceil(ih/2)*2 "
-      "-s 720x1280 -aspect 9:16 -t 15 -b:v 3000k " +
-          video);
-  EXPECT_EQ(calls[1], "-i " + video);
+  EXPECT_EQ(calls[0], "-hide_banner -i /img/a.JPG");
+  // Read by content (no forced format), decoded and scaled once, then held.
+  EXPECT_EQ(calls[1],
+            "-y -err_detect explode -xerror -i /img/a.JPG -vcodec libx264 -r 30 -vf "
+            "pad=ceil(iw/2)*2:ceil(ih/2)*2,scale=720:1280,loop=loop=-1:size=1 -s 720x1280 -aspect "
+            "9:16 -t 15 -b:v 3000k " +
+                video);
+  EXPECT_EQ(calls[2], "-i " + video);
   EXPECT_EQ(h.window.CellText(ListView::超级列表框2, 0, 5), "成功");
   EXPECT_TRUE(std::filesystem::exists(h.home / "生成图片剪辑/a.mp4"));
   EXPECT_EQ(ImageVideoName("x.jpg.jpg"), "x.mp4.mp4");
@@ -230,6 +241,102 @@ TEST_F(ClipJobs, FailedImageConversionIsOnlyAStatus) {
   EXPECT_EQ(h.Log(),
             "正在剪辑\r\n正在剪辑\r\n视频特效处理。。。\r\n视频剪切成功。。。\r\n合并特效视频音频成"
             "功。。。\r\n");
+}
+
+// Sources the encoder cannot use and encoders that hang or crawl, in both
+// engines: a failing item says why, and the item after a hung one is done.
+TEST_F(ClipJobs, TroubledItemsSayWhy) {
+  struct Case {
+    const char* name;
+    const char* variable;  // set for the run
+    const char* value;
+    bool image;
+    std::string status;      // of the first item
+    std::string nextStatus;  // of the second; empty: not checked
+  };
+  const Case cases[] = {
+      {"no picture", "MIVORA_FAKE_SIZE", "", false, "剪切失败：素材无法读取", ""},
+      {"under a second", "MIVORA_FAKE_DURATION", "00:00:00.60", false, "剪切失败：素材太短", ""},
+      {"hung encoder", "MIVORA_FAKE_SLEEP_ON", "/bad.", false, "剪切失败：编码器无响应", "成功"},
+      {"slow encoder", "MIVORA_FAKE_SLOW_ON", ".mivora-", false, "成功", "成功"},
+      {"unreadable image", "MIVORA_FAKE_SIZE", "", true, "【图片转视频】图片无法读取", ""},
+      {"1x1 image", "MIVORA_FAKE_SIZE", "1x1", true, "【图片转视频】图片太小", ""},
+      {"hung image encoder", "MIVORA_FAKE_SLEEP_ON", "/bad.", true, "【图片转视频】编码器无响应",
+       "成功"},
+  };
+  setenv("MIVORA_FAKE_SLEEP_SECONDS", "45", 1);
+  for (const char* engine : {"steps", "onepass"}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(engine) + ": " + c.name);
+      test::JobHarness run;
+      test::InstallFakeEncoder(run.home.path());
+      run.engineName = engine;
+      run.stallTimeoutSeconds = 2;
+      run.AddRow(ListView::超级列表框5, "/music/a.mp3");
+      ListView list = c.image ? ListView::超级列表框2 : ListView::超级列表框1;
+      run.AddRow(list, c.image ? "/img/bad.jpg" : "/src/bad.mp4");
+      run.AddRow(list, c.image ? "/img/good.jpg" : "/src/good.mp4");
+      run.window.SetChecked(Switch::单选框_图片剪辑, c.image);
+      setenv(c.variable, c.value, 1);
+      run.Job(!c.image);
+      unsetenv(c.variable);
+      setenv("MIVORA_FAKE_DURATION", "00:00:20.00", 1);
+      int status = c.image ? 5 : 3;
+      EXPECT_EQ(run.window.CellText(list, 0, status), c.status);
+      if (!c.nextStatus.empty()) {
+        EXPECT_EQ(run.window.CellText(list, 1, status), c.nextStatus);
+      }
+    }
+  }
+  unsetenv("MIVORA_FAKE_SLEEP_SECONDS");
+}
+
+// Clip files the encoder cannot read are named once at the start and never
+// picked; with no readable audio left every item fails at once, naming it.
+TEST_F(ClipJobs, UnreadableClipsAreLeftOutOfThePicks) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> audios;
+    std::string log;
+    std::string status;
+  };
+  const std::string introLine = "无法读取，不参与选择：/intro/bad.mp4\r\n";
+  const Case cases[] = {
+      {"one good audio left",
+       {"/music/bad.mp3", "/music/a.mp3"},
+       introLine + "无法读取，不参与选择：/music/bad.mp3\r\n",
+       "成功"},
+      {"no audio left",
+       {"/music/bad.mp3"},
+       introLine + "无法读取，不参与选择：/music/bad.mp3\r\n",
+       "音频无法读取：bad.mp3"},
+  };
+  setenv("MIVORA_FAKE_UNREADABLE", "/bad.", 1);
+  for (const char* engine : {"steps", "onepass"}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(engine) + ": " + c.name);
+      test::JobHarness run;
+      test::InstallFakeEncoder(run.home.path());
+      run.engineName = engine;
+      for (const std::string& audio : c.audios) run.AddRow(ListView::超级列表框5, audio);
+      run.AddRow(ListView::超级列表框3, "/intro/bad.mp4");
+      run.AddRow(ListView::超级列表框3, "/intro/i.mp4");
+      run.window.SetChecked(Switch::选择框_加片头, true);
+      run.AddRow(ListView::超级列表框1, "/src/a.mp4");
+      run.AddRow(ListView::超级列表框1, "/src/b.mp4");
+      run.Job(true);
+      EXPECT_EQ(run.Log().substr(0, c.log.size()), c.log);
+      for (int row = 0; row < 2; ++row) {
+        EXPECT_EQ(run.window.CellText(ListView::超级列表框1, row, 3), c.status);
+      }
+      for (const auto& call : FakeEncoderCalls(run.home.path())) {
+        if (call.size() > 2) {
+          EXPECT_EQ(JoinArgs(call).find("/bad."), std::string::npos);
+        }
+      }
+    }
+  }
+  unsetenv("MIVORA_FAKE_UNREADABLE");
 }
 
 TEST_F(ClipJobs, StopEndsTheEncoderAndSilencesTheJob) {

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <set>
+
 #include "job_harness.h"
 #include "support/fake_encoder.h"
 
@@ -100,6 +102,38 @@ TEST_F(OnePassEngineTest, AFailedGraphIsDoneAgainStepByStep) {
   EXPECT_EQ(Status(), "成功");
   EXPECT_TRUE(std::filesystem::exists(home / "生成视频剪辑/a.mp4"));
   EXPECT_TRUE(Leftovers().empty());
+}
+
+// The step engine taking over keeps the item's intro, overlay and audio: the
+// same seed gives the same picks with or without the fallback.
+TEST_F(OnePassEngineTest, AFallbackKeepsThePicks) {
+  auto picksOfARun = [](bool fallBack) {
+    test::JobHarness run;
+    test::InstallFakeEncoder(run.home.path());
+    run.engineName = "onepass";
+    run.AddRow(ListView::超级列表框1, "/src/a.mp4");
+    for (char c : std::string("abcdef")) {
+      run.AddRow(ListView::超级列表框3, std::string("/intro/") + c + ".mp4");
+      run.AddRow(ListView::超级列表框5, std::string("/music/") + c + ".mp3");
+      run.AddRow(ListView::超级列表框7, std::string("/black/") + c + ".mp4");
+    }
+    run.window.SetChecked(Switch::选择框_加片头, true);
+    if (fallBack) setenv("MIVORA_FAKE_FAIL_ON", "tpad=", 1);
+    run.ProcessVideoItem(1);
+    unsetenv("MIVORA_FAKE_FAIL_ON");
+    std::set<std::string> picks;
+    for (const auto& call : test::FakeEncoderCalls(run.home.path())) {
+      if (call.size() <= 2) continue;  // probes, not picks
+      for (std::size_t i = 0; i < call.size(); ++i) {
+        if (call[i].starts_with("/intro/") || call[i].starts_with("/black/")) picks.insert(call[i]);
+        if (call[i] == "-stream_loop" && i + 3 < call.size()) picks.insert(call[i + 3]);
+      }
+    }
+    return picks;
+  };
+  std::set<std::string> direct = picksOfARun(false);
+  EXPECT_EQ(direct.size(), 3u);
+  EXPECT_EQ(picksOfARun(true), direct);
 }
 
 TEST_F(OnePassEngineTest, FailuresAreReportedByTheStepsTheyBelongTo) {

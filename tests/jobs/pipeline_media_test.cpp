@@ -151,12 +151,92 @@ TEST_F(Pipeline, BrokenFirstRowThenAGoodOne) {
   Import();
   window.SetText(TextBox::编辑框_特效代码, "特效31-特效33\r\n");
   Run();
-  EXPECT_EQ(window.CellText(ListView::超级列表框1, 0, 3), "剪切失败");
+  EXPECT_EQ(window.CellText(ListView::超级列表框1, 0, 3), "剪切失败：素材无法读取");
   EXPECT_EQ(window.CellText(ListView::超级列表框1, 1, 3), "成功");
   EXPECT_GT(std::filesystem::file_size(home / "生成视频剪辑/b.mp4"), 0u);
   EXPECT_EQ(window.InfoMessages(), std::vector<std::string>{"任务完毕"});
   EXPECT_TRUE(window.IsEnabled(Button::按钮_开始检测));
   EXPECT_FALSE(window.IsEnabled(Button::按钮_停止检测));
+}
+
+// Writes one picture of `size` to `file` with `codec`, whatever its name says.
+bool MakePicture(const std::filesystem::path& file, const std::string& size,
+                 const std::string& codec) {
+  std::filesystem::create_directories(file.parent_path());
+  return RunCapture(
+             {"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i", "testsrc2=s=64x64:d=1", "-vf",
+              "scale=" + size, "-frames:v", "1", "-f", "image2", "-c:v", codec, file.string()},
+             test::NeverStopped())
+      .output.empty();
+}
+
+// Pictures as downloads and phones leave them: read by what they hold, and a
+// damaged or tiny one fails at once with its own status.
+TEST_F(Pipeline, PicturesAreReadByTheirContent) {
+  const struct {
+    std::string name;
+    std::string status;
+  } rounds[][2] = {
+      {{"png.jpg", "成功"}, {"webp.jpg", "成功"}},
+      {{"cut off.jpg", "【图片转视频】图片损坏"}, {"tiny.jpg", "【图片转视频】图片太小"}}};
+  ASSERT_TRUE(MakePicture(home / "测试图片剪辑/png.jpg", "320:240", "png"));
+  ASSERT_TRUE(MakePicture(home / "测试图片剪辑/webp.jpg", "240:320", "libwebp"));
+  window.SetChecked(Switch::单选框_图片剪辑, true);
+  window.SetText(TextBox::编辑框_特效代码, "特效7");
+  for (const auto& round : rounds) {
+    if (&round != &rounds[0]) {
+      std::filesystem::remove_all(home / "测试图片剪辑");
+      ASSERT_TRUE(test::MakeImage(home / "测试图片剪辑/cut off.jpg", 320, 240));
+      std::filesystem::resize_file(home / "测试图片剪辑/cut off.jpg", 2000);
+      ASSERT_TRUE(MakePicture(home / "测试图片剪辑/tiny.jpg", "1:1", "png"));
+    }
+    Import();
+    Run();
+    for (int row = 0; row < 2; ++row) {
+      EXPECT_EQ(window.CellText(ListView::超级列表框2, row, kNameColumn), round[row].name);
+      EXPECT_EQ(window.CellText(ListView::超级列表框2, row, 5), round[row].status)
+          << round[row].name << window.ControlText(TextBox::编辑框_输出返回);
+    }
+  }
+  EXPECT_NEAR(test::ReadMediaInfo(home / "生成图片剪辑/webp.mp4").seconds, 15, 0.2);
+}
+
+// A camera file (QuickTime with PCM audio, named .mp4) is cut like any other;
+// a clip too short for one second says so.
+TEST_F(Pipeline, CameraFileAndAClipUnderASecond) {
+  std::filesystem::create_directories(home / "测试视频剪辑");
+  ASSERT_TRUE(RunCapture({"ffmpeg",
+                          "-v",
+                          "error",
+                          "-y",
+                          "-f",
+                          "lavfi",
+                          "-i",
+                          "testsrc2=s=360x640:d=3",
+                          "-f",
+                          "lavfi",
+                          "-i",
+                          "sine=d=3",
+                          "-c:v",
+                          "libx264",
+                          "-preset",
+                          "ultrafast",
+                          "-c:a",
+                          "pcm_s16le",
+                          "-f",
+                          "mov",
+                          (home / "测试视频剪辑/a camera.mp4").string()},
+                         test::NeverStopped())
+                  .output.empty());
+  ASSERT_TRUE(test::MakeClip(home / "测试视频剪辑/b short.mp4",
+                             {.seconds = 0.6, .width = 360, .height = 640}));
+  Import();
+  window.SetText(TextBox::编辑框_特效代码, "特效7");
+  Run();
+  EXPECT_EQ(window.CellText(ListView::超级列表框1, 0, 3), "成功")
+      << window.ControlText(TextBox::编辑框_输出返回);
+  EXPECT_NEAR(test::ReadMediaInfo(home / "生成视频剪辑/a camera.mp4").seconds, 3, 0.2);
+  EXPECT_EQ(window.CellText(ListView::超级列表框1, 1, 3), "剪切失败：素材太短");
 }
 
 TEST_F(Pipeline, EffectsThatLoopAudioSucceed) {

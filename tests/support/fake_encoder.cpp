@@ -15,14 +15,22 @@ void InstallFakeEncoder(const std::filesystem::path& runDir) {
 log="$(dirname "$0")/calls.log"
 for a in "$@"; do printf '%s\037' "$a" >> "$log"; done
 printf '\n' >> "$log"
-if [ "$#" -eq 2 ] && [ "$1" = "-i" ]; then
+if { [ "$#" -eq 2 ] && [ "$1" = "-i" ]; } || { [ "$#" -eq 3 ] && [ "$2" = "-i" ]; }; then
+  for a in "$@"; do file="$a"; done
+  if [ -n "$MIVORA_FAKE_UNREADABLE" ] && case "$file" in *"$MIVORA_FAKE_UNREADABLE"*) true;; *) false;; esac; then
+    echo "$file: Invalid data found when processing input"; exit 1
+  fi
   echo "  Duration: ${MIVORA_FAKE_DURATION:-00:00:20.00}, start: 0.000000, bitrate: 1 kb/s"
+  echo "  Stream #0:0: Video: h264, yuv420p, ${MIVORA_FAKE_SIZE-720x1280}, 30 fps"
   exit 1
 fi
 for a in "$@"; do last="$a"; done
 for a in "$@"; do
   if [ -n "$MIVORA_FAKE_FAIL_ON" ] && case "$a" in *"$MIVORA_FAKE_FAIL_ON"*) true;; *) false;; esac; then
     echo "Error reinitializing filters"; exit 1
+  fi
+  if [ -n "$MIVORA_FAKE_SLOW_ON" ] && case "$a" in *"$MIVORA_FAKE_SLOW_ON"*) true;; *) false;; esac; then
+    for t in 1 2 3; do sleep 1; printf 'frame=%d time=00:00:0%d.00 bitrate=1kbits/s\r' "$t" "$t"; done
   fi
   if [ -n "$MIVORA_FAKE_SLEEP_ON" ] && case "$a" in *"$MIVORA_FAKE_SLEEP_ON"*) true;; *) false;; esac; then
     : > "$last"; sleep "${MIVORA_FAKE_SLEEP_SECONDS:-1000}"; exit 1

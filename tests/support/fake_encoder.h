@@ -1,8 +1,12 @@
 // A stand-in encoder placed where the program looks for the real one
 // (RunDir "/ffmpeg/bin/ffmpeg"). It records every call and answers like the
 // encoder, so exact command lines and reports can be checked quickly.
-//   probe ("-i FILE" alone): prints a Duration line (MIVORA_FAKE_DURATION,
-//     default 00:00:20.00)
+//   probe ("-i FILE" alone, or after one option): prints a Duration line
+//     (MIVORA_FAKE_DURATION, default 00:00:20.00) and a video stream of
+//     MIVORA_FAKE_SIZE (default 720x1280; empty: no size); a file whose
+//     path contains MIVORA_FAKE_UNREADABLE is unreadable
+//   an argument containing MIVORA_FAKE_SLOW_ON: prints a progress line a
+//     second for three seconds, then goes on as below
 //   an argument containing MIVORA_FAKE_FAIL_ON: prints an error phrase
 //   an argument containing MIVORA_FAKE_SLEEP_ON: creates the output, then
 //     sleeps until killed (for
