@@ -15,7 +15,7 @@ inline constexpr char kVideoOutputFolder[] = "生成视频剪辑";   // finished
 inline constexpr char kImageOutputFolder[] = "生成图片剪辑";   // finished videos, image mode
 inline constexpr char kImageVideoFolder[] = "图转视频后路径";  // videos made from the images
 
-// Source folders the user fills; never created by the program.
+// Source folders the user fills; no job creates them.
 inline constexpr char kIntroFolder[] = "片头";
 inline constexpr char kOutroFolder[] = "片尾";
 inline constexpr char kGreenScreenFolder[] = "绿幕特效";
