@@ -79,7 +79,8 @@ std::optional<std::string> Unescape(std::string_view text) {
       if (char named = NamedEscape(next); named != 0) {
         out += named;
       } else if (next == 'x') {
-        AppendUtf8(out, ReadNumber(text, pos, 16));
+        if (pos < text.size() && DigitValue(text[pos], 16) >= 0)
+          AppendUtf8(out, ReadNumber(text, pos, 16));
       } else if (DigitValue(next, 8) >= 0) {
         --pos;
         AppendUtf8(out, ReadNumber(text, pos, 8));

@@ -19,9 +19,9 @@ TEST(IniValue, ReadsAStringTheWayQSettingsWroteIt) {
       // Quotes keep blanks and protect ",;="; escapes are undone.
       {"[paths]\nhome=\"  /a,b;c=d \\\"q\\\" \\\\x\\ty  \"\n", "  /a,b;c=d \"q\" \\x\ty  "},
       {"[paths]\nhome=  /a  \n", "/a"},
-      {"[paths]\nhome=\\x1\\x32\\101\n",
-       "\x01"
-       "2A"},
+      // \x1 then '2' written as \x32, octal 101 'A'; "\x" without digits and
+      // unknown escapes stand for nothing.
+      {"[paths]\nhome=\\x1\\x32\\101\\xg\\q\n", std::string("\x01") + "2Ag"},
       {"[paths]\nhome=\\x4e2d\n", "中"},
       {"[paths]\nhome=\n", ""},
       {"[paths]\nhome=@@at\n", "@at"},
