@@ -123,7 +123,7 @@ void JobPresenter::ItemFinished(const ItemPlan& plan, const ItemOutcome& outcome
                       : ItemList(window_.IsChecked(Switch::单选框_视频剪辑));
   const int row = plan.item - 1;
   window_.SetCellText(list, row, StatusColumn(list), outcome.status);
-  if (outcome.ok()) {
+  if (outcome.ok() && !outcome.output.empty()) {
     window_.AppendLog("生成视频：" + outcome.output.string() + "\r\n");
   } else if (!outcome.failedStep.empty()) {
     std::string hint = "失败步骤：" + outcome.failedStep;
