@@ -245,6 +245,8 @@ void MainWindow::BuildControls() {
   MakeButton(pages[0], "按钮_导入视频剪辑", kTallImportCaption, {686, 34, 48, 528});
   MakeButton(pages[1], "按钮_导入图片剪辑", kTallImportCaption, {686, 35, 48, 528});
   effectCode_ = MakeEditBox(pages[2], "编辑框_特效代码", {10, 36, 728, 530}, kDefaultEffectCode);
+  // Effect codes hold no tabs; Tab moves on, as everywhere in the window.
+  effectCode_->setTabChangesFocus(true);
   MakeButton(pages[3], "按钮_导入音频文件", kTallImportCaption, {686, 35, 48, 528});
   MakeButton(pages[4], "按钮_导入片头", "导入", {651, 34, 88, 40});
   MakeButton(pages[4], "按钮_导入片尾", "导入", {652, 306, 88, 40});
@@ -257,6 +259,7 @@ void MainWindow::BuildControls() {
   log_ = MakeEditBox(this, "编辑框_日志", {6, 592, 748, 136}, kDefaultLogText);
   // The log only ever grows; the user may select and copy but not edit it.
   log_->setReadOnly(true);
+  log_->setTabChangesFocus(true);
   log_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 
   auto* settings = new QGroupBox("功能设置", this);
