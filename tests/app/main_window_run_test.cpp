@@ -165,10 +165,8 @@ TEST_F(WindowRunTest, OnePassRunOfEveryRowTwoAtATimeFillsTheProgressBar) {
     EXPECT_EQ(window.CellText(kVideoList, row, 3), "成功") << log;
     std::filesystem::path video = dir / "生成视频剪辑" / window.CellText(kVideoList, row, 2);
     EXPECT_EQ(test::ReadMediaInfo(video).width, 720) << video;
-    EXPECT_NE(log.find("生成视频：" + video.string() + "\r\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("生成视频：" + video.string() + "\n"), std::string::npos) << log;
   }
-  // The one-pass engine logs no step of the walk's cutting.
-  EXPECT_EQ(log.find("剪切"), log.find("视频剪切成功"));
   auto* bar = window.findChild<QProgressBar*>("进度条_运行");
   EXPECT_EQ(bar->value(), bar->maximum());
   EXPECT_EQ(bar->format(), "3/3");

@@ -363,7 +363,9 @@ TEST(MainWindowSettings, ASavedFileSetsTheControlsAndChangesAreSaved) {
     settings.setValue("choices/videoMode", false);
     settings.setValue("choices/blackScreen", false);
     settings.setValue("choices/outro", true);
+    settings.setValue("paths/audio", QString::fromStdString((dir / "音乐").string()));
   }
+  test::WriteFile(dir / "音乐" / "t.mp3", "x");
   MainWindow window(dir.path());
   auto* onePass = window.findChild<QCheckBox*>("选择框_一次编码");
   auto* jobs = window.findChild<QSpinBox*>("数值框_同时处理");
@@ -376,6 +378,7 @@ TEST(MainWindowSettings, ASavedFileSetsTheControlsAndChangesAreSaved) {
   EXPECT_TRUE(window.IsChecked(Switch::单选框_加绿幕));
   EXPECT_TRUE(window.IsChecked(Switch::选择框_加片尾));
   EXPECT_FALSE(window.IsChecked(Switch::选择框_加片头));
+  EXPECT_EQ(window.CellText(kAudioList, 0, 2), "t.mp3");
   RunSettings shown = window.CurrentRunSettings();
   EXPECT_TRUE(shown.onePass && shown.allItems);
   EXPECT_EQ(shown.stallTimeoutSeconds, 30);

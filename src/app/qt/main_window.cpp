@@ -200,6 +200,10 @@ MainWindow::MainWindow(std::filesystem::path runDir) : runDir_(std::move(runDir)
   run_ = std::make_unique<RunControl>(*this, runDir_, [this](int ms) { PumpWait(ms); });
   run_->SetSettingsSource([this] { return CurrentRunSettings(); });
   LoadSettings();
+  // The remembered audio folder is imported again, as if chosen anew.
+  if (!audioFolder_.isEmpty() && std::filesystem::is_directory(audioFolder_.toStdString())) {
+    ImportAudio(*this, std::filesystem::path(audioFolder_.toStdString()));
+  }
   ShowHome();
   WireEvents();
 }
