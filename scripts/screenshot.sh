@@ -92,6 +92,9 @@ page(-5)
 click(768 + 112, 209 + 20)             # Start
 PY
 
+# A settings file of its own, so the user's saved choices neither change the
+# picture nor are changed by it.
+export XDG_CONFIG_HOME="$home/config"
 export MIVORA_HOME="$home" MIVORA_BINARY="$binary" DURING_RUN="$during_run" OUT="$out"
 xvfb-run -a -s "-screen 0 1100x860x24" bash -c '
   set -e

@@ -10,7 +10,7 @@ build_type="${MIVORA_BUILD_TYPE:-RelWithDebInfo}"
 packages=(
   build-essential cmake ninja-build pkg-config
   clang libclang-rt-14-dev
-  qt6-base-dev libgl-dev
+  qt6-base-dev libgl-dev qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev nlohmann-json3-dev
   ffmpeg libavutil-dev

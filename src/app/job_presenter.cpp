@@ -8,6 +8,7 @@ namespace {
 constexpr int kImageVideoPathColumn = 3;
 constexpr int kImageVideoNameColumn = 4;
 constexpr char kImageConversionStep[] = "图片转视频";
+constexpr char kRunningStatus[] = "正在剪辑";
 
 std::vector<std::string> ListPaths(WindowOps& window, ListView list) {
   std::vector<std::string> paths;
@@ -68,12 +69,36 @@ JobInputs ReadJobInputs(WindowOps& window, const std::filesystem::path& runDir, 
 void JobPresenter::ItemStarted(const ItemPlan& plan) {
   ListView list = ItemList(plan.videoMode);
   const int row = plan.item - 1;
-  window_.SetCellText(list, row, StatusColumn(list), "正在剪辑");
+  window_.SetCellText(list, row, StatusColumn(list), kRunningStatus);
+  window_.SetCellToolTip(list, row, StatusColumn(list), "");
   window_.AppendLog("正在剪辑\r\n");
+  running_[plan.item] = 0;
+  ShowProgress();
   if (!plan.videoMode) {
     window_.SetCellText(list, row, kImageVideoPathColumn, plan.imageVideo.string());
     window_.SetCellText(list, row, kImageVideoNameColumn, plan.outputName);
   }
+}
+
+void JobPresenter::StepStarted(const ItemPlan& plan, std::string_view step) {
+  ListView list = ItemList(plan.videoMode);
+  window_.SetCellText(list, plan.item - 1, StatusColumn(list),
+                      std::string(kRunningStatus) + "：" + std::string(step));
+  running_[plan.item] = 0;
+  ShowProgress();
+}
+
+void JobPresenter::Progress(const ItemPlan& plan, double secondsDone, double secondsTotal) {
+  if (secondsTotal <= 0) return;
+  running_[plan.item] = std::clamp(secondsDone / secondsTotal, 0.0, 1.0);
+  ShowProgress();
+}
+
+void JobPresenter::ShowProgress() {
+  if (itemCount_ <= 0) return;
+  double share = itemsDone_;
+  for (const auto& [item, done] : running_) share += done;
+  window_.SetRunProgress(itemsDone_, itemCount_, std::min(1.0, share / itemCount_));
 }
 
 void JobPresenter::Log(const ItemPlan&, std::string_view line) {
@@ -89,14 +114,26 @@ void JobPresenter::ConsoleOutput(const std::string& text) {
 }
 
 void JobPresenter::ItemFinished(const ItemPlan& plan, const ItemOutcome& outcome) {
-  // A stopped run makes no further window call.
+  // A stopped run makes no further window call; the cell keeps the step it
+  // stopped in.
   if (outcome.kind == ItemOutcome::Kind::kStopped) return;
+  running_.erase(plan.item);
+  ++itemsDone_;
+  ShowProgress();
   // A failed conversion is the image list's own; every other status goes to
   // the list of the mode checked when the item ends.
   ListView list = outcome.failedStep == kImageConversionStep
                       ? kImageList
                       : ItemList(window_.IsChecked(Switch::单选框_视频剪辑));
-  window_.SetCellText(list, plan.item - 1, StatusColumn(list), outcome.status);
+  const int row = plan.item - 1;
+  window_.SetCellText(list, row, StatusColumn(list), outcome.status);
+  if (outcome.ok() && !outcome.output.empty()) {
+    window_.AppendLog("生成视频：" + outcome.output.string() + "\r\n");
+  } else if (!outcome.failedStep.empty()) {
+    std::string hint = "失败步骤：" + outcome.failedStep;
+    if (!outcome.lastError.empty()) hint += "\n" + outcome.lastError;
+    window_.SetCellToolTip(list, row, StatusColumn(list), hint);
+  }
 }
 
 void JobPresenter::JobEnded(const JobEnd& end) {

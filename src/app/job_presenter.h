@@ -5,6 +5,7 @@
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -28,9 +29,13 @@ JobInputs ReadJobInputs(WindowOps& window, const std::filesystem::path& runDir, 
 
 class JobPresenter : public JobSink {
  public:
-  explicit JobPresenter(WindowOps& window) : window_(window) {}
+  // `itemCount`: the items of the run, for its progress (0: none shown).
+  explicit JobPresenter(WindowOps& window, int itemCount = 0)
+      : window_(window), itemCount_(itemCount) {}
 
   void ItemStarted(const ItemPlan& plan) override;
+  void StepStarted(const ItemPlan& plan, std::string_view step) override;
+  void Progress(const ItemPlan& plan, double secondsDone, double secondsTotal) override;
   void Log(const ItemPlan& plan, std::string_view line) override;
   void RunLog(std::string_view line) override;
   void ConsoleOutput(const std::string& text) override;
@@ -40,7 +45,13 @@ class JobPresenter : public JobSink {
   void JobEnded(const JobEnd& end);
 
  private:
+  void ShowProgress();
+
   WindowOps& window_;
+  const int itemCount_;
+  int itemsDone_ = 0;
+  // The running items' share of their current step that is encoded.
+  std::map<int, double> running_;
 };
 
 }  // namespace mivora

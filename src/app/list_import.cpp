@@ -75,19 +75,28 @@ class ImportTicket {
   std::uint64_t generation_ = 0;
 };
 
-void ImportFrom(WindowOps& window, ListView list, const std::filesystem::path& folder) {
+void AddRow(WindowOps& window, ListView list, const std::filesystem::path& file) {
+  int row = window.AppendRow(list);
+  window.SetCellText(list, row, 0, std::to_string(window.RowCount(list)));
+  window.SetCellText(list, row, 1, file.string());
+  window.SetCellText(list, row, 2, file.filename().string());
+}
+
+void ImportFrom(WindowOps& window, ListView list, const std::filesystem::path& folder, int limit) {
   ImportTicket ticket(window, list);
-  std::vector<std::string> names =
-      CollectMediaNames(folder, ImportExtension(KindOf(list)), ImportLimit(KindOf(list)));
+  std::vector<std::string> names = CollectMediaNames(folder, ImportExtension(KindOf(list)), limit);
   std::lock_guard lock(ticket.FillMutex());
   if (!ticket.Newest()) return;
   window.ClearRows(list);
-  for (const std::string& name : names) {
-    int row = window.AppendRow(list);
-    window.SetCellText(list, row, 0, std::to_string(window.RowCount(list)));
-    window.SetCellText(list, row, 1, (folder / name).string());
-    window.SetCellText(list, row, 2, name);
-  }
+  for (const std::string& name : names) AddRow(window, list, folder / name);
+}
+
+// A dropped file counts when its extension is the list's, as an import's would.
+bool IsListMedia(const std::filesystem::path& file, const std::string& extension) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(file, error)) return false;
+  std::vector<std::string> names = CollectMediaNames(file.parent_path(), extension, -1);
+  return std::find(names.begin(), names.end(), file.filename().string()) != names.end();
 }
 
 }  // namespace
@@ -102,20 +111,47 @@ MediaKind KindOf(ListView list) {
   return kKinds[static_cast<int>(list)];
 }
 
-void ImportList(WindowOps& window, ListView list, const std::filesystem::path& runDir) {
+void ImportList(WindowOps& window, ListView list, const std::filesystem::path& runDir,
+                bool allRows) {
   assert(list != ListView::超级列表框5 && "the audio list is imported by ImportAudio");
-  ImportFrom(window, list, runDir / ImportFolderName(KindOf(list)));
+  MediaKind kind = KindOf(list);
+  ImportFrom(window, list, runDir / ImportFolderName(kind), allRows ? -1 : ImportLimit(kind));
 }
 
 void ImportAudio(WindowOps& window, const std::filesystem::path& folder) {
   if (folder.empty()) return;
-  ImportFrom(window, ListView::超级列表框5, folder);
+  ImportFrom(window, ListView::超级列表框5, folder, -1);
 }
 
 void ClearList(WindowOps& window, ListView list) {
   ImportTicket ticket(window, list);
   std::lock_guard lock(ticket.FillMutex());
   window.ClearRows(list);
+}
+
+int AddDroppedPaths(WindowOps& window, ListView list,
+                    const std::vector<std::filesystem::path>& dropped) {
+  const std::string extension = ImportExtension(KindOf(list));
+  std::vector<std::filesystem::path> files;
+  std::vector<std::filesystem::path> loose;
+  for (const std::filesystem::path& path : dropped) {
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) {
+      for (const std::string& name : CollectMediaNames(path, extension, -1)) {
+        files.push_back(path / name);
+      }
+    } else if (IsListMedia(path, extension)) {
+      loose.push_back(path);
+    }
+  }
+  std::sort(loose.begin(), loose.end(), [](const auto& a, const auto& b) {
+    return MediaNameLess(a.filename().string(), b.filename().string());
+  });
+  files.insert(files.begin(), loose.begin(), loose.end());
+  ImportTicket ticket(window, list);
+  std::lock_guard lock(ticket.FillMutex());
+  for (const std::filesystem::path& file : files) AddRow(window, list, file);
+  return static_cast<int>(files.size());
 }
 
 }  // namespace mivora

@@ -1,9 +1,11 @@
 // Filling the window's seven media lists from folders. An import replaces the
 // whole list with the matching files of one folder, names sorted ascending
-// without regard to ASCII case; the video and image lists take at most two.
+// without regard to ASCII case; the video and image lists take at most two
+// unless a run is to take every row.
 #pragma once
 
 #include <filesystem>
+#include <vector>
 
 #include "app/window_ops.h"
 #include "media/media_import.h"
@@ -21,8 +23,9 @@ MediaKind KindOf(ListView list);
 // Imports the list from its fixed folder under `runDir` (not for the audio
 // list, whose folder is chosen by the user). A missing folder
 // empties the list. When two imports of one list overlap, the later one wins
-// and rows of the two are never mixed.
-void ImportList(WindowOps& window, ListView list, const std::filesystem::path& runDir);
+// and rows of the two are never mixed. `allRows` lifts the limit of two.
+void ImportList(WindowOps& window, ListView list, const std::filesystem::path& runDir,
+                bool allRows = false);
 
 // Imports the audio list from a folder the user chose; an empty folder text
 // (dialog cancelled) changes nothing.
@@ -31,5 +34,11 @@ void ImportAudio(WindowOps& window, const std::filesystem::path& folder);
 // The clear buttons of the green-screen and black-screen lists. A clear counts
 // as the latest import: an import begun before it does not refill the list.
 void ClearList(WindowOps& window, ListView list);
+
+// Files and folders dropped on a list: the list's media files among them, and
+// those in the dropped folders (not their subfolders), each group in list
+// order, are added as rows after the existing ones. Returns how many.
+int AddDroppedPaths(WindowOps& window, ListView list,
+                    const std::vector<std::filesystem::path>& dropped);
 
 }  // namespace mivora

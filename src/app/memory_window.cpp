@@ -73,6 +73,7 @@ int MemoryWindow::AppendRow(ListView list) {
 void MemoryWindow::ClearRows(ListView list) {
   std::lock_guard lock(mutex_);
   lists_[Index(list)].clear();
+  std::erase_if(toolTips_, [list](const auto& tip) { return std::get<0>(tip.first) == list; });
 }
 
 std::string MemoryWindow::ControlText(TextBox box) {
@@ -111,6 +112,35 @@ void MemoryWindow::ShowInfo(const std::string& text) {
     listener = infoListener_;
   }
   if (listener) listener(text);
+}
+
+void MemoryWindow::SetCellToolTip(ListView list, int row, int column, const std::string& text) {
+  std::lock_guard lock(mutex_);
+  const Rows& rows = lists_[Index(list)];
+  if (row < 0 || row >= static_cast<int>(rows.size())) return;
+  toolTips_[{list, row, column}] = text;
+}
+
+void MemoryWindow::SetRunProgress(int itemsDone, int itemsTotal, double fraction) {
+  std::lock_guard lock(mutex_);
+  progress_ = {itemsDone, itemsTotal, fraction};
+  progressHistory_.push_back(fraction);
+}
+
+std::string MemoryWindow::CellToolTip(ListView list, int row, int column) {
+  std::lock_guard lock(mutex_);
+  auto it = toolTips_.find({list, row, column});
+  return it == toolTips_.end() ? std::string() : it->second;
+}
+
+MemoryWindow::Progress MemoryWindow::RunProgress() {
+  std::lock_guard lock(mutex_);
+  return progress_;
+}
+
+std::vector<double> MemoryWindow::ProgressHistory() {
+  std::lock_guard lock(mutex_);
+  return progressHistory_;
 }
 
 void MemoryWindow::SetText(TextBox box, const std::string& text) {

@@ -8,6 +8,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/window_ops.h"
@@ -31,6 +32,8 @@ class MemoryWindow : public WindowOps {
   bool IsChecked(Switch control) override;
   void SetEnabled(Button button, bool enabled) override;
   void ShowInfo(const std::string& text) override;
+  void SetCellToolTip(ListView list, int row, int column, const std::string& text) override;
+  void SetRunProgress(int itemsDone, int itemsTotal, double fraction) override;
 
   // What a user does in the window.
   void SetText(TextBox box, const std::string& text);
@@ -38,6 +41,15 @@ class MemoryWindow : public WindowOps {
   void SetChecked(Switch control, bool checked);
   bool IsEnabled(Button button);
   std::vector<std::string> InfoMessages();
+  std::string CellToolTip(ListView list, int row, int column);
+  struct Progress {
+    int itemsDone = 0;
+    int itemsTotal = 0;
+    double fraction = 0;
+  };
+  // The latest progress and every fraction reported, in order.
+  Progress RunProgress();
+  std::vector<double> ProgressHistory();
   // Called (outside the lock) after every ShowInfo, e.g. to print it.
   void OnInfo(std::function<void(const std::string&)> listener);
   // Called (outside the lock) after every status cell or log change.
@@ -53,6 +65,9 @@ class MemoryWindow : public WindowOps {
   std::map<Switch, bool> switches_;
   std::map<Button, bool> enabled_;
   std::vector<std::string> infos_;
+  std::map<std::tuple<ListView, int, int>, std::string> toolTips_;
+  Progress progress_;
+  std::vector<double> progressHistory_;
   std::function<void(const std::string&)> infoListener_;
   std::function<void()> changeListener_;
 };

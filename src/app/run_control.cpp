@@ -1,5 +1,7 @@
 #include "app/run_control.h"
 
+#include <climits>
+#include <thread>
 #include <utility>
 
 #include "app/job_presenter.h"
@@ -9,9 +11,6 @@
 
 namespace mivora {
 namespace {
-
-// Start works on the first two items of its list.
-constexpr int kItemsPerRun = 2;
 
 void SetButtons(WindowOps& window, bool start, bool stop, bool pause, bool resume) {
   window.SetEnabled(Button::按钮_开始检测, start);
@@ -46,11 +45,14 @@ void RunControl::StartRun() {
   }
 
   std::vector<std::string> lines = SplitEffectCode(window_.ControlText(TextBox::编辑框_特效代码));
+  const RunSettings settings = settingsSource_ ? settingsSource_() : RunSettings{};
+  std::filesystem::path runDir;
   {
     std::lock_guard lock(mutex_);
     effectLines_ = lines;
+    runDir = runDir_;
   }
-  PrepareWorkFolders(runDir_);
+  PrepareWorkFolders(runDir);
   if (window_.RowCount(ListView::超级列表框5) == 0) {
     window_.ShowInfo("音频没有导入");
     StopRun();
@@ -70,13 +72,17 @@ void RunControl::StartRun() {
   std::lock_guard lock(mutex_);
   JoinFinishedWorkers();
   token_ = token;
-  workers_.push_back({std::thread(&RunControl::Worker, this, token, videoMode, done), done});
+  workers_.push_back(
+      {std::thread(&RunControl::Worker, this, token, videoMode, settings, runDir, done), done});
 }
 
-void RunControl::Worker(std::shared_ptr<RunToken> token, bool videoMode,
-                        std::shared_ptr<std::atomic<bool>> done) {
-  JobInputs inputs = ReadJobInputs(window_, runDir_, videoMode, EffectLines(), kItemsPerRun);
-  JobPresenter presenter(window_);
+void RunControl::Worker(std::shared_ptr<RunToken> token, bool videoMode, RunSettings settings,
+                        std::filesystem::path runDir, std::shared_ptr<std::atomic<bool>> done) {
+  const int limit = ItemLimit(settings);
+  JobInputs inputs =
+      ReadJobInputs(window_, runDir, videoMode, EffectLines(), limit < 0 ? INT_MAX : limit);
+  ApplyRunSettings(settings, static_cast<int>(std::thread::hardware_concurrency()), inputs);
+  JobPresenter presenter(window_, static_cast<int>(inputs.items.size()));
   JobEnd end = RunClipJob(inputs, presenter, *token);
   // The end is shown only to a run that goes on; a paused one shows it once
   // resumed, a stopped one not at all.
@@ -125,6 +131,20 @@ void RunControl::WaitUntilIdle() {
 std::vector<std::string> RunControl::EffectLines() const {
   std::lock_guard lock(mutex_);
   return effectLines_;
+}
+
+void RunControl::SetSettingsSource(std::function<RunSettings()> source) {
+  settingsSource_ = std::move(source);
+}
+
+void RunControl::SetRunDir(std::filesystem::path runDir) {
+  std::lock_guard lock(mutex_);
+  runDir_ = std::move(runDir);
+}
+
+std::filesystem::path RunControl::RunDir() const {
+  std::lock_guard lock(mutex_);
+  return runDir_;
 }
 
 void RunControl::JoinFinishedWorkers() {

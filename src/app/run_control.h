@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/run_settings.h"
 #include "app/window_ops.h"
 #include "effects/random_source.h"
 #include "runner/run_token.h"
@@ -46,6 +47,13 @@ class RunControl {
   // The lines of the last Start.
   std::vector<std::string> EffectLines() const;
 
+  // Where the run settings come from, asked on the caller's thread at each
+  // Start; without it every run has the default settings.
+  void SetSettingsSource(std::function<RunSettings()> source);
+  // The home folder of the next Start.
+  void SetRunDir(std::filesystem::path runDir);
+  std::filesystem::path RunDir() const;
+
  private:
   // A stopped worker may still be blocked in a message box; it is kept here
   // until it has ended, while the next run starts beside it.
@@ -54,13 +62,14 @@ class RunControl {
     std::shared_ptr<std::atomic<bool>> done;
   };
 
-  void Worker(std::shared_ptr<RunToken> token, bool videoMode,
-              std::shared_ptr<std::atomic<bool>> done);
+  void Worker(std::shared_ptr<RunToken> token, bool videoMode, RunSettings settings,
+              std::filesystem::path runDir, std::shared_ptr<std::atomic<bool>> done);
   void JoinFinishedWorkers();
 
   WindowOps& window_;
   std::filesystem::path runDir_;
   std::function<void(int)> pumpWait_;
+  std::function<RunSettings()> settingsSource_;
 
   mutable std::mutex mutex_;
   std::vector<std::string> effectLines_;

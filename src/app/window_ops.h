@@ -79,6 +79,11 @@ class WindowOps {
   virtual void SetEnabled(Button button, bool enabled) = 0;
   // Message box with caption "友情提示"; blocks only the calling thread.
   virtual void ShowInfo(const std::string& text) = 0;
+  // The hint shown when the pointer rests on a cell; no effect for a missing row.
+  virtual void SetCellToolTip(ListView list, int row, int column, const std::string& text) = 0;
+  // The run's progress: `itemsDone` of `itemsTotal` items have ended and
+  // `fraction` (0..1) of the whole run's encoding is done.
+  virtual void SetRunProgress(int itemsDone, int itemsTotal, double fraction) = 0;
 };
 
 // Number of columns of a list (a cell beyond them reads as empty).

@@ -4,10 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/memory_window.h"
 
 namespace mivora {
 namespace {
+
+ListView ItemList(bool videoMode) {
+  return videoMode ? kVideoList : kImageList;
+}
 
 std::string Log(MemoryWindow& window) {
   return window.ControlText(TextBox::编辑框_日志).substr(std::string(kDefaultLogText).size());
@@ -50,7 +56,7 @@ TEST(JobPresenter, TurnsARecordedSequenceIntoCellsAndLogLines) {
       {"the mode checked at the end decides", false, true, Outcome(Kind::kSucceeded, "成功"),
        kVideoList, 3, "成功"},
       {"a stopped item keeps its running status", true, true, Outcome(Kind::kStopped, ""),
-       kVideoList, 3, "正在剪辑"},
+       kVideoList, 3, "正在剪辑：特效12"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -62,6 +68,8 @@ TEST(JobPresenter, TurnsARecordedSequenceIntoCellsAndLogLines) {
     JobPresenter presenter(window);
     ItemPlan plan = Plan(c.videoMode, 2);
     presenter.ItemStarted(plan);
+    EXPECT_EQ(window.CellText(ItemList(c.videoMode), 1, c.videoMode ? 3 : 5), "正在剪辑");
+    presenter.StepStarted(plan, "特效12");
     presenter.Log(plan, "视频特效处理。。。\r\n");
     presenter.ConsoleOutput("");
     presenter.ConsoleOutput("muxing overhead: 1%\n");
@@ -78,6 +86,46 @@ TEST(JobPresenter, TurnsARecordedSequenceIntoCellsAndLogLines) {
       EXPECT_EQ(window.CellText(kImageList, 1, 4), "a.mp4");
     }
   }
+}
+
+// Two items at once: the bar counts ended items and the running items' share
+// of their current step, never goes back within a step and ends full; a
+// success names its video in the log, a failure explains itself in a hint.
+TEST(JobPresenter, ReportsProgressFinishedVideosAndFailureHints) {
+  MemoryWindow window;
+  for (int row = 0; row < 2; ++row) window.AppendRow(kVideoList);
+  JobPresenter presenter(window, 2);
+  ItemPlan first = Plan(true, 1);
+  ItemPlan second = Plan(true, 2);
+  presenter.ItemStarted(first);
+  presenter.ItemStarted(second);
+  presenter.StepStarted(first, "合并生成视频");
+  presenter.Progress(first, 5, 10);
+  presenter.Progress(second, 2.5, 10);
+  presenter.Progress(second, 1, 0);  // an unknown total changes nothing
+  EXPECT_DOUBLE_EQ(window.RunProgress().fraction, (0.5 + 0.25) / 2);
+  ItemOutcome done = Outcome(ItemOutcome::Kind::kSucceeded, "成功");
+  done.output = "/home/生成视频剪辑/a.mp4";
+  presenter.ItemFinished(first, done);
+  EXPECT_EQ(window.RunProgress().itemsDone, 1);
+  EXPECT_DOUBLE_EQ(window.RunProgress().fraction, (1 + 0.25) / 2);
+  ItemOutcome failed = Outcome(ItemOutcome::Kind::kFailed, "剪切失败", "剪切 out1");
+  failed.lastError = "Invalid data found\nwhen processing input";
+  presenter.ItemFinished(second, failed);
+
+  MemoryWindow::Progress end = window.RunProgress();
+  EXPECT_EQ(end.itemsDone, 2);
+  EXPECT_EQ(end.itemsTotal, 2);
+  EXPECT_DOUBLE_EQ(end.fraction, 1.0);
+  std::vector<double> history = window.ProgressHistory();
+  EXPECT_TRUE(std::is_sorted(history.begin(), history.end()));
+  EXPECT_EQ(Log(window), "正在剪辑\r\n正在剪辑\r\n生成视频：/home/生成视频剪辑/a.mp4\r\n");
+  EXPECT_EQ(window.CellToolTip(kVideoList, 0, 3), "");
+  EXPECT_EQ(window.CellToolTip(kVideoList, 1, 3),
+            "失败步骤：剪切 out1\nInvalid data found\nwhen processing input");
+  // The next run of the row starts without the old hint.
+  presenter.ItemStarted(second);
+  EXPECT_EQ(window.CellToolTip(kVideoList, 1, 3), "");
 }
 
 TEST(JobPresenter, ShowsTheEndOfAJobUnlessItWasStopped) {

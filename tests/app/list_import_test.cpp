@@ -180,5 +180,43 @@ TEST(MediaImport, OverlappingImportsOfOneListNeverMixTheirRows) {
   }
 }
 
+// Drops add after the existing rows: the loose files of the list's kind in
+// list order first, then each dropped folder's matching files (no subfolders);
+// other kinds and missing paths add nothing, and an import's limit of two
+// does not apply.
+TEST(MediaImport, DroppedFilesAndFoldersAddTheirMediaAsRows) {
+  test::TempDir dir;
+  fs::path folder = dir.path() / "拖入";
+  Touch(folder, {"c.mp4", "B.mp4", "a.mp4", "note.txt", "deep/d.mp4"});
+  Touch(dir.path(), {"z.mp4", "Y.MP4", "x.mp3"});
+  MemoryWindow window;
+  window.AppendRow(kVideoList);
+  window.SetCellText(kVideoList, 0, 0, "1");
+  const std::vector<fs::path> dropped = {folder, dir.path() / "z.mp4", dir.path() / "x.mp3",
+                                         dir.path() / "Y.MP4", dir.path() / "missing.mp4"};
+  EXPECT_EQ(AddDroppedPaths(window, kVideoList, dropped), 5);
+  Rows rows = ReadRows(window, kVideoList);
+  ASSERT_EQ(rows.size(), 6u);
+  Rows added(rows.begin() + 1, rows.end());
+  Rows expected = {{"2", (dir.path() / "Y.MP4").string(), "Y.MP4"},
+                   {"3", (dir.path() / "z.mp4").string(), "z.mp4"},
+                   {"4", (folder / "a.mp4").string(), "a.mp4"},
+                   {"5", (folder / "B.mp4").string(), "B.mp4"},
+                   {"6", (folder / "c.mp4").string(), "c.mp4"}};
+  EXPECT_EQ(added, expected);
+  EXPECT_EQ(AddDroppedPaths(window, kAudioList, dropped), 1);
+  EXPECT_EQ(window.CellText(kAudioList, 0, 2), "x.mp3");
+}
+
+TEST(MediaImport, AllRowsLiftsTheLimitOfTwo) {
+  test::TempDir dir;
+  Touch(dir.path() / "测试视频剪辑", {"c.mp4", "b.mp4", "a.mp4"});
+  MemoryWindow window;
+  for (bool allRows : {false, true}) {
+    ImportList(window, kVideoList, dir.path(), allRows);
+    EXPECT_EQ(window.RowCount(kVideoList), allRows ? 3 : 2);
+  }
+}
+
 }  // namespace
 }  // namespace mivora

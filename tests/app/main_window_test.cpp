@@ -6,13 +6,23 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDropEvent>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPlainTextEdit>
+#include <QSettings>
+#include <QSpinBox>
 #include <QTabBar>
 #include <QTreeWidget>
+#include <QUrl>
 #include <atomic>
+#include <set>
 #include <thread>
 
 #include "app/qt/tab_control.h"
@@ -337,6 +347,122 @@ TEST(Theme, AppliesTheCarriedStyleSheetAndKeepsThePlainLookWithoutIt) {
   ApplyTheme(*app);
   EXPECT_TRUE(app->styleSheet().contains("QPushButton"));
   app->setStyleSheet("");
+}
+
+// What was saved before start-up is what the window starts with; every
+// change is saved at once, so the next start finds it.
+TEST(MainWindowSettings, ASavedFileSetsTheControlsAndChangesAreSaved) {
+  test::TempDir dir;
+  {
+    QSettings settings("Mivora", "mivora");
+    settings.setValue("run/engine", "onepass");
+    settings.setValue("run/allItems", true);
+    settings.setValue("run/jobs", 2);
+    settings.setValue("run/stallTimeout", 30);
+    settings.setValue("choices/effectCode", "特效7");
+    settings.setValue("choices/videoMode", false);
+    settings.setValue("choices/blackScreen", false);
+    settings.setValue("choices/outro", true);
+    settings.setValue("paths/audio", QString::fromStdString((dir / "音乐").string()));
+  }
+  test::WriteFile(dir / "音乐" / "t.mp3", "x");
+  MainWindow window(dir.path());
+  auto* onePass = window.findChild<QCheckBox*>("选择框_一次编码");
+  auto* jobs = window.findChild<QSpinBox*>("数值框_同时处理");
+  EXPECT_TRUE(onePass->isChecked());
+  EXPECT_TRUE(window.findChild<QCheckBox*>("选择框_处理全部素材")->isChecked());
+  EXPECT_EQ(jobs->value(), std::min(2, jobs->maximum()));
+  EXPECT_EQ(window.findChild<QSpinBox*>("数值框_无响应超时")->value(), 30);
+  EXPECT_EQ(window.ControlText(TextBox::编辑框_特效代码), "特效7");
+  EXPECT_TRUE(window.IsChecked(Switch::单选框_图片剪辑));
+  EXPECT_TRUE(window.IsChecked(Switch::单选框_加绿幕));
+  EXPECT_TRUE(window.IsChecked(Switch::选择框_加片尾));
+  EXPECT_FALSE(window.IsChecked(Switch::选择框_加片头));
+  EXPECT_EQ(window.CellText(kAudioList, 0, 2), "t.mp3");
+  RunSettings shown = window.CurrentRunSettings();
+  EXPECT_TRUE(shown.onePass && shown.allItems);
+  EXPECT_EQ(shown.stallTimeoutSeconds, 30);
+
+  onePass->setChecked(false);
+  window.findChild<QSpinBox*>("数值框_无响应超时")->setValue(90);
+  QSettings saved("Mivora", "mivora");
+  EXPECT_EQ(saved.value("run/engine").toString(), "steps");
+  EXPECT_EQ(saved.value("run/stallTimeout").toInt(), 90);
+  EXPECT_EQ(saved.value("choices/videoMode").toBool(), false);
+}
+
+TEST_F(MainWindowTest, KeepsItsSizeAndTabNeverEntersTheHiddenOutputBox) {
+  EXPECT_EQ(window.minimumSize(), window.maximumSize());
+  EXPECT_FALSE(window.windowFlags() & Qt::WindowMaximizeButtonHint);
+  QPlainTextEdit* output = Box("编辑框_输出返回");
+  EXPECT_TRUE(output->isReadOnly());
+  window.activateWindow();
+  ButtonOf(window, "按钮_开始检测")->setFocus();
+  std::set<QWidget*> visited;
+  for (int step = 0; step < 200; ++step) {
+    QWidget* focused = window.focusWidget();
+    ASSERT_NE(focused, nullptr);
+    EXPECT_NE(focused, output);
+    EXPECT_NE(focused, output->viewport());
+    visited.insert(focused);
+    QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+    QApplication::sendEvent(focused, &tab);
+  }
+  EXPECT_TRUE(visited.count(window.findChild<QCheckBox*>("选择框_一次编码")));
+  EXPECT_TRUE(visited.count(window.findChild<QSpinBox*>("数值框_同时处理")));
+}
+
+TEST_F(MainWindowTest, InfoBoxesAreWideEnoughForTheirCaption) {
+  std::thread worker([&] { window.ShowInfo("视频剪辑没有导入"); });
+  ASSERT_TRUE(ProcessUntil([] { return !test::OpenBoxes().empty(); }, 10000));
+  QMessageBox* box = test::OpenBoxes().front();
+  EXPECT_GE(box->sizeHint().width(), 280);
+  // The window takes clicks while the worker waits on the box.
+  ButtonOf(window, "按钮_导入视频剪辑")->click();
+  box->button(QMessageBox::Ok)->click();
+  worker.join();
+}
+
+TEST_F(MainWindowTest, HomeButtonShowsRemembersAndReadsTheListsFromTheNewHome) {
+  EXPECT_EQ(window.findChild<QLabel*>("标签_主目录")->text(),
+            "主目录：" + QString::fromStdString(dir.path().string()));
+  test::TempDir other;
+  test::WriteFile(other / "测试视频剪辑" / "v.mp4", "x");
+  test::WriteFile(other / "黑幕特效" / "k.mp4", "x");
+  window.SetHomeChooser([&] { return QString::fromStdString(other.path().string()); });
+  ButtonOf(window, "按钮_主目录")->click();
+  EXPECT_EQ(window.RunDir(), other.path());
+  EXPECT_EQ(window.findChild<QLabel*>("标签_主目录")->text(),
+            "主目录：" + QString::fromStdString(other.path().string()));
+  EXPECT_EQ(window.CellText(kVideoList, 0, 2), "v.mp4");
+  EXPECT_EQ(window.CellText(kBlackScreenList, 0, 2), "k.mp4");
+  EXPECT_EQ(QSettings("Mivora", "mivora").value("paths/home").toString().toStdString(),
+            other.path().string());
+  // The output folder of the checked mode is what the button opens.
+  QString opened;
+  window.SetFolderOpener([&](const QString& folder) { opened = folder; });
+  ButtonOf(window, "按钮_打开输出文件夹")->click();
+  EXPECT_EQ(opened.toStdString(), (other / "生成视频剪辑").string());
+  window.findChild<QAbstractButton*>("单选框_图片剪辑")->setChecked(true);
+  ButtonOf(window, "按钮_打开输出文件夹")->click();
+  EXPECT_EQ(opened.toStdString(), (other / "生成图片剪辑").string());
+}
+
+TEST_F(MainWindowTest, AFolderDroppedOnAListAddsItsMediaFiles) {
+  test::WriteFile(dir / "拖入" / "b.mp4", "x");
+  test::WriteFile(dir / "拖入" / "a.mp4", "x");
+  test::WriteFile(dir / "拖入" / "c.txt", "x");
+  auto* list = window.findChild<QTreeWidget*>("超级列表框1");
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(QString::fromStdString((dir / "拖入").string()))});
+  QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(list->viewport(), &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(list->viewport(), &drop);
+  ASSERT_EQ(window.RowCount(kVideoList), 2);
+  EXPECT_EQ(window.CellText(kVideoList, 0, 2), "a.mp4");
+  EXPECT_EQ(window.CellText(kVideoList, 1, 1), (dir / "拖入" / "b.mp4").string());
 }
 
 }  // namespace

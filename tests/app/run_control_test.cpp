@@ -99,7 +99,8 @@ TEST_F(RunControlTest, ARunGoesThroughItsButtonStatesAndEndsIdle) {
   // A killed process needs a moment to be gone from /proc.
   EXPECT_TRUE(
       test::WaitUntil([] { return !test::ProcessRunning("sleep 1003"); }, std::chrono::seconds(3)));
-  EXPECT_EQ(window.CellText(ListView::超级列表框1, 0, 3), "正在剪辑");
+  // The stopped row shows the step it stopped in.
+  EXPECT_EQ(window.CellText(ListView::超级列表框1, 0, 3), "正在剪辑：特效1");
 
   // The next Start makes the video.
   unsetenv("MIVORA_FAKE_SLEEP_ON");

@@ -85,9 +85,10 @@ TEST_F(ClipJobs, VideoItemRunsTheDescribedCommands) {
                            "/out临时tx.mp4 -stream_loop -1 -i /music/a.mp3 -c:v copy -t 20 -y " +
                            home + "/生成视频剪辑/.mivora-my clip.mp4.part.mp4");
 
-  EXPECT_EQ(
-      h.Log(),
-      "正在剪辑\r\n视频特效处理。。。\r\n视频剪切成功。。。\r\n合并特效视频音频成功。。。\r\n");
+  EXPECT_EQ(h.Log(),
+            "正在剪辑\r\n视频特效处理。。。\r\n视频剪切成功。。。\r\n合并特效视频音频成功。。。\r\n"
+            "生成视频：" +
+                home + "/生成视频剪辑/my clip.mp4\r\n");
   EXPECT_EQ(h.window.CellText(ListView::超级列表框1, 0, 3), "成功");
   EXPECT_TRUE(std::filesystem::exists(h.home / "生成视频剪辑/my clip.mp4"));
   EXPECT_FALSE(std::filesystem::exists(h.home / "out临时.mp4"));
@@ -106,10 +107,11 @@ TEST_F(ClipJobs, AFailedRowDoesNotStopTheNext) {
   EXPECT_EQ(h.window.CellText(ListView::超级列表框1, 0, 3), "剪切失败");
   EXPECT_EQ(h.window.CellText(ListView::超级列表框1, 1, 3), "成功");
   EXPECT_EQ(h.window.CellText(ListView::超级列表框1, 2, 3), "");
-  EXPECT_EQ(
-      h.Log(),
-      "正在剪辑\r\n视频特效处理。。。\r\n剪切失败。。。\r\n"
-      "正在剪辑\r\n视频特效处理。。。\r\n视频剪切成功。。。\r\n合并特效视频音频成功。。。\r\n");
+  EXPECT_EQ(h.Log(),
+            "正在剪辑\r\n视频特效处理。。。\r\n剪切失败。。。\r\n"
+            "正在剪辑\r\n视频特效处理。。。\r\n视频剪切成功。。。\r\n合并特效视频音频成功。。。\r\n"
+            "生成视频：" +
+                h.home.path().string() + "/生成视频剪辑/good.mp4\r\n");
   EXPECT_EQ(h.window.InfoMessages(), std::vector<std::string>{"任务完毕"});
   EXPECT_EQ(h.stopCalls, 1);
 }
@@ -240,7 +242,8 @@ TEST_F(ClipJobs, FailedImageConversionIsOnlyAStatus) {
   EXPECT_EQ(h.window.CellText(ListView::超级列表框2, 1, 5), "成功");
   EXPECT_EQ(h.Log(),
             "正在剪辑\r\n正在剪辑\r\n视频特效处理。。。\r\n视频剪切成功。。。\r\n合并特效视频音频成"
-            "功。。。\r\n");
+            "功。。。\r\n生成视频：" +
+                h.home.path().string() + "/生成图片剪辑/good.mp4\r\n");
 }
 
 // Sources the encoder cannot use and encoders that hang or crawl, in both
@@ -356,7 +359,8 @@ TEST_F(ClipJobs, StopEndsTheEncoderAndSilencesTheJob) {
   EXPECT_TRUE(
       test::WaitUntil([] { return !test::ProcessRunning("sleep 1004"); }, std::chrono::seconds(3)));
   EXPECT_EQ(h.Log(), logAtStop);
-  EXPECT_EQ(h.window.CellText(ListView::超级列表框1, 0, 3), "正在剪辑");
+  // The stopped row shows the step it stopped in.
+  EXPECT_EQ(h.window.CellText(ListView::超级列表框1, 0, 3), "正在剪辑：特效12");
   EXPECT_EQ(h.window.CellText(ListView::超级列表框1, 1, 3), "");
   EXPECT_TRUE(h.window.InfoMessages().empty());
   EXPECT_TRUE(std::filesystem::is_empty(h.home / "临时"));

@@ -16,6 +16,9 @@ namespace {
 
 constexpr char kSucceeded[] =
     "正在剪辑\r\n视频特效处理。。。\r\n视频剪切成功。。。\r\n合并特效视频音频成功。。。\r\n";
+std::string Finished(const std::filesystem::path& video) {
+  return "生成视频：" + video.string() + "\r\n";
+}
 constexpr char kRetry[] = "一次编码失败，改用分步处理重试。。。\r\n";
 
 class OnePassEngineTest : public ::testing::Test {
@@ -83,7 +86,7 @@ TEST_F(OnePassEngineTest, AnItemIsOneEncoderRun) {
   EXPECT_EQ(*(args.end() - 2), "40");
   EXPECT_EQ(std::filesystem::path(args.back()).parent_path(), home / "生成视频剪辑");
 
-  EXPECT_EQ(Log(), kSucceeded);
+  EXPECT_EQ(Log(), kSucceeded + Finished(home / "生成视频剪辑/a.mp4"));
   EXPECT_EQ(Status(), "成功");
   EXPECT_EQ(window.ControlText(TextBox::编辑框_输出返回),
             "video:1kB audio:0kB muxing overhead: 0.1%\n");
@@ -98,7 +101,8 @@ TEST_F(OnePassEngineTest, AFailedGraphIsDoneAgainStepByStep) {
   h.ProcessVideoItem(1);
   EXPECT_EQ(Encodes().size(), 1u + 7 + 6 + 3);
   EXPECT_EQ(Log(), std::string("正在剪辑\r\n视频特效处理。。。\r\n") + kRetry +
-                       "视频剪切成功。。。\r\n合并特效视频音频成功。。。\r\n");
+                       "视频剪切成功。。。\r\n合并特效视频音频成功。。。\r\n" +
+                       Finished(h.home / "生成视频剪辑/a.mp4"));
   EXPECT_EQ(Status(), "成功");
   EXPECT_TRUE(std::filesystem::exists(home / "生成视频剪辑/a.mp4"));
   EXPECT_TRUE(Leftovers().empty());

@@ -1,5 +1,7 @@
-// Program entry of the window: builds the window over RunDir, gives it the
-// built-in look once it exists, and runs the event loop until it is closed.
+// Program entry of the window: finds the home folder, loads Qt's own Chinese
+// texts for the standard dialogs, builds the window over the home folder,
+// gives it the built-in look once it exists, and runs the event loop until it
+// is closed.
 // Closing it during a job, or ending the program with SIGINT, SIGTERM or
 // SIGHUP, stops the job and its encoder before the program ends, so no
 // process is left behind.
@@ -7,8 +9,11 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <QTranslator>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -18,14 +23,27 @@
 #include "app/qt/main_window.h"
 #include "app/qt/theme.h"
 #include "mivora_version.h"
+#include "media/home_folder.h"
 
 namespace {
 
-// The folder of the executable, unless MIVORA_HOME names another.
+// The home folder by the common rule; the user's own one is made with its
+// media folders on first use, so the imports have somewhere to look.
 std::filesystem::path RunDirectory() {
-  const char* home = std::getenv("MIVORA_HOME");
-  if (home && *home) return std::filesystem::path(home);
-  return std::filesystem::path(QCoreApplication::applicationDirPath().toStdString());
+  const std::filesystem::path program(QCoreApplication::applicationDirPath().toStdString());
+  mivora::HomeChoice choice = mivora::ResolveHomeFolder(mivora::HomeInputsOfProcess(program));
+  if (choice.rule == mivora::HomeRule::UserFolder) mivora::MakeHomeFolder(choice.folder);
+  return choice.folder;
+}
+
+// Standard buttons and dialogs ("OK", "Cancel", "Look in") in Chinese, like
+// the rest of the window.
+void LoadQtChinese(QApplication& app) {
+  auto* translator = new QTranslator(&app);
+  if (translator->load(QLocale(QLocale::Chinese, QLocale::China), "qtbase", "_",
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QApplication::installTranslator(translator);
+  }
 }
 
 int signalPipe[2] = {-1, -1};
@@ -62,6 +80,7 @@ int main(int argc, char** argv) {
   // Matches the window to its desktop entry (and so its icon) on Wayland.
   QGuiApplication::setDesktopFileName("org.mivora.Mivora");
   QuitOnSignals(app);
+  LoadQtChinese(app);
   mivora::MainWindow window(RunDirectory());
   window.show();
   QTimer::singleShot(0, &app, [&app] { mivora::ApplyTheme(app); });

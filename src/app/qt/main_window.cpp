@@ -4,18 +4,29 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDropEvent>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSettings>
+#include <QSpacerItem>
+#include <QSpinBox>
 #include <QThread>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QUrl>
 #include <chrono>
 #include <thread>
 #include <type_traits>
@@ -24,6 +35,7 @@
 #include "app/qt/tab_control.h"
 #include "app/qt/watermark_page.h"
 #include "jobs/gif_preview.h"
+#include "media/work_folders.h"
 #include "runner/tool.h"
 
 namespace mivora {
@@ -34,6 +46,27 @@ constexpr const char* kTitle =
 constexpr const char* kInfoCaption = "友情提示";
 constexpr const char* kAudioFolderTitle = "请选择音频目录 mp3";
 constexpr const char* kTallImportCaption = "导\r\n\r\n\r\n\r\n入";
+constexpr const char* kHomeFolderTitle = "请选择主目录";
+constexpr const char* kQuitDuringRun = "正在剪辑，确定要停止并退出吗？";
+// Wide enough for the caption "友情提示" beside the window buttons of any frame.
+constexpr int kInfoBoxMinWidth = 280;
+
+// QSettings keys; the run keys are shared with whoever prepares a settings file.
+constexpr const char* kEngineKey = "run/engine";
+constexpr const char* kAllItemsKey = "run/allItems";
+constexpr const char* kJobsKey = "run/jobs";
+constexpr const char* kStallTimeoutKey = "run/stallTimeout";
+constexpr const char* kHomeKey = "paths/home";
+constexpr const char* kAudioKey = "paths/audio";
+constexpr const char* kEffectCodeKey = "choices/effectCode";
+constexpr const char* kVideoModeKey = "choices/videoMode";
+constexpr const char* kIntroKey = "choices/intro";
+constexpr const char* kOutroKey = "choices/outro";
+constexpr const char* kBlackScreenKey = "choices/blackScreen";
+
+QSettings WindowSettings() {
+  return QSettings("Mivora", "mivora");
+}
 
 struct ListLayout {
   ListView list;
@@ -125,6 +158,25 @@ Control* MakeSwitch(QWidget* parent, const char* name, const char* caption, QRec
   return control;
 }
 
+// An information box; a spacer row keeps it wide enough for its caption.
+QMessageBox* MakeInfoBox(const QString& text, QWidget* parent) {
+  auto* box =
+      new QMessageBox(QMessageBox::Information, kInfoCaption, text, QMessageBox::Ok, parent);
+  if (auto* grid = qobject_cast<QGridLayout*>(box->layout())) {
+    grid->addItem(new QSpacerItem(kInfoBoxMinWidth, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+  }
+  return box;
+}
+
+QString Clock(qint64 ms) {
+  qint64 seconds = ms / 1000;
+  return QString("%1:%2:%3")
+      .arg(seconds / 3600, 2, 10, QChar('0'))
+      .arg(seconds / 60 % 60, 2, 10, QChar('0'))
+      .arg(seconds % 60, 2, 10, QChar('0'));
+}
+
 template <typename T>
 struct PendingCall {
   bool done = false;
@@ -136,13 +188,23 @@ struct PendingCall {
 MainWindow::MainWindow(std::filesystem::path runDir) : runDir_(std::move(runDir)) {
   setWindowTitle(kTitle);
   setObjectName("MainWindow");
+  // A fixed size: maximised it would bare the output box, shrunk it would
+  // hide the buttons.
+  setWindowFlag(Qt::WindowMaximizeButtonHint, false);
   BuildControls();
   // Until shown, the size is that of the client area; showEvent takes the
   // frame off once the window system has told us its size.
-  resize(kOuterWidth, kOuterHeight);
+  setFixedSize(kOuterWidth, kOuterHeight);
   move(50, 50);
   background_.setMaxThreadCount(4);
   run_ = std::make_unique<RunControl>(*this, runDir_, [this](int ms) { PumpWait(ms); });
+  run_->SetSettingsSource([this] { return CurrentRunSettings(); });
+  LoadSettings();
+  // The remembered audio folder is imported again, as if chosen anew.
+  if (!audioFolder_.isEmpty() && std::filesystem::is_directory(audioFolder_.toStdString())) {
+    ImportAudio(*this, std::filesystem::path(audioFolder_.toStdString()));
+  }
+  ShowHome();
   WireEvents();
 }
 
@@ -179,12 +241,16 @@ void MainWindow::BuildControls() {
     for (int column = 0; column < static_cast<int>(layout.widths.size()); ++column) {
       view->setColumnWidth(column, layout.widths[column]);
     }
+    view->viewport()->setAcceptDrops(true);
+    view->viewport()->installEventFilter(this);
     lists_[static_cast<int>(layout.list)] = view;
   }
 
   MakeButton(pages[0], "按钮_导入视频剪辑", kTallImportCaption, {686, 34, 48, 528});
   MakeButton(pages[1], "按钮_导入图片剪辑", kTallImportCaption, {686, 35, 48, 528});
   effectCode_ = MakeEditBox(pages[2], "编辑框_特效代码", {10, 36, 728, 530}, kDefaultEffectCode);
+  // Effect codes hold no tabs; Tab moves on, as everywhere in the window.
+  effectCode_->setTabChangesFocus(true);
   MakeButton(pages[3], "按钮_导入音频文件", kTallImportCaption, {686, 35, 48, 528});
   MakeButton(pages[4], "按钮_导入片头", "导入", {651, 34, 88, 40});
   MakeButton(pages[4], "按钮_导入片尾", "导入", {652, 306, 88, 40});
@@ -197,6 +263,7 @@ void MainWindow::BuildControls() {
   log_ = MakeEditBox(this, "编辑框_日志", {6, 592, 748, 136}, kDefaultLogText);
   // The log only ever grows; the user may select and copy but not edit it.
   log_->setReadOnly(true);
+  log_->setTabChangesFocus(true);
   log_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 
   auto* settings = new QGroupBox("功能设置", this);
@@ -235,8 +302,145 @@ void MainWindow::BuildControls() {
   MakeButton(this, "按钮_生成mp4转gif", "生成mp4转gif", {768, 432, 104, 40})->hide();
 
   // Kept beyond the right edge: the console text is there for whoever reads
-  // the window's state, not for the eye.
+  // the window's state, not for the eye, so it never takes the focus.
   output_ = MakeEditBox(this, "编辑框_输出返回", {1056, 416, 296, 136}, "");
+  output_->setReadOnly(true);
+  output_->setFocusPolicy(Qt::NoFocus);
+
+  BuildRunSettings();
+  SetTabOrder();
+}
+
+void MainWindow::BuildRunSettings() {
+  auto* group = new QGroupBox("运行设置", this);
+  group->setObjectName("分组框_运行设置");
+  group->setGeometry(765, 418, 232, 172);
+  onePass_ =
+      MakeSwitch<QCheckBox>(group, "选择框_一次编码", "一次编码（更快）", {12, 20, 210, 24}, false);
+  allItems_ =
+      MakeSwitch<QCheckBox>(group, "选择框_处理全部素材", "处理全部素材", {12, 46, 210, 24}, false);
+  auto* jobsLabel = new QLabel("同时处理", group);
+  jobsLabel->setGeometry(14, 74, 120, 24);
+  jobs_ = new QSpinBox(group);
+  jobs_->setObjectName("数值框_同时处理");
+  jobs_->setGeometry(150, 74, 70, 24);
+  jobs_->setRange(1, std::max(1, QThread::idealThreadCount()));
+  jobsLabel->setBuddy(jobs_);
+  auto* stallLabel = new QLabel("无响应超时（秒）", group);
+  stallLabel->setGeometry(14, 102, 130, 24);
+  stallTimeout_ = new QSpinBox(group);
+  stallTimeout_->setObjectName("数值框_无响应超时");
+  stallTimeout_->setGeometry(150, 102, 70, 24);
+  stallTimeout_->setRange(0, 3600);
+  stallTimeout_->setValue(60);
+  stallLabel->setBuddy(stallTimeout_);
+  MakeButton(group, "按钮_主目录", "主目录", {12, 134, 70, 30});
+  MakeButton(group, "按钮_打开输出文件夹", "打开输出文件夹", {90, 134, 130, 30});
+
+  home_ = new QLabel(this);
+  home_->setObjectName("标签_主目录");
+  home_->setGeometry(767, 594, 228, 44);
+  home_->setWordWrap(true);
+  progress_ = new QProgressBar(this);
+  progress_->setObjectName("进度条_运行");
+  progress_->setGeometry(767, 644, 228, 24);
+  progress_->setRange(0, 1000);
+  progress_->setValue(0);
+  progress_->setFormat("0/0");
+  times_ = new QLabel(this);
+  times_->setObjectName("标签_运行时间");
+  times_->setGeometry(767, 672, 228, 24);
+}
+
+void MainWindow::SetTabOrder() {
+  std::vector<QWidget*> chain = {tabs_};
+  for (QAbstractButton* control : switches_) chain.push_back(control);
+  for (Button button : {Button::按钮_开始检测, Button::按钮_暂停检测, Button::按钮_继续检测,
+                        Button::按钮_停止检测}) {
+    chain.push_back(runButtons_[static_cast<int>(button)]);
+  }
+  chain.insert(chain.end(),
+               {onePass_, allItems_, jobs_, stallTimeout_, findChild<QPushButton*>("按钮_主目录"),
+                findChild<QPushButton*>("按钮_打开输出文件夹"), log_});
+  for (std::size_t i = 1; i < chain.size(); ++i) setTabOrder(chain[i - 1], chain[i]);
+}
+
+RunSettings MainWindow::CurrentRunSettings() const {
+  return RunSettings{onePass_->isChecked(), allItems_->isChecked(), jobs_->value(),
+                     stallTimeout_->value()};
+}
+
+void MainWindow::LoadSettings() {
+  QSettings settings = WindowSettings();
+  onePass_->setChecked(settings.value(kEngineKey, "steps").toString() == "onepass");
+  allItems_->setChecked(settings.value(kAllItemsKey, false).toBool());
+  jobs_->setValue(settings.value(kJobsKey, 1).toInt());
+  stallTimeout_->setValue(settings.value(kStallTimeoutKey, 60).toInt());
+  if (settings.contains(kEffectCodeKey)) {
+    effectCode_->setPlainText(settings.value(kEffectCodeKey).toString());
+  }
+  auto restore = [&settings, this](const char* key, Switch on, Switch off) {
+    if (!settings.contains(key)) return;
+    bool checked = settings.value(key).toBool();
+    switches_[static_cast<int>(checked ? on : off)]->setChecked(true);
+    if (on == off) switches_[static_cast<int>(on)]->setChecked(checked);
+  };
+  restore(kVideoModeKey, Switch::单选框_视频剪辑, Switch::单选框_图片剪辑);
+  restore(kIntroKey, Switch::选择框_加片头, Switch::选择框_加片头);
+  restore(kOutroKey, Switch::选择框_加片尾, Switch::选择框_加片尾);
+  restore(kBlackScreenKey, Switch::单选框_加黑幕, Switch::单选框_加绿幕);
+  audioFolder_ = settings.value(kAudioKey).toString();
+}
+
+void MainWindow::SaveSettings() {
+  QSettings settings = WindowSettings();
+  settings.setValue(kEngineKey, onePass_->isChecked() ? "onepass" : "steps");
+  settings.setValue(kAllItemsKey, allItems_->isChecked());
+  settings.setValue(kJobsKey, jobs_->value());
+  settings.setValue(kStallTimeoutKey, stallTimeout_->value());
+  settings.setValue(kEffectCodeKey, effectCode_->toPlainText());
+  auto checked = [this](Switch control) {
+    return switches_[static_cast<int>(control)]->isChecked();
+  };
+  settings.setValue(kVideoModeKey, checked(Switch::单选框_视频剪辑));
+  settings.setValue(kIntroKey, checked(Switch::选择框_加片头));
+  settings.setValue(kOutroKey, checked(Switch::选择框_加片尾));
+  settings.setValue(kBlackScreenKey, checked(Switch::单选框_加黑幕));
+  if (!audioFolder_.isEmpty()) settings.setValue(kAudioKey, audioFolder_);
+}
+
+void MainWindow::ShowHome() {
+  QString folder = QString::fromStdString(runDir_.string());
+  home_->setText("主目录：" + folder);
+  home_->setToolTip(folder);
+}
+
+void MainWindow::ChangeHome(const std::filesystem::path& folder) {
+  runDir_ = folder;
+  run_->SetRunDir(folder);
+  WindowSettings().setValue(kHomeKey, QString::fromStdString(folder.string()));
+  ShowHome();
+  const bool allRows = allItems_->isChecked();
+  for (ListView list : {kVideoList, kImageList, kGreenScreenList, kBlackScreenList}) {
+    ImportList(*this, list, folder, allRows);
+  }
+  // The intro and outro lists import in the background, as their buttons do.
+  for (ListView list : {kIntroList, kOutroList}) {
+    RunInBackground([this, list, folder] { ImportList(*this, list, folder); });
+  }
+}
+
+void MainWindow::OpenOutputFolder() {
+  bool videoMode = switches_[static_cast<int>(Switch::单选框_视频剪辑)]->isChecked();
+  std::filesystem::path folder = runDir_ / (videoMode ? kVideoOutputFolder : kImageOutputFolder);
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  QString shown = QString::fromStdString(folder.string());
+  if (folderOpener_) {
+    folderOpener_(shown);
+  } else {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(shown));
+  }
 }
 
 void MainWindow::WireEvents() {
@@ -244,16 +448,41 @@ void MainWindow::WireEvents() {
   auto onClick = [this, &button](const char* name, auto handler) {
     connect(button(name), &QPushButton::clicked, this, handler);
   };
-  onClick("按钮_开始检测", [this] { run_->StartRun(); });
+  onClick("按钮_开始检测", [this] {
+    runClock_.start();
+    progress_->setValue(0);
+    progress_->setFormat("0/0");
+    times_->clear();
+    run_->StartRun();
+  });
   onClick("按钮_停止检测", [this] { run_->StopRun(); });
   onClick("按钮_暂停检测", [this] { run_->PauseRun(); });
   onClick("按钮_继续检测", [this] { run_->ResumeRun(); });
-  onClick("按钮_导入视频剪辑", [this] { ImportList(*this, ListView::超级列表框1, runDir_); });
-  onClick("按钮_导入图片剪辑", [this] { ImportList(*this, ListView::超级列表框2, runDir_); });
+  onClick("按钮_导入视频剪辑",
+          [this] { ImportList(*this, kVideoList, runDir_, allItems_->isChecked()); });
+  onClick("按钮_导入图片剪辑",
+          [this] { ImportList(*this, kImageList, runDir_, allItems_->isChecked()); });
   onClick("按钮_导入音频文件", [this] {
     QString folder = ChooseAudioFolder();
-    if (!folder.isEmpty()) ImportAudio(*this, std::filesystem::path(folder.toStdString()));
+    if (folder.isEmpty()) return;
+    ImportAudio(*this, std::filesystem::path(folder.toStdString()));
+    audioFolder_ = folder;
+    SaveSettings();
   });
+  onClick("按钮_主目录", [this] {
+    QString folder = homeChooser_
+                         ? homeChooser_()
+                         : QFileDialog::getExistingDirectory(
+                               this, kHomeFolderTitle, QString::fromStdString(runDir_.string()));
+    if (!folder.isEmpty()) ChangeHome(std::filesystem::path(folder.toStdString()));
+  });
+  onClick("按钮_打开输出文件夹", [this] { OpenOutputFolder(); });
+  auto save = [this] { SaveSettings(); };
+  for (QCheckBox* box : {onePass_, allItems_}) connect(box, &QCheckBox::toggled, this, save);
+  for (QSpinBox* box : {jobs_, stallTimeout_}) connect(box, &QSpinBox::valueChanged, this, save);
+  for (QAbstractButton* control : switches_)
+    connect(control, &QAbstractButton::toggled, this, save);
+  connect(effectCode_, &QPlainTextEdit::textChanged, this, save);
   onClick("按钮_导入片头", [this] {
     RunInBackground([this] { ImportList(*this, ListView::超级列表框3, runDir_); });
   });
@@ -286,9 +515,17 @@ void MainWindow::SetFolderChooser(std::function<QString()> chooser) {
   folderChooser_ = std::move(chooser);
 }
 
+void MainWindow::SetHomeChooser(std::function<QString()> chooser) {
+  homeChooser_ = std::move(chooser);
+}
+
+void MainWindow::SetFolderOpener(std::function<void(const QString&)> opener) {
+  folderOpener_ = std::move(opener);
+}
+
 QString MainWindow::ChooseAudioFolder() {
   if (folderChooser_) return folderChooser_();
-  return QFileDialog::getExistingDirectory(this, kAudioFolderTitle);
+  return QFileDialog::getExistingDirectory(this, kAudioFolderTitle, audioFolder_);
 }
 
 void MainWindow::showEvent(QShowEvent* event) {
@@ -300,9 +537,45 @@ void MainWindow::showEvent(QShowEvent* event) {
     QSize frame = frameGeometry().size() - geometry().size();
     if (!frame.isEmpty()) {
       framed_ = true;
-      resize(kOuterWidth - frame.width(), kOuterHeight - frame.height());
+      setFixedSize(kOuterWidth - frame.width(), kOuterHeight - frame.height());
     }
   });
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  // Stop is enabled exactly while a run goes on.
+  if (!runButtons_[static_cast<int>(Button::按钮_停止检测)]->isEnabled()) {
+    event->accept();
+    return;
+  }
+  QMessageBox ask(QMessageBox::Question, kInfoCaption, kQuitDuringRun,
+                  QMessageBox::Ok | QMessageBox::Cancel, this);
+  ask.setAttribute(Qt::WA_QuitOnClose, false);
+  if (ask.exec() == QMessageBox::Ok) {
+    event->accept();
+  } else {
+    event->ignore();
+  }
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::DragEnter && event->type() != QEvent::DragMove &&
+      event->type() != QEvent::Drop) {
+    return QWidget::eventFilter(watched, event);
+  }
+  auto* drop = static_cast<QDropEvent*>(event);
+  if (!drop->mimeData()->hasUrls()) return false;
+  drop->acceptProposedAction();
+  if (event->type() != QEvent::Drop) return true;
+  for (const ListLayout& layout : ListLayouts()) {
+    if (List(layout.list)->viewport() != watched) continue;
+    std::vector<std::filesystem::path> paths;
+    for (const QUrl& url : drop->mimeData()->urls()) {
+      if (url.isLocalFile()) paths.emplace_back(url.toLocalFile().toStdString());
+    }
+    AddDroppedPaths(*this, layout.list, paths);
+  }
+  return true;
 }
 
 bool MainWindow::OnWindowThread() const {
@@ -427,10 +700,30 @@ void MainWindow::ShowInfo(const std::string& text) {
     ShowInfoFromOtherThread(shown);
     return;
   }
-  QMessageBox box(QMessageBox::Information, kInfoCaption, shown, QMessageBox::Ok);
+  std::unique_ptr<QMessageBox> box(MakeInfoBox(shown, nullptr));
   // Closing the main window must end the program even while a box is open.
-  box.setAttribute(Qt::WA_QuitOnClose, false);
-  box.exec();
+  box->setAttribute(Qt::WA_QuitOnClose, false);
+  box->exec();
+}
+
+void MainWindow::SetCellToolTip(ListView list, int row, int column, const std::string& text) {
+  Marshal([this, list, row, column, shown = ToDisplay(text)] {
+    QTreeWidgetItem* item = List(list)->topLevelItem(row);
+    if (item && column >= 0 && column < ColumnCount(list)) item->setToolTip(column, shown);
+  });
+}
+
+void MainWindow::SetRunProgress(int itemsDone, int itemsTotal, double fraction) {
+  Marshal([this, itemsDone, itemsTotal, fraction] {
+    progress_->setValue(static_cast<int>(fraction * progress_->maximum()));
+    progress_->setFormat(QString("%1/%2").arg(itemsDone).arg(itemsTotal));
+    qint64 elapsed = runClock_.isValid() ? runClock_.elapsed() : 0;
+    QString text = "已用 " + Clock(elapsed);
+    if (fraction > 0 && fraction < 1) {
+      text += "  剩余约 " + Clock(static_cast<qint64>(elapsed * (1 - fraction) / fraction));
+    }
+    times_->setText(text);
+  });
 }
 
 void MainWindow::ShowInfoFromOtherThread(const QString& text) {
@@ -444,7 +737,7 @@ void MainWindow::ShowInfoFromOtherThread(const QString& text) {
   QMetaObject::invokeMethod(
       this,
       [this, text, closed] {
-        auto* box = new QMessageBox(QMessageBox::Information, kInfoCaption, text, QMessageBox::Ok);
+        auto* box = MakeInfoBox(text, nullptr);
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->setAttribute(Qt::WA_QuitOnClose, false);
         connect(box, &QMessageBox::finished, this, [this, closed] {

@@ -5,6 +5,7 @@
 // waits, and the window's thread itself never waits for another thread.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QThreadPool>
 #include <QWidget>
@@ -27,7 +28,11 @@
 #endif
 
 class QAbstractButton;
+class QCheckBox;
+class QLabel;
 class QMessageBox;
+class QProgressBar;
+class QSpinBox;
 class QPlainTextEdit;
 class QPushButton;
 class QTreeWidget;
@@ -60,6 +65,8 @@ class MainWindow : public QWidget, public WindowOps {
   bool IsChecked(Switch control) override;
   void SetEnabled(Button button, bool enabled) override;
   void ShowInfo(const std::string& text) override;
+  void SetCellToolTip(ListView list, int row, int column, const std::string& text) override;
+  void SetRunProgress(int itemsDone, int itemsTotal, double fraction) override;
 
   // Releases every other thread waiting on a window operation and makes later
   // calls from other threads return at once with an empty result. Called when
@@ -73,18 +80,35 @@ class MainWindow : public QWidget, public WindowOps {
   // Where the audio import button asks for its folder; the default is the
   // folder dialog. An empty answer means cancelled.
   void SetFolderChooser(std::function<QString()> chooser);
+  // Where the "主目录" button asks for the home folder (default: a folder
+  // dialog); an empty answer means cancelled.
+  void SetHomeChooser(std::function<QString()> chooser);
+  // What "打开输出文件夹" does with the folder (default: the desktop's file manager).
+  void SetFolderOpener(std::function<void(const QString&)> opener);
 
   const std::filesystem::path& RunDir() const { return runDir_; }
+  // Makes `folder` the home folder, remembers it and re-reads the lists from it.
+  void ChangeHome(const std::filesystem::path& folder);
+  // The run settings as the "运行设置" group shows them; on the window's thread.
+  RunSettings CurrentRunSettings() const;
 
   // The "文本水印" page's options, turned on or not; from any thread.
   WatermarkOptions Watermark();
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildControls();
+  void BuildRunSettings();
+  void SetTabOrder();
   void WireEvents();
+  void LoadSettings();
+  void SaveSettings();
+  void ShowHome();
+  void OpenOutputFolder();
   void RunInBackground(std::function<void()> task);
   void MakeGifPreviewsInBackground();
   QString ChooseAudioFolder();
@@ -108,6 +132,17 @@ class MainWindow : public QWidget, public WindowOps {
   std::array<QPushButton*, 4> runButtons_{};
   std::vector<QPointer<QMessageBox>> infoBoxes_;
   std::function<QString()> folderChooser_;
+  std::function<QString()> homeChooser_;
+  std::function<void(const QString&)> folderOpener_;
+  QCheckBox* onePass_ = nullptr;
+  QCheckBox* allItems_ = nullptr;
+  QSpinBox* jobs_ = nullptr;
+  QSpinBox* stallTimeout_ = nullptr;
+  QLabel* home_ = nullptr;
+  QProgressBar* progress_ = nullptr;
+  QLabel* times_ = nullptr;
+  QElapsedTimer runClock_;
+  QString audioFolder_;
   bool framed_ = false;
 
   std::mutex callMutex_;

@@ -1,0 +1,24 @@
+// The window's run settings: which engine, how many rows, how many items at
+// once and when a silent encoder counts as stalled. With the defaults a run is
+// what Start always did: the step engine on the first two rows, one at a time.
+#pragma once
+
+#include "jobs/job_inputs.h"
+
+namespace mivora {
+
+struct RunSettings {
+  bool onePass = false;   // "一次编码（更快）"; else the step engine
+  bool allItems = false;  // "处理全部素材"; else the first two rows
+  int jobs = 1;           // "同时处理": items at once
+  int stallTimeoutSeconds = 60;
+};
+
+// Rows a run takes (and an import lists) under these settings; -1: all.
+int ItemLimit(const RunSettings& settings);
+
+// Puts the settings into a run's inputs; items at once never exceed the
+// machine's cores, and parallel items each get a work folder of their own.
+void ApplyRunSettings(const RunSettings& settings, int cores, JobInputs& inputs);
+
+}  // namespace mivora

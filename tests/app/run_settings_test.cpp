@@ -1,0 +1,38 @@
+// The window's run settings as a run's inputs: the defaults are the run Start
+// always made, and items at once stay within the machine's cores.
+#include "app/run_settings.h"
+
+#include <gtest/gtest.h>
+
+namespace mivora {
+namespace {
+
+TEST(RunSettings, BecomeTheRunsInputs) {
+  struct Case {
+    const char* name;
+    RunSettings settings;
+    int cores;
+    const char* engine;
+    int jobs;
+    bool ownWorkFolders;
+    int limit;
+  } cases[] = {
+      {"defaults: today's run", {}, 4, "steps", 1, false, 2},
+      {"one pass, every row, two at once", {true, true, 2, 30}, 4, "onepass", 2, true, -1},
+      {"more than the cores", {false, false, 8, 60}, 2, "steps", 2, true, 2},
+      {"nonsense counts", {false, false, 0, -5}, 0, "steps", 1, false, 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    JobInputs inputs;
+    ApplyRunSettings(c.settings, c.cores, inputs);
+    EXPECT_EQ(inputs.engine, c.engine);
+    EXPECT_EQ(inputs.jobs, c.jobs);
+    EXPECT_EQ(inputs.ownWorkFolders, c.ownWorkFolders);
+    EXPECT_EQ(inputs.stallTimeoutSeconds, std::max(0, c.settings.stallTimeoutSeconds));
+    EXPECT_EQ(ItemLimit(c.settings), c.limit);
+  }
+}
+
+}  // namespace
+}  // namespace mivora
