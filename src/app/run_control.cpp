@@ -76,6 +76,7 @@ void RunControl::StartRun() {
 void RunControl::Worker(std::shared_ptr<RunToken> token, bool videoMode,
                         std::shared_ptr<std::atomic<bool>> done) {
   JobInputs inputs = ReadJobInputs(window_, runDir_, videoMode, EffectLines(), kItemsPerRun);
+  if (inputsHook_) inputsHook_(inputs);
   JobPresenter presenter(window_);
   JobEnd end = RunClipJob(inputs, presenter, *token);
   // The end is shown only to a run that goes on; a paused one shows it once
@@ -120,6 +121,10 @@ void RunControl::WaitUntilIdle() {
     slots.swap(workers_);
   }
   for (WorkerSlot& slot : slots) slot.thread.join();
+}
+
+void RunControl::SetInputsHook(std::function<void(JobInputs&)> hook) {
+  inputsHook_ = std::move(hook);
 }
 
 std::vector<std::string> RunControl::EffectLines() const {

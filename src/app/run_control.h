@@ -15,6 +15,7 @@
 
 #include "app/window_ops.h"
 #include "effects/random_source.h"
+#include "jobs/job_inputs.h"
 #include "runner/run_token.h"
 
 namespace mivora {
@@ -46,6 +47,10 @@ class RunControl {
   // The lines of the last Start.
   std::vector<std::string> EffectLines() const;
 
+  // Called on the worker with the inputs read at Start, for the choices a
+  // front keeps outside the window operations (framing, watermark).
+  void SetInputsHook(std::function<void(JobInputs&)> hook);
+
  private:
   // A stopped worker may still be blocked in a message box; it is kept here
   // until it has ended, while the next run starts beside it.
@@ -61,6 +66,7 @@ class RunControl {
   WindowOps& window_;
   std::filesystem::path runDir_;
   std::function<void(int)> pumpWait_;
+  std::function<void(JobInputs&)> inputsHook_;
 
   mutable std::mutex mutex_;
   std::vector<std::string> effectLines_;

@@ -62,6 +62,8 @@ std::string PrepareBatch(const BatchOptions& options, JobInputs& inputs) {
   inputs.jobs = options.jobs;
   inputs.ownWorkFolders = true;
   inputs.seed = options.seed;
+  inputs.fit = options.fit;
+  inputs.watermark = options.watermark;
 
   FrontChoices& choices = inputs.choices;
   choices.videoMode = options.videoMode;

@@ -15,6 +15,8 @@
 #include "effects/effect_code.h"
 #include "jobs/clip_jobs.h"
 #include "jobs/engine_choice.h"
+#include "jobs/framing.h"
+#include "jobs/watermark.h"
 #include "jobs/job_events.h"
 #include "jobs/job_inputs.h"
 #include "runner/run_token.h"
@@ -35,6 +37,8 @@ struct BatchOptions {
   int shardCount = 1;
   std::uint32_t seed = 0;
   std::string engine{kDefaultEngine};
+  FitMode fit = kDefaultFitMode;
+  WatermarkOptions watermark;
 };
 
 struct ItemResult {

@@ -49,13 +49,25 @@ ItemOutcome RunImageItem(ItemRun& run, ClipEngine& engine) {
   const ItemPlan& plan = run.plan();
   run.Step("图片转视频", 15);
   EnsureFolder(plan.paths.ImageVideoFolder());
+  // A picture of another shape is first brought into the frame, once.
+  std::filesystem::path image = plan.source;
+  std::filesystem::path framed = plan.paths.framedFile;
+  framed.replace_extension(".png");
+  FileGuard framedGuard(framed);
+  EnsureFolder(framed.parent_path());
+  if (std::optional<FitMode> fit = run.FramingFor(plan.source)) {
+    ToolOutcome fitted = run.Judge(RunJudged(run.tools(), FramedImageArgs(*fit, image, framed)));
+    if (run.Stopped()) return run.Finish(false, {});
+    if (!fitted.ok()) return run.Finish(false, "【图片转视频】" + fitted.text);
+    image = framed;
+  }
   // A half-made video of the image is no use to anyone.
   FileGuard halfMade(plan.imageVideo);
   ToolOutcome outcome = run.Judge(RunJudged(
       run.tools(),
       "D:\\ffmpeg\\bin\\ffmpeg.exe -y -loop 1 -f image2 -i D:\\1.jpg -vcodec libx264 -r 30 -vf "
       "\"pad=ceil(iw/2)*2:ceil(ih/2)*2\" -s 720x1280  -aspect 9:16 -t 15 -b:v 3000k D:\\out.mp4",
-      {{"D:\\1.jpg", ToolPath(plan.source)}, {"D:\\out.mp4", plan.imageVideo.string()}}));
+      {{"D:\\1.jpg", ToolPath(image.string())}, {"D:\\out.mp4", plan.imageVideo.string()}}));
   if (run.Stopped()) return run.Finish(false, {});
   if (!outcome.ok()) return run.Finish(false, "【图片转视频】" + outcome.text);
   halfMade.Keep();
@@ -155,7 +167,14 @@ std::vector<ItemOutcome> RunItems(const JobInputs& inputs, JobSink& sink, RunTok
   return queue.outcomes;
 }
 
-JobEnd RunClipJob(const JobInputs& inputs, JobSink& sink, RunToken& token) {
+std::string PrepareWatermark(JobInputs& inputs, RunToken& token) {
+  if (!inputs.watermark.enabled) return {};
+  if (std::string problem = WatermarkProblem(inputs.watermark); !problem.empty()) return problem;
+  inputs.watermarkFont = FindCjkFont(token);
+  return inputs.watermarkFont.error;
+}
+
+JobEnd RunClipJob(JobInputs inputs, JobSink& sink, RunToken& token) {
   if (inputs.items.empty()) {
     return {JobEnd::Kind::kRefused, inputs.videoMode ? "视频剪辑没有导入" : "图片剪辑没有导入", {}};
   }
@@ -163,6 +182,9 @@ JobEnd RunClipJob(const JobInputs& inputs, JobSink& sink, RunToken& token) {
   // before any item starts.
   if (std::string missing = MissingEncoderMessage(inputs.runDir); !missing.empty()) {
     return {JobEnd::Kind::kRefused, missing, missing + "\r\n"};
+  }
+  if (std::string problem = PrepareWatermark(inputs, token); !problem.empty()) {
+    return {JobEnd::Kind::kRefused, problem, problem + "\r\n"};
   }
   RunItems(inputs, sink, token);
   if (token.IsCancelled()) return {JobEnd::Kind::kStopped, {}, {}};

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "effects/random_source.h"
+#include "jobs/framing.h"
 #include "jobs/item_plan.h"
 #include "jobs/job_events.h"
 #include "jobs/job_inputs.h"
@@ -73,6 +74,13 @@ class ItemRun {
   // from the front's choices at the first call; later calls (a fallback from
   // one engine to another) get the same picks.
   const AssemblyPicks& Picks();
+
+  // How a picture of `file` is brought into the frame: nothing when it is
+  // 9:16 (or its shape cannot be read) or the run stretches pictures.
+  std::optional<FitMode> FramingFor(const std::filesystem::path& file);
+  // The filter that draws the watermark, its text written to the work folder
+  // on first use; empty when the run has none.
+  std::string WatermarkFilterText();
 
   // The item's outcome with `status` as the window shows it. Stopped wins;
   // a failure names the step that failed and the encoder's last lines.

@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "effects/random_source.h"
+#include "jobs/framing.h"
+#include "jobs/watermark.h"
 
 namespace mivora {
 
@@ -56,6 +58,12 @@ struct JobInputs {
   RandomSource* random = nullptr;
   // An encoder that makes no progress for this long is stopped; 0: never.
   int stallTimeoutSeconds = 60;
+  // How pictures of another shape than 9:16 are brought into the frame.
+  FitMode fit = kDefaultFitMode;
+  // The text drawn on every finished picture, when enabled, in `watermarkFont`
+  // (see PrepareWatermark).
+  WatermarkOptions watermark;
+  CjkFont watermarkFont;
 
   FrontChoices ChoicesNow() const { return choicesNow ? choicesNow() : choices; }
 };

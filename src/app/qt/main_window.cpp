@@ -143,6 +143,7 @@ MainWindow::MainWindow(std::filesystem::path runDir) : runDir_(std::move(runDir)
   move(50, 50);
   background_.setMaxThreadCount(4);
   run_ = std::make_unique<RunControl>(*this, runDir_, [this](int ms) { PumpWait(ms); });
+  run_->SetInputsHook([this](JobInputs& inputs) { inputs.watermark = Watermark(); });
   WireEvents();
 }
 
