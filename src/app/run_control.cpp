@@ -82,6 +82,7 @@ void RunControl::Worker(std::shared_ptr<RunToken> token, bool videoMode, RunSett
   JobInputs inputs =
       ReadJobInputs(window_, runDir, videoMode, EffectLines(), limit < 0 ? INT_MAX : limit);
   ApplyRunSettings(settings, static_cast<int>(std::thread::hardware_concurrency()), inputs);
+  if (inputsHook_) inputsHook_(inputs);
   JobPresenter presenter(window_, static_cast<int>(inputs.items.size()));
   JobEnd end = RunClipJob(inputs, presenter, *token);
   // The end is shown only to a run that goes on; a paused one shows it once
@@ -126,6 +127,10 @@ void RunControl::WaitUntilIdle() {
     slots.swap(workers_);
   }
   for (WorkerSlot& slot : slots) slot.thread.join();
+}
+
+void RunControl::SetInputsHook(std::function<void(JobInputs&)> hook) {
+  inputsHook_ = std::move(hook);
 }
 
 std::vector<std::string> RunControl::EffectLines() const {

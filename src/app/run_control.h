@@ -16,6 +16,7 @@
 #include "app/run_settings.h"
 #include "app/window_ops.h"
 #include "effects/random_source.h"
+#include "jobs/job_inputs.h"
 #include "runner/run_token.h"
 
 namespace mivora {
@@ -53,6 +54,9 @@ class RunControl {
   // The home folder of the next Start.
   void SetRunDir(std::filesystem::path runDir);
   std::filesystem::path RunDir() const;
+  // Called on the worker with the inputs read at Start, for the choices a
+  // front keeps outside the window operations (framing, watermark).
+  void SetInputsHook(std::function<void(JobInputs&)> hook);
 
  private:
   // A stopped worker may still be blocked in a message box; it is kept here
@@ -70,6 +74,7 @@ class RunControl {
   std::filesystem::path runDir_;
   std::function<void(int)> pumpWait_;
   std::function<RunSettings()> settingsSource_;
+  std::function<void(JobInputs&)> inputsHook_;
 
   mutable std::mutex mutex_;
   std::vector<std::string> effectLines_;

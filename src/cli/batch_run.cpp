@@ -66,6 +66,8 @@ std::string PrepareBatch(const BatchOptions& options, JobInputs& inputs) {
   inputs.ownWorkFolders = true;
   inputs.seed = options.seed;
   inputs.stallTimeoutSeconds = options.stallTimeoutSeconds;
+  inputs.fit = options.fit;
+  inputs.watermark = options.watermark;
 
   FrontChoices& choices = inputs.choices;
   choices.videoMode = options.videoMode;

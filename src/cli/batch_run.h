@@ -15,8 +15,10 @@
 #include "effects/effect_code.h"
 #include "jobs/clip_jobs.h"
 #include "jobs/engine_choice.h"
+#include "jobs/framing.h"
 #include "jobs/job_events.h"
 #include "jobs/job_inputs.h"
+#include "jobs/watermark.h"
 #include "runner/run_token.h"
 
 namespace mivora {
@@ -36,6 +38,8 @@ struct BatchOptions {
   std::uint32_t seed = 0;
   int stallTimeoutSeconds = 60;  // an encoder without progress this long is stopped
   std::string engine{kDefaultEngine};
+  FitMode fit = kDefaultFitMode;
+  WatermarkOptions watermark;
 };
 
 struct ItemResult {

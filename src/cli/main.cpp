@@ -145,6 +145,12 @@ struct RunArgs {
   int stallTimeout = 60;
   bool json = false;
   std::string engine{kDefaultEngine};
+  std::string fit{FitModeName(kDefaultFitMode)};
+  std::string watermark;
+  std::string watermarkPosition{WatermarkPositionName(WatermarkOptions{}.position)};
+  int watermarkSize = WatermarkOptions{}.size;
+  std::string watermarkColor = WatermarkOptions{}.color;
+  double watermarkOpacity = WatermarkOptions{}.opacity;
 };
 
 // Turns the parsed options into batch options; returns a usage error text.
@@ -184,6 +190,17 @@ std::string ResolveRunArgs(const RunArgs& args, BatchOptions& options) {
   options.engine = args.engine;
   if (args.stallTimeout < 0) return "--stall-timeout 的值不能为负数";
   options.stallTimeoutSeconds = args.stallTimeout;
+  options.fit = *ParseFitMode(args.fit);
+  if (!args.watermark.empty()) {
+    WatermarkOptions& mark = options.watermark;
+    mark.enabled = true;
+    mark.text = args.watermark;
+    mark.position = *ParseWatermarkPosition(args.watermarkPosition);
+    mark.size = args.watermarkSize;
+    mark.color = args.watermarkColor;
+    mark.opacity = args.watermarkOpacity;
+    if (std::string problem = WatermarkProblem(mark); !problem.empty()) return problem;
+  }
   return {};
 }
 
@@ -200,6 +217,10 @@ int Run(const RunArgs& args, RunToken& token, const InterruptWatch& watch) {
   }
   if (std::string missing = MissingEncoderMessage(options.runDir); !missing.empty()) {
     std::cerr << "mivora-cli: " << missing << "\n";
+    return kExitFailed;
+  }
+  if (std::string problem = PrepareWatermark(inputs, token); !problem.empty()) {
+    std::cerr << "mivora-cli: " << problem << "\n";
     return kExitFailed;
   }
   std::vector<int> items =
@@ -407,6 +428,28 @@ int Main(int argc, char** argv) {
                    "驱动编码器的方式（默认 " + std::string(kDefaultEngine) + "）")
       ->check(OneOf(engines))
       ->type_name("NAME");
+  runCommand
+      ->add_option("--fit", run.fit,
+                   "不是 9:16 的画面如何放进画面：blur（默认，模糊背景）、cover（裁切铺满）、"
+                   "stretch（拉伸）")
+      ->check(OneOf({"blur", "cover", "stretch"}))
+      ->type_name("MODE");
+  runCommand->add_option("--watermark", run.watermark, "在每个成品上写这段文字水印")
+      ->type_name("TEXT");
+  runCommand
+      ->add_option("--watermark-position", run.watermarkPosition, "水印位置（默认 bottom-right）")
+      ->check(OneOf({"top-left", "top", "top-right", "left", "center", "right", "bottom-left",
+                     "bottom", "bottom-right"}))
+      ->type_name("NAME");
+  runCommand->add_option("--watermark-size", run.watermarkSize, "水印字号（默认 40）")
+      ->type_name("N");
+  runCommand
+      ->add_option("--watermark-color", run.watermarkColor,
+                   "水印颜色：颜色名或 #RRGGBB（默认 white）")
+      ->type_name("COLOR");
+  runCommand
+      ->add_option("--watermark-opacity", run.watermarkOpacity, "水印不透明度 0..1（默认 0.8）")
+      ->type_name("X");
 
   std::string effectName;
   CLI::App* effects =

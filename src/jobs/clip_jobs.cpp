@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -52,6 +53,7 @@ ItemOutcome RunVideoItem(ItemRun& run, ClipEngine& engine) {
   run.Step("探测时长");
   SourceInfo info = source.empty() ? SourceInfo{} : ProbeSource(run.tools(), source);
   if (run.Stopped()) return run.Finish(false, {});
+  run.KnowShape(source, info.shape);
   // Said apart, so a user can tell a file nobody can read from a short one.
   std::string problem = !info.shape          ? "剪切失败：素材无法读取"
                         : info.seconds < 1.0 ? "剪切失败：素材太短"
@@ -67,7 +69,7 @@ ItemOutcome RunVideoItem(ItemRun& run, ClipEngine& engine) {
 // The picture is read by its content, whatever its name says; one the
 // encoder cannot read, or too small to be a picture, fails before any encode.
 std::string ImageProblem(ItemRun& run) {
-  std::optional<VideoShape> shape = ProbeVideoShape(run.tools(), run.plan().source);
+  std::optional<VideoShape> shape = run.ShapeOf(run.plan().source);
   if (run.Stopped()) return {};
   if (!shape) return "【图片转视频】图片无法读取";
   if (shape->width < kSmallestImageSide || shape->height < kSmallestImageSide)
@@ -83,6 +85,18 @@ ItemOutcome RunImageItem(ItemRun& run, ClipEngine& engine) {
     return run.Finish(false, problem);
   }
   EnsureFolder(plan.paths.ImageVideoFolder());
+  // A picture of another shape is first brought into the frame, once.
+  std::filesystem::path image = plan.source;
+  std::filesystem::path framed = plan.paths.framedFile;
+  framed.replace_extension(".png");
+  FileGuard framedGuard(framed);
+  EnsureFolder(framed.parent_path());
+  if (std::optional<FitMode> fit = run.FramingFor(plan.source)) {
+    ToolOutcome fitted = run.Judge(RunJudged(run.tools(), FramedImageArgs(*fit, image, framed)));
+    if (run.Stopped()) return run.Finish(false, {});
+    if (!fitted.ok()) return run.Finish(false, "【图片转视频】" + fitted.text);
+    image = framed;
+  }
   // A half-made video of the image is no use to anyone.
   FileGuard halfMade(plan.imageVideo);
   // Decoded and scaled once, then held: a huge photo costs no more than a
@@ -93,7 +107,7 @@ ItemOutcome RunImageItem(ItemRun& run, ClipEngine& engine) {
       "D:\\ffmpeg\\bin\\ffmpeg.exe -y -err_detect explode -xerror -i D:\\1.jpg -vcodec libx264 "
       "-r 30 -vf \"pad=ceil(iw/2)*2:ceil(ih/2)*2,scale=720:1280,loop=loop=-1:size=1\" -s 720x1280  "
       "-aspect 9:16 -t 15 -b:v 3000k D:\\out.mp4",
-      {{"D:\\1.jpg", ToolPath(plan.source)}, {"D:\\out.mp4", plan.imageVideo.string()}}));
+      {{"D:\\1.jpg", ToolPath(image.string())}, {"D:\\out.mp4", plan.imageVideo.string()}}));
   if (run.Stopped()) return run.Finish(false, {});
   if (outcome.kind == ToolOutcome::Kind::kFailed && outcome.text == kUnknownError) {
     return run.Finish(false, "【图片转视频】图片损坏");
@@ -186,8 +200,10 @@ std::vector<ItemOutcome> RunItems(const JobInputs& inputs, JobSink& sink, RunTok
   // Clip files nobody can read are named once and never picked, instead of
   // failing whichever item draws them.
   FrontChoices now = inputs.ChoicesNow();
-  std::set<std::string> unreadable = UnreadableClips(now, ToolEnv{inputs.runDir, token});
+  std::map<std::string, VideoShape> shapes;
+  std::set<std::string> unreadable = UnreadableClips(now, ToolEnv{inputs.runDir, token}, shapes);
   JobInputs checked = inputs;
+  checked.clipShapes = std::move(shapes);
   checked.choices = WithoutClips(inputs.choices, unreadable);
   if (inputs.choicesNow) {
     checked.choicesNow = [&inputs, unreadable] {
@@ -227,7 +243,14 @@ std::vector<ItemOutcome> RunItems(const JobInputs& inputs, JobSink& sink, RunTok
   return queue.outcomes;
 }
 
-JobEnd RunClipJob(const JobInputs& inputs, JobSink& sink, RunToken& token) {
+std::string PrepareWatermark(JobInputs& inputs, RunToken& token) {
+  if (!inputs.watermark.enabled) return {};
+  if (std::string problem = WatermarkProblem(inputs.watermark); !problem.empty()) return problem;
+  inputs.watermarkFont = FindCjkFont(token);
+  return inputs.watermarkFont.error;
+}
+
+JobEnd RunClipJob(JobInputs inputs, JobSink& sink, RunToken& token) {
   if (inputs.items.empty()) {
     return {JobEnd::Kind::kRefused, inputs.videoMode ? "视频剪辑没有导入" : "图片剪辑没有导入", {}};
   }
@@ -235,6 +258,9 @@ JobEnd RunClipJob(const JobInputs& inputs, JobSink& sink, RunToken& token) {
   // before any item starts.
   if (std::string missing = MissingEncoderMessage(inputs.runDir); !missing.empty()) {
     return {JobEnd::Kind::kRefused, missing, missing + "\r\n"};
+  }
+  if (std::string problem = PrepareWatermark(inputs, token); !problem.empty()) {
+    return {JobEnd::Kind::kRefused, problem, problem + "\r\n"};
   }
   RunItems(inputs, sink, token);
   if (token.IsCancelled()) return {JobEnd::Kind::kStopped, {}, {}};

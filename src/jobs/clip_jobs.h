@@ -29,7 +29,11 @@ struct JobEnd {
 // The Start button's job: refuses an empty list ("视频剪辑没有导入",
 // "图片剪辑没有导入") or a missing encoder (that message also goes to the
 // log), then runs the items and ends with "任务完毕".
-JobEnd RunClipJob(const JobInputs& inputs, JobSink& sink, RunToken& token);
+JobEnd RunClipJob(JobInputs inputs, JobSink& sink, RunToken& token);
+
+// Checks the watermark's options and finds its font; the message that
+// refuses the run, or the empty text (also when there is no watermark).
+std::string PrepareWatermark(JobInputs& inputs, RunToken& token);
 
 // Runs every item of `inputs`, `inputs.jobs` at a time, until all are done or
 // `token` is stopped. Outcomes come back in the order of the items; an item

@@ -14,7 +14,8 @@ void Remove(std::vector<std::string>& paths, const std::set<std::string>& unread
 
 }  // namespace
 
-std::set<std::string> UnreadableClips(const FrontChoices& choices, const ToolEnv& tools) {
+std::set<std::string> UnreadableClips(const FrontChoices& choices, const ToolEnv& tools,
+                                      std::map<std::string, VideoShape>& shapes) {
   std::set<std::string> unreadable;
   for (const std::string& audio : choices.audios) {
     if (tools.token.IsCancelled()) break;
@@ -24,7 +25,12 @@ std::set<std::string> UnreadableClips(const FrontChoices& choices, const ToolEnv
        {&choices.intros, &choices.outros, &choices.greenScreens, &choices.blackScreens}) {
     for (const std::string& clip : *list) {
       if (tools.token.IsCancelled()) break;
-      if (!ProbeSource(tools, clip).shape) unreadable.insert(clip);
+      std::optional<VideoShape> shape = ProbeSource(tools, clip).shape;
+      if (shape) {
+        shapes[clip] = *shape;
+      } else {
+        unreadable.insert(clip);
+      }
     }
   }
   if (tools.token.IsCancelled()) return {};

@@ -3,6 +3,8 @@
 #include <utility>
 #include <vector>
 
+#include "runner/media_info.h"
+
 namespace mivora {
 namespace {
 
@@ -64,6 +66,34 @@ const AssemblyPicks& ItemRun::Picks() {
       choices.videoMode ? plan_.paths.VideoOutputFolder() : plan_.paths.ImageOutputFolder();
   picks_ = std::move(picks);
   return *picks_;
+}
+
+std::optional<FitMode> ItemRun::FramingFor(const std::filesystem::path& file) {
+  if (inputs_.fit == FitMode::kStretch || file.empty()) return std::nullopt;
+  std::optional<VideoShape> shape = ShapeOf(file);
+  if (!shape || !NeedsFraming(shape->DisplayAspect())) return std::nullopt;
+  return inputs_.fit;
+}
+
+std::optional<VideoShape> ItemRun::ShapeOf(const std::filesystem::path& file) {
+  auto known = shapes_.find(file);
+  if (known != shapes_.end()) return known->second;
+  auto clip = inputs_.clipShapes.find(file.string());
+  if (clip != inputs_.clipShapes.end()) return clip->second;
+  std::optional<VideoShape> shape = ProbeVideoShape(tools_, file);
+  if (!Stopped()) shapes_[file] = shape;
+  return shape;
+}
+
+void ItemRun::KnowShape(const std::filesystem::path& file, std::optional<VideoShape> shape) {
+  shapes_[file] = shape;
+}
+
+std::string ItemRun::WatermarkFilterText() {
+  if (!inputs_.watermark.enabled) return {};
+  // A text that cannot be written fails the encoder that reads it, by name.
+  WriteWatermarkText(plan_.paths.watermarkText, inputs_.watermark.text);
+  return WatermarkFilter(inputs_.watermark, inputs_.watermarkFont, plan_.paths.watermarkText);
 }
 
 ItemOutcome ItemRun::Finish(bool succeeded, std::string status) const {

@@ -5,15 +5,18 @@
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "effects/random_source.h"
+#include "jobs/framing.h"
 #include "jobs/item_plan.h"
 #include "jobs/job_events.h"
 #include "jobs/job_inputs.h"
+#include "runner/media_info.h"
 #include "runner/run_token.h"
 #include "runner/tool.h"
 
@@ -79,6 +82,18 @@ class ItemRun {
   // one engine to another) get the same picks.
   const AssemblyPicks& Picks();
 
+  // How a picture of `file` is brought into the frame: nothing when it is
+  // 9:16 (or its shape cannot be read) or the run stretches pictures.
+  std::optional<FitMode> FramingFor(const std::filesystem::path& file);
+  // The shape of a picture, probed once per file and item; nothing when the
+  // encoder cannot read it.
+  std::optional<VideoShape> ShapeOf(const std::filesystem::path& file);
+  // A shape already read from another probe of the same file.
+  void KnowShape(const std::filesystem::path& file, std::optional<VideoShape> shape);
+  // The filter that draws the watermark, its text written to the work folder
+  // on first use; empty when the run has none.
+  std::string WatermarkFilterText();
+
   // The item's outcome with `status` as the window shows it. Stopped wins;
   // a failure names the step that failed and the encoder's last lines.
   ItemOutcome Finish(bool succeeded, std::string status) const;
@@ -94,6 +109,7 @@ class ItemRun {
   double stepSeconds_ = 0;
   bool encodeSourceAudio_ = false;
   std::optional<AssemblyPicks> picks_;
+  std::map<std::filesystem::path, std::optional<VideoShape>> shapes_;
   struct Failure {
     std::string step;
     ToolOutcome outcome;

@@ -7,11 +7,15 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "effects/random_source.h"
+#include "jobs/framing.h"
+#include "jobs/watermark.h"
+#include "runner/media_info.h"
 
 namespace mivora {
 
@@ -56,6 +60,14 @@ struct JobInputs {
   RandomSource* random = nullptr;
   // An encoder that makes no progress for this long is stopped; 0: never.
   int stallTimeoutSeconds = 60;
+  // How pictures of another shape than 9:16 are brought into the frame.
+  FitMode fit = kDefaultFitMode;
+  // The text drawn on every finished picture, when enabled, in `watermarkFont`
+  // (see PrepareWatermark).
+  WatermarkOptions watermark;
+  CjkFont watermarkFont;
+  // The pictures' shapes of clip files, as read when the run began.
+  std::map<std::string, VideoShape> clipShapes;
 
   FrontChoices ChoicesNow() const { return choicesNow ? choicesNow() : choices; }
 };

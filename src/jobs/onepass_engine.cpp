@@ -66,18 +66,25 @@ ToolOutcome OnePassEngine::EncodeItem(ItemRun& run, const std::vector<WalkStep>&
   spec.parts = PartsOfWalk(steps);
   if (spec.parts.empty()) return ToolOutcome::Failed();
   spec.source = ToolPath(source.string());
+  spec.sourceFit = run.FramingFor(source);
   const AssemblyPicks& picks = run.Picks();
   EnsureFolder(picks.outputFolder);
   if (!picks.intro.empty()) {
     spec.intro = ToolPath(picks.intro);
     spec.introSeconds = ProbeSeconds(run.tools(), spec.intro);
+    spec.introFit = run.FramingFor(picks.intro);
   }
   if (!picks.outro.empty()) {
     spec.outro = ToolPath(picks.outro);
     spec.outroSeconds = ProbeSeconds(run.tools(), spec.outro);
+    spec.outroFit = run.FramingFor(picks.outro);
   }
   if (run.Stopped()) return ToolOutcome::Failed();
   spec.overlay = ToolPath(picks.overlay);
+  spec.overlayFit = !picks.overlay.empty() && run.FramingFor(picks.overlay).has_value();
+  spec.watermark = run.WatermarkFilterText();
+  FileGuard watermarkText(spec.watermark.empty() ? std::filesystem::path()
+                                                 : run.paths().watermarkText);
   spec.blackScreen = picks.blackScreen;
   spec.audio = ToolPath(picks.audio);
   // The output name is only given to a finished video: a name of its own until then.

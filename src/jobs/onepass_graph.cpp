@@ -582,11 +582,20 @@ OnePassCommand BuildOnePassCommand(const OnePassItem& item) {
 
   std::vector<std::string> chains;
   std::vector<std::string> joined;
+  // A picture of another shape is framed first; the label its stream is read from.
+  auto framed = [&chains](const std::optional<FitMode>& fit, const std::string& input,
+                          const std::string& name) {
+    if (!fit) return "[" + input + ":v]";
+    chains.push_back(FramingGraph(*fit, input + ":v", name, name + "_"));
+    return "[" + name + "]";
+  };
+  const std::string source = framed(item.sourceFit, "0", "srcfit");
   double totalSeconds = 0;
   std::string intro;
   if (!item.intro.empty()) {
     intro = addInput(item.intro);
-    chains.push_back("[" + intro + ":v]" + std::string(kJoinShape) + "[intro]");
+    chains.push_back(framed(item.introFit, intro, "introfit") + std::string(kJoinShape) +
+                     "[intro]");
     joined.push_back("intro");
     totalSeconds += item.introSeconds;
   }
@@ -595,7 +604,7 @@ OnePassCommand BuildOnePassCommand(const OnePassItem& item) {
   if (count > 1) {
     std::vector<std::string> stretches;
     for (std::size_t k = 1; k <= count; ++k) stretches.push_back("stretch" + std::to_string(k));
-    chains.push_back("[0:v]split=" + std::to_string(count) + Labels(stretches));
+    chains.push_back(source + "split=" + std::to_string(count) + Labels(stretches));
   }
   for (std::size_t k = 1; k <= count; ++k) {
     const ItemPart& part = item.parts[k - 1];
@@ -607,7 +616,7 @@ OnePassCommand BuildOnePassCommand(const OnePassItem& item) {
     std::string segment = "segment" + number;
     // A second more than the stretch goes into the rate conversion, so the
     // stretch's last frame is the source's wherever the source goes on.
-    chains.push_back((count > 1 ? "[stretch" + number + "]" : std::string("[0:v]")) +
+    chains.push_back((count > 1 ? "[stretch" + number + "]" : source) +
                      "trim=start=" + std::to_string(part.startSeconds) +
                      ":duration=" + std::to_string(part.lengthSeconds + 1) +
                      ",setpts=PTS-STARTPTS," + ThirtyFor(part.lengthSeconds, kThirtyFps) + "," +
@@ -631,7 +640,8 @@ OnePassCommand BuildOnePassCommand(const OnePassItem& item) {
 
   if (!item.outro.empty()) {
     std::string outro = addInput(item.outro);
-    chains.push_back("[" + outro + ":v]" + std::string(kJoinShape) + "[outro]");
+    chains.push_back(framed(item.outroFit, outro, "outrofit") + std::string(kJoinShape) +
+                     "[outro]");
     joined.push_back("outro");
     totalSeconds += item.outroSeconds;
   }
@@ -641,9 +651,16 @@ OnePassCommand BuildOnePassCommand(const OnePassItem& item) {
   if (!item.overlay.empty()) {
     std::string overlay = addInput(item.overlay);
     std::string key = item.blackScreen ? "colorkey=black:0.35:0.25" : "chromakey=0x00FF00:0.3:0.08";
-    chains.push_back("[" + overlay + ":v]scale=720x1280," + key + "[keyed]");
+    std::optional<FitMode> overlayFit;
+    if (item.overlayFit) overlayFit = FitMode::kCover;
+    std::string shape = item.overlayFit ? "" : "scale=720x1280,";
+    chains.push_back(framed(overlayFit, overlay, "overlayfit") + shape + key + "[keyed]");
     chains.push_back("[joined][keyed]overlay=x=0[video]");
     video = "video";
+  }
+  if (!item.watermark.empty()) {
+    chains.push_back("[" + video + "]" + item.watermark + "[marked]");
+    video = "marked";
   }
   std::string audio;
   if (!item.audio.empty()) {

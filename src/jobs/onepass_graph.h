@@ -4,10 +4,12 @@
 // into one encoder command. Pure text work; nothing here runs the encoder.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "jobs/framing.h"
 #include "jobs/walk_plan.h"
 
 namespace mivora {
@@ -55,6 +57,13 @@ struct OnePassItem {
   bool blackScreen = true;
   std::string audio;  // empty: a silent video
   std::string output;
+  // How each picture of another shape than 9:16 is brought into the frame;
+  // none: as today, scaled to it.
+  std::optional<FitMode> sourceFit;
+  std::optional<FitMode> introFit;
+  std::optional<FitMode> outroFit;
+  bool overlayFit = false;  // a keyed overlay fills the frame (cropped), never a blurred band
+  std::string watermark;    // a filter drawn on the finished picture; empty: none
 };
 
 struct OnePassCommand {

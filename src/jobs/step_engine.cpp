@@ -2,12 +2,14 @@
 // with the command texts the window has always used.
 #include <algorithm>
 #include <cctype>
+#include <optional>
 #include <string>
 
 #include "effects/render_effect.h"
 #include "jobs/clip_engine.h"
 #include "jobs/clip_time.h"
 #include "jobs/file_guard.h"
+#include "jobs/framing.h"
 #include "media/work_folders.h"
 #include "runner/run_capture.h"
 
@@ -23,19 +25,44 @@ constexpr std::string_view kCommonEncode =
     "-b:v 3000k";
 
 // Every input of the join is brought to the segments' frame size, square
-// pixels and frame rate first, so intro and outro clips of any shape join.
-std::string NormalizeInputs(int count) {
+// pixels and frame rate first, so intro and outro clips of any shape join;
+// those with a framing are framed rather than stretched.
+std::string NormalizeInputs(const std::vector<std::optional<FitMode>>& fits) {
   std::string graph;
   std::string labels;
-  for (int i = 0; i < count; ++i) {
-    std::string label = "[n" + std::to_string(i) + "]";
-    // Appended in two parts: GCC 12 at -O3 reports a false -Wrestrict for
-    // "[" + std::string&& (an insert at the front of the temporary).
-    graph += '[';
-    graph += std::to_string(i) + ":v]scale=720:1280,setsar=1,fps=30,format=yuv420p" + label + ";";
+  for (std::size_t i = 0; i < fits.size(); ++i) {
+    std::string index = std::to_string(i);
+    std::string label = "[n" + index + "]";
+    if (fits[i]) {
+      graph += FramingGraph(*fits[i], index + ":v", "f" + index, "fit" + index + "_") + ";[f" +
+               index + "]fps=30,format=yuv420p" + label + ";";
+    } else {
+      graph += "[" + index + ":v]scale=720:1280,setsar=1,fps=30,format=yuv420p" + label + ";";
+    }
     labels += label;
   }
   return graph + labels;
+}
+
+// A keyed overlay clip of another shape fills the frame: a blurred band
+// around it would not be keyed out and would hide the video.
+std::string OverlayShape(std::optional<FitMode> fit) {
+  if (!fit) return "[1:v]scale=720x1280,";
+  return FramingGraph(FitMode::kCover, "1:v", "ovfit", "ovfit_") + ";[ovfit]";
+}
+
+// The walk's source: a source of another shape than 9:16 gets one framing
+// encode first; `framed` is then set and the walk cuts that file.
+ToolOutcome FrameSource(ItemRun& run, const std::filesystem::path& source, bool& framed) {
+  framed = false;
+  std::optional<FitMode> fit = run.FramingFor(source);
+  if (!fit) return ToolOutcome::Succeeded();
+  run.Step("画面适配");
+  EnsureFolder(run.paths().framedFile.parent_path());
+  ToolOutcome outcome =
+      RunJudged(run.tools(), FramingEncodeArgs(*fit, source, run.paths().framedFile));
+  framed = outcome.ok();
+  return outcome;
 }
 
 ToolOutcome CutSegment(ItemRun& run, const std::filesystem::path& source, const WalkStep& step) {
@@ -94,11 +121,15 @@ class WorkFilesGuard {
 ToolOutcome StepEngine::RunWalk(ItemRun& run, const std::vector<WalkStep>& steps,
                                 const std::filesystem::path& source,
                                 const std::filesystem::path& effectAudio) {
-  ToolOutcome last = ToolOutcome::Failed();
+  bool framed = false;
+  FileGuard framedGuard(run.paths().framedFile);
+  ToolOutcome last = run.Judge(FrameSource(run, source, framed));
+  if (run.Stopped() || !last.ok()) return last;
+  const std::filesystem::path& walked = framed ? run.paths().framedFile : source;
   for (const WalkStep& step : steps) {
     if (step.kind == WalkStep::Kind::kCut) {
       run.Step("剪切 out" + std::to_string(step.segment), step.lengthSeconds);
-      last = run.Judge(CutSegment(run, source, step));
+      last = run.Judge(CutSegment(run, walked, step));
     } else {
       if (!run.Wait(100)) break;
       run.Step(step.effect);
@@ -115,6 +146,16 @@ ToolOutcome StepEngine::Assemble(ItemRun& run, const AssemblyPicks& picks) {
   std::vector<std::filesystem::path> segments = CollectSegments(paths.tempFolder);
   std::vector<std::string> inputs = InputArguments(picks, segments);
   int count = static_cast<int>(inputs.size() / 2);
+  std::vector<std::optional<FitMode>> fits(static_cast<std::size_t>(count));
+  if (!picks.intro.empty()) fits.front() = run.FramingFor(picks.intro);
+  if (!picks.outro.empty()) fits.back() = run.FramingFor(picks.outro);
+  // The watermark goes on the finished picture: after the overlay, or at the
+  // join when there is none. It is filled in after the command is split into
+  // arguments, so nothing in it is ever read as command-line quoting.
+  std::string watermark = run.WatermarkFilterText();
+  FileGuard watermarkText(watermark.empty() ? std::filesystem::path() : paths.watermarkText);
+  std::string joinMark = picks.overlay.empty() && !watermark.empty() ? "," + watermark : "";
+  std::string overlayMark = !picks.overlay.empty() && !watermark.empty() ? "," + watermark : "";
   // A failed step's text becomes the item's status, after its log line.
   auto failed = [&run](const std::string& step, ToolOutcome outcome) {
     run.Log(step + "-----输出失败\r\n");
@@ -124,11 +165,13 @@ ToolOutcome StepEngine::Assemble(ItemRun& run, const AssemblyPicks& picks) {
 
   run.Step("合并生成视频");
   std::string concat = "D:\\ffmpeg\\bin\\ffmpeg.exe -y 【多视频】 -filter_complex \"" +
-                       NormalizeInputs(count) + "concat=n=【视频个数】:v=1 [v]\" -map \"[v]\" " +
+                       NormalizeInputs(fits) +
+                       "concat=n=【视频个数】:v=1【水印】 [v]\" -map \"[v]\" " +
                        std::string(kCommonEncode) + " D:\\out.mp4";
   ToolOutcome outcome =
       run.Judge(RunJudged(run.tools(), concat,
                           {{"【视频个数】", std::to_string(count)},
+                           {"【水印】", joinMark},
                            {std::string(kOutputPlaceholder), paths.concatFile.string()}},
                           {{"【多视频】", inputs}}));
   if (run.Stopped()) return outcome;
@@ -141,13 +184,14 @@ ToolOutcome StepEngine::Assemble(ItemRun& run, const AssemblyPicks& picks) {
     std::string key =
         picks.blackScreen ? "colorkey=black:0.35:0.25" : "chromakey=0x00FF00:0.3:0.08";
     std::string command =
-        "D:\\ffmpeg\\bin\\ffmpeg.exe -y -i D:\\1.mp4 -i 【叠加】 -filter_complex "
-        "\"[1:v]scale=720x1280," +
-        key + "[ckout];[0:v][ckout]overlay=x=0[out]\" -map \"[out]\" " +
+        "D:\\ffmpeg\\bin\\ffmpeg.exe -y -i D:\\1.mp4 -i 【叠加】 -filter_complex \"" +
+        OverlayShape(run.FramingFor(picks.overlay)) + key +
+        "[ckout];[0:v][ckout]overlay=x=0【水印】[out]\" -map \"[out]\" " +
         std::string(kCommonEncode) + " D:\\out.mp4";
     outcome = run.Judge(RunJudged(run.tools(), command,
                                   {{std::string(kSourcePlaceholder), paths.concatFile.string()},
                                    {"【叠加】", ToolPath(picks.overlay)},
+                                   {"【水印】", overlayMark},
                                    {std::string(kOutputPlaceholder), paths.overlayFile.string()}}));
     if (run.Stopped()) return outcome;
     if (!outcome.ok()) return failed(step, outcome);

@@ -10,7 +10,12 @@ WorkPaths WorkPaths::ForRunDir(const std::filesystem::path& runDir) {
 
 WorkPaths WorkPaths::InFolder(const std::filesystem::path& runDir,
                               const std::filesystem::path& workFolder) {
-  return {runDir, workFolder / "临时", workFolder / "out临时.mp4", workFolder / "out临时tx.mp4"};
+  return {runDir,
+          workFolder / "临时",
+          workFolder / "out临时.mp4",
+          workFolder / "out临时tx.mp4",
+          workFolder / "out临时fit.mp4",
+          workFolder / "out临时水印.txt"};
 }
 
 std::filesystem::path WorkPaths::SegmentFile(int number) const {

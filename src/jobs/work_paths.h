@@ -12,6 +12,8 @@ struct WorkPaths {
   std::filesystem::path tempFolder;   // the segments: "临时"
   std::filesystem::path concatFile;   // "out临时.mp4"
   std::filesystem::path overlayFile;  // "out临时tx.mp4"
+  std::filesystem::path framedFile;   // a source brought into the frame before the walk
+  std::filesystem::path watermarkText;  // the watermark's text, read by the encoder
 
   // The fixed work paths of the window under `runDir`.
   static WorkPaths ForRunDir(const std::filesystem::path& runDir);

@@ -8,9 +8,11 @@
 #include <fstream>
 #include <iterator>
 
+#include "jobs/clip_jobs.h"
 #include "jobs/framing.h"
 #include "runner/media_info.h"
 #include "runner/run_capture.h"
+#include "runner/text.h"
 #include "support/media_maker.h"
 #include "support/never_stopped.h"
 #include "support/temp_dir.h"
@@ -67,10 +69,11 @@ bool MakeSource(const std::filesystem::path& dir, const Source& source) {
          Succeeds({"ffmpeg", "-y", "-i", stored, "-c", "copy", "-metadata:s:v", "rotate=90", file});
 }
 
-// The first picture of a file as grey levels, one byte per pixel.
-std::string GreyFrame(const std::filesystem::path& file, const std::filesystem::path& grab) {
-  RunCapture({"ffmpeg", "-y", "-i", file.string(), "-frames:v", "1", "-f", "rawvideo", "-pix_fmt",
-              "gray", grab.string()},
+// The picture of a file at `seconds` as grey levels, one byte per pixel.
+std::string GreyFrame(const std::filesystem::path& file, const std::filesystem::path& grab,
+                      double seconds = 0) {
+  RunCapture({"ffmpeg", "-y", "-ss", std::to_string(seconds), "-i", file.string(), "-frames:v", "1",
+              "-f", "rawvideo", "-pix_fmt", "gray", grab.string()},
              test::NeverStopped());
   std::ifstream in(grab, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
@@ -160,6 +163,75 @@ TEST_F(FramingMedia, SquareStaysSquareInBlurAndCoverAndIsStretchedInStretch) {
     }
   }
   EXPECT_FALSE(ProbeVideoShape(env, dir / "missing.mp4").has_value());
+}
+
+// Whole items in both engines: a 16:9 source after a 16:9 intro, framed by
+// each mode; the watermark drawn on the finished picture.
+TEST_F(FramingMedia, ItemsOfAnyShapeAreFramedByBothEngines) {
+  test::TempDir home;
+  Source wide = kSources[0];
+  ASSERT_TRUE(Succeeds(
+      {"ffmpeg", "-y", "-f", "lavfi", "-i", ReplacePairs(Pattern(wide), {{"d=0.4", "d=3"}}), "-c:v",
+       "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p", (home / "wide.mp4").string()}));
+  ASSERT_TRUE(Succeeds(
+      {"ffmpeg", "-y", "-f", "lavfi", "-i", ReplacePairs(Pattern(wide), {{"d=0.4", "d=1"}}), "-c:v",
+       "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p", (home / "intro.mp4").string()}));
+  ASSERT_TRUE(test::MakeTone(home / "a.mp3", 2));
+
+  struct Case {
+    const char* engine;
+    FitMode mode;
+    bool watermark;
+  } cases[] = {
+      {"steps", FitMode::kBlur, true},     {"onepass", FitMode::kBlur, true},
+      {"steps", FitMode::kCover, false},   {"onepass", FitMode::kCover, false},
+      {"steps", FitMode::kStretch, false}, {"onepass", FitMode::kStretch, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.engine) + " " + std::string(FitModeName(c.mode)));
+    JobInputs inputs;
+    inputs.runDir = home.path();
+    inputs.items = {{1, (home / "wide.mp4").string(), "wide.mp4"}};
+    inputs.effectLines = {"特效1"};
+    inputs.choices.intro = true;
+    inputs.choices.intros = {(home / "intro.mp4").string()};
+    inputs.choices.audios = {(home / "a.mp3").string()};
+    inputs.engine = c.engine;
+    inputs.fit = c.mode;
+    inputs.seed = 1;
+    inputs.watermark.enabled = c.watermark;
+    inputs.watermark.text = "水印 'a:b%{n}\\";
+    inputs.watermark.position = WatermarkPosition::kTopLeft;
+    ASSERT_EQ(PrepareWatermark(inputs, test::NeverStopped()), "");
+    JobSink quiet;
+    ItemOutcome outcome = RunItems(inputs, quiet, test::NeverStopped()).at(0);
+    ASSERT_TRUE(outcome.ok()) << outcome.status << " at " << outcome.failedStep << "\n"
+                              << outcome.lastError;
+    EXPECT_EQ(test::ReadMediaInfo(outcome.output).width, kWidth);
+
+    double expected = c.mode == FitMode::kStretch ? kWidth / (kHeight * 16.0 / 9) : 1.0;
+    // In the intro, then in the plain stretch after the effect.
+    for (double at : {0.5, 3.5}) {
+      std::string frame = GreyFrame(outcome.output, home / "frame.gray", at);
+      ASSERT_EQ(frame.size(), static_cast<std::size_t>(kWidth * kHeight));
+      EXPECT_NEAR(WhiteBoxAspect(frame) / expected, 1, 0.03) << "at " << at;
+    }
+    // White text near the top-left corner of the dark band, none elsewhere in it.
+    std::string frame = GreyFrame(outcome.output, home / "frame.gray", 3.5);
+    auto brightIn = [&frame](int x0, int y0, int x1, int y1) {
+      int count = 0;
+      for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x)
+          count +=
+              static_cast<unsigned char>(frame[static_cast<std::size_t>(y * kWidth + x)]) > 150;
+      return count;
+    };
+    if (c.mode == FitMode::kBlur) {
+      EXPECT_EQ(brightIn(0, 0, 360, 200) > 50, c.watermark);
+      EXPECT_EQ(brightIn(360, 0, kWidth, 200), 0);
+    }
+    std::filesystem::remove(outcome.output);
+  }
 }
 
 }  // namespace

@@ -199,6 +199,7 @@ MainWindow::MainWindow(std::filesystem::path runDir) : runDir_(std::move(runDir)
   background_.setMaxThreadCount(4);
   run_ = std::make_unique<RunControl>(*this, runDir_, [this](int ms) { PumpWait(ms); });
   run_->SetSettingsSource([this] { return CurrentRunSettings(); });
+  run_->SetInputsHook([this](JobInputs& inputs) { inputs.watermark = Watermark(); });
   LoadSettings();
   // The remembered audio folder is imported again, as if chosen anew.
   if (!audioFolder_.isEmpty() && std::filesystem::is_directory(audioFolder_.toStdString())) {
