@@ -49,9 +49,9 @@ Usage MeasureEncode(const std::vector<std::string>& args) {
 }
 
 std::vector<std::string> OutputSettings(int seconds) {
-  return {"-aspect", "9:16",   "-s",   "720x1280", "-pix_fmt", "yuv420p", "-vcodec",
-          "libx264", "-r:v",   "30",   "-preset",  "medium",   "-crf",    "30",
-          "-b:v",    "3000k", "-t", std::to_string(seconds)};
+  return {"-aspect", "9:16",    "-s",   "720x1280", "-pix_fmt", "yuv420p",
+          "-vcodec", "libx264", "-r:v", "30",       "-preset",  "medium",
+          "-crf",    "30",      "-b:v", "3000k",    "-t",       std::to_string(seconds)};
 }
 
 void PrintLoad() {

@@ -119,9 +119,8 @@ int main(int argc, char** argv) {
     tsv << "effect\tseconds\tcpu_seconds\tplain_cpu_seconds\tcost\twall_ratio\tpeak_mb\n";
     for (const Row& row : rows) {
       tsv << row.effect << '\t' << row.seconds << '\t' << row.effectRun.cpuSeconds << '\t'
-          << row.plainRun.cpuSeconds << '\t'
-          << row.effectRun.cpuSeconds / row.plainRun.cpuSeconds << '\t'
-          << row.effectRun.wallSeconds / row.plainRun.wallSeconds << '\t'
+          << row.plainRun.cpuSeconds << '\t' << row.effectRun.cpuSeconds / row.plainRun.cpuSeconds
+          << '\t' << row.effectRun.wallSeconds / row.plainRun.wallSeconds << '\t'
           << row.effectRun.peakKb / 1024 << '\n';
     }
   }
