@@ -6,9 +6,10 @@
 namespace mivora {
 
 int AutoJobCount(unsigned cores) {
-  // The encoder already spreads one item over two cores; a second item at
-  // once only fills the gaps the first leaves.
-  return static_cast<int>(std::max(1u, cores / 2));
+  // One item keeps well under two cores busy (its filter graph runs partly
+  // on one thread while the encoder waits); on two cores a second item at
+  // once gave 1.32x the items per minute, so one item per core.
+  return static_cast<int>(std::max(1u, cores));
 }
 
 int ParseJobCount(std::string_view text, unsigned cores) {
