@@ -11,14 +11,17 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "cli/batch_run.h"
 #include "cli/batch_summary.h"
 #include "cli/demo_media.h"
 #include "cli/interrupt_watch.h"
+#include "cli/job_count.h"
 #include "cli/progress_report.h"
 #include "effects/effect_catalogue.h"
+#include "effects/effect_cost.h"
 #include "effects/render_effect.h"
 #include "jobs/engine_choice.h"
 #include "media/home_folder.h"
@@ -139,7 +142,7 @@ struct RunArgs {
   std::string effectCode;
   std::string audio;
   bool all = false;
-  int jobs = 1;
+  std::string jobs = "auto";
   std::string shard;
   std::int64_t seed = -1;
   int stallTimeout = 60;
@@ -170,8 +173,8 @@ std::string ResolveRunArgs(const RunArgs& args, BatchOptions& options) {
   }
   if (!args.effectCode.empty()) options.effectCode = args.effectCode;
   options.all = args.all;
-  if (args.jobs < 1) return "-j 的值必须是正整数";
-  options.jobs = args.jobs;
+  options.jobs = ParseJobCount(args.jobs, std::thread::hardware_concurrency());
+  if (options.jobs < 1) return "-j 的值必须是正整数或 auto：" + args.jobs;
   if (!args.shard.empty()) {
     int index = -1;
     int count = 0;
@@ -294,10 +297,17 @@ int Demo(const std::string& dirText, std::int64_t seedArg, RunToken& token,
   return code;
 }
 
+// The cost as a multiple of a plain encode of the same seconds.
+std::string CostText(const std::string& name) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f", EffectCost(name));
+  return std::string("相对耗时 ") + text + " 倍";
+}
+
 int ListEffects() {
   for (int i = 1; i <= kEffectCount; ++i) {
     std::string name = "特效" + std::to_string(i);
-    std::cout << name << "\t" << EffectDuration(name) << " 秒\n";
+    std::cout << name << "\t" << EffectDuration(name) << " 秒\t" << CostText(name) << "\n";
   }
   return kExitSucceeded;
 }
@@ -306,7 +316,9 @@ int ShowEffect(const std::string& name) {
   std::string duration = EffectDuration(name);
   if (duration.empty())
     return UsageError("effects", "没有这个特效：" + name + "（共有 特效1 到 特效70）");
-  std::cout << name << "\n时长：" << duration << " 秒\n模板：" << EffectTemplate(name) << "\n";
+  std::cout << name << "\n时长：" << duration << " 秒\n"
+            << CostText(name) << "（同样秒数的普通编码为 1 倍）\n模板：" << EffectTemplate(name)
+            << "\n";
   return kExitSucceeded;
 }
 
@@ -410,7 +422,11 @@ int Main(int argc, char** argv) {
   effectsFile->excludes(effectCode);
   runCommand->add_option("--audio", run.audio, "音频目录（其中的 .mp3 文件）")->type_name("DIR");
   runCommand->add_flag("--all", run.all, "处理列表中的全部素材，而不只是前两个");
-  runCommand->add_option("-j,--jobs", run.jobs, "同时处理的素材数（默认 1）")->type_name("N");
+  runCommand
+      ->add_option("-j,--jobs", run.jobs,
+                   "同时处理的素材数；auto（默认）按本机处理器核数选择，当前为 " +
+                       std::to_string(AutoJobCount(std::thread::hardware_concurrency())))
+      ->type_name("N|auto");
   runCommand
       ->add_option("--shard", run.shard,
                    "只处理序号（从 0 数）除以 N 余 I 的素材，用于多台机器分担一批")
@@ -452,8 +468,8 @@ int Main(int argc, char** argv) {
       ->type_name("X");
 
   std::string effectName;
-  CLI::App* effects =
-      app.add_subcommand("effects", "列出七十个特效及其时长；给出名称时显示该特效的时长和命令模板");
+  CLI::App* effects = app.add_subcommand(
+      "effects", "列出七十个特效及其时长和相对耗时；给出名称时再显示该特效的命令模板");
   effects->add_option("NAME", effectName, "特效名称，例如 特效12");
 
   RenderArgs render;

@@ -11,7 +11,7 @@
 #include <set>
 #include <utility>
 
-#include "effects/effect_catalogue.h"
+#include "jobs/onepass_shortcuts.h"
 #include "runner/command_line.h"
 #include "runner/text.h"
 #include "runner/tool.h"
@@ -627,7 +627,7 @@ OnePassCommand BuildOnePassCommand(const OnePassItem& item) {
       continue;
     }
     std::string result = "part" + number;
-    EffectPart effect = TranslateEffect(EffectTemplate(part.effect), part.lengthSeconds,
+    EffectPart effect = TranslateEffect(OnePassTemplate(part.effect), part.lengthSeconds,
                                         "fx" + number + "_", segment, result);
     if (!effect.error.empty()) {
       command.error = part.effect + ": " + effect.error;

@@ -72,7 +72,8 @@ struct OnePassCommand {
   std::string error;              // not empty: no command could be built
 };
 
-// The one encoder run of an item.
+// The one encoder run of an item; each effect is taken with its shortcuts
+// (jobs/onepass_shortcuts.h).
 OnePassCommand BuildOnePassCommand(const OnePassItem& item);
 
 }  // namespace mivora

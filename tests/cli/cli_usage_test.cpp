@@ -28,7 +28,8 @@ TEST(CliUsage, ErrorsExitTwoWithAClearMessage) {
       {{"run", "--home", h + "/none", "--audio", a}, "主目录不存在：" + h + "/none"},
       {{"run", "--home", h, "--audio", a, "--mode", "film"}, "“film”不是可选的值"},
       {{"run", "--home", h, "--audio", a, "--shard", "2/2"}, "--shard 的值应为 I/N"},
-      {{"run", "--home", h, "--audio", a, "-j", "0"}, "-j 的值必须是正整数"},
+      {{"run", "--home", h, "--audio", a, "-j", "0"}, "-j 的值必须是正整数或 auto：0"},
+      {{"run", "--home", h, "--audio", a, "-j", "all"}, "-j 的值必须是正整数或 auto：all"},
       {{"run", "--home", h, "--audio", a, "--stall-timeout", "-1"},
        "--stall-timeout 的值不能为负数"},
       {{"run", "--home", h, "--audio", a, "--effects", "f", "--effect-code", "特效7"},
@@ -66,12 +67,12 @@ TEST(CliEffects, ListsSeventyAndShowsOne) {
   test::CliResult list = RunCli({"effects"});
   EXPECT_EQ(list.exitCode, 0);
   EXPECT_EQ(std::count(list.out.begin(), list.out.end(), '\n'), 70);
-  EXPECT_NE(list.out.find("特效7\t1 秒\n"), std::string::npos);
+  EXPECT_NE(list.out.find("特效7\t1 秒\t相对耗时 "), std::string::npos) << list.out;
   EXPECT_NE(list.out.find("特效70\t"), std::string::npos);
 
   test::CliResult one = RunCli({"effects", "特效12"});
   EXPECT_EQ(one.exitCode, 0);
-  EXPECT_NE(one.out.find("时长：2 秒"), std::string::npos);
+  EXPECT_NE(one.out.find("时长：2 秒\n相对耗时 "), std::string::npos) << one.out;
   EXPECT_NE(one.out.find("模板：D:\\ffmpeg\\bin\\ffmpeg.exe -y -i D:\\1.mp4"), std::string::npos)
       << one.out;
 }

@@ -1,0 +1,66 @@
+#include "child_usage.h"
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+
+#include "runner/run_capture.h"
+
+namespace mivora::bench {
+namespace {
+
+double Seconds(const timeval& t) {
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+}
+
+}  // namespace
+
+Usage Measure(const std::function<bool()>& work) {
+  Usage usage;
+  std::fflush(nullptr);
+  auto start = std::chrono::steady_clock::now();
+  pid_t pid = fork();
+  if (pid < 0) return usage;
+  // The child leaves without running the parent's destructors.
+  if (pid == 0) _exit(work() ? 0 : 1);
+  int status = 0;
+  rusage tree{};
+  if (wait4(pid, &status, 0, &tree) != pid) return usage;
+  usage.wallSeconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  // wait4 reports the child with all the children it waited for.
+  usage.cpuSeconds = Seconds(tree.ru_utime) + Seconds(tree.ru_stime);
+  usage.peakKb = tree.ru_maxrss;
+  usage.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  return usage;
+}
+
+Usage MeasureEncode(const std::vector<std::string>& args) {
+  return Measure([&args] {
+    RunToken token;
+    CaptureResult run = RunCapture(args, token);
+    if (run.output.find("muxing overhead:") != std::string::npos) return true;
+    std::fprintf(stderr, "the encoder failed:\n%s\n", run.output.c_str());
+    return false;
+  });
+}
+
+std::vector<std::string> OutputSettings(int seconds) {
+  return {"-aspect", "9:16",    "-s",   "720x1280", "-pix_fmt", "yuv420p",
+          "-vcodec", "libx264", "-r:v", "30",       "-preset",  "medium",
+          "-crf",    "30",      "-b:v", "3000k",    "-t",       std::to_string(seconds)};
+}
+
+void PrintLoad() {
+  std::ifstream load("/proc/loadavg");
+  double one = 0, five = 0, fifteen = 0;
+  load >> one >> five >> fifteen;
+  std::printf("load average: %.2f %.2f %.2f on %ld cores\n", one, five, fifteen,
+              sysconf(_SC_NPROCESSORS_ONLN));
+}
+
+}  // namespace mivora::bench

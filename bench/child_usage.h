@@ -1,0 +1,33 @@
+// Measures one piece of work in a forked child: its wall time, and the CPU
+// time and peak memory of the child together with every process it started
+// and waited for (the encoder runs), which stay comparable under a loaded
+// machine where wall time does not.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace mivora::bench {
+
+struct Usage {
+  bool ok = false;
+  double wallSeconds = 0;
+  double cpuSeconds = 0;  // user and system, the whole process tree
+  long peakKb = 0;        // the largest resident set of any process of the tree
+};
+
+// Runs `work` in a child process; ok when it returned true.
+Usage Measure(const std::function<bool()>& work);
+
+// Measures one encoder run (argv[0] looked up on PATH); ok when the encoder
+// finished its output.
+Usage MeasureEncode(const std::vector<std::string>& args);
+
+// The encoder settings every finished video has, after the graph and maps.
+std::vector<std::string> OutputSettings(int seconds);
+
+// Prints the load average, so figures can be read against it.
+void PrintLoad();
+
+}  // namespace mivora::bench

@@ -1,0 +1,24 @@
+// The cost table: a measured figure for exactly the seventy names.
+#include "effects/effect_cost.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace mivora {
+namespace {
+
+TEST(EffectCost, EveryEffectHasAMeasuredCostAndNothingElseHasOne) {
+  for (int number = 1; number <= 70; ++number) {
+    const double cost = EffectCost("特效" + std::to_string(number));
+    // Less than half a plain encode, or beyond ten, is no measurement.
+    EXPECT_GT(cost, 0.5) << number;
+    EXPECT_LT(cost, 10.0) << number;
+  }
+  for (const char* name : {"特效0", "特效71", "特效07", "特效 1", "特效", "", "7"}) {
+    EXPECT_EQ(EffectCost(name), 0.0) << name;
+  }
+}
+
+}  // namespace
+}  // namespace mivora
