@@ -13,6 +13,7 @@ void ApplyRunSettings(const RunSettings& settings, int cores, JobInputs& inputs)
   inputs.jobs = std::clamp(settings.jobs, 1, std::max(1, cores));
   inputs.ownWorkFolders = inputs.jobs > 1;
   inputs.stallTimeoutSeconds = std::max(0, settings.stallTimeoutSeconds);
+  inputs.fit = settings.fit;
 }
 
 }  // namespace mivora

@@ -12,6 +12,7 @@ struct RunSettings {
   bool allItems = false;  // "处理全部素材"; else the first two rows
   int jobs = 1;           // "同时处理": items at once
   int stallTimeoutSeconds = 60;
+  FitMode fit = kDefaultFitMode;  // "画面适配"
 };
 
 // Rows a run takes (and an import lists) under these settings; -1: all.

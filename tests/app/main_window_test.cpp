@@ -8,6 +8,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDropEvent>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -359,6 +360,7 @@ TEST(MainWindowSettings, ASavedFileSetsTheControlsAndChangesAreSaved) {
     settings.setValue("run/allItems", true);
     settings.setValue("run/jobs", 2);
     settings.setValue("run/stallTimeout", 30);
+    settings.setValue("run/fit", "cover");
     settings.setValue("choices/effectCode", "特效7");
     settings.setValue("choices/videoMode", false);
     settings.setValue("choices/blackScreen", false);
@@ -382,12 +384,15 @@ TEST(MainWindowSettings, ASavedFileSetsTheControlsAndChangesAreSaved) {
   RunSettings shown = window.CurrentRunSettings();
   EXPECT_TRUE(shown.onePass && shown.allItems);
   EXPECT_EQ(shown.stallTimeoutSeconds, 30);
+  EXPECT_EQ(shown.fit, FitMode::kCover);
 
   onePass->setChecked(false);
   window.findChild<QSpinBox*>("数值框_无响应超时")->setValue(90);
+  window.findChild<QComboBox*>("下拉框_画面适配")->setCurrentIndex(2);
   QSettings saved("Mivora", "mivora");
   EXPECT_EQ(saved.value("run/engine").toString(), "steps");
   EXPECT_EQ(saved.value("run/stallTimeout").toInt(), 90);
+  EXPECT_EQ(saved.value("run/fit").toString(), "stretch");
   EXPECT_EQ(saved.value("choices/videoMode").toBool(), false);
 }
 

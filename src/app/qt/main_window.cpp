@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QDropEvent>
 #include <QEventLoop>
@@ -28,6 +29,7 @@
 #include <QTreeWidget>
 #include <QUrl>
 #include <chrono>
+#include <optional>
 #include <thread>
 #include <type_traits>
 
@@ -56,6 +58,9 @@ constexpr const char* kEngineKey = "run/engine";
 constexpr const char* kAllItemsKey = "run/allItems";
 constexpr const char* kJobsKey = "run/jobs";
 constexpr const char* kStallTimeoutKey = "run/stallTimeout";
+constexpr const char* kFitKey = "run/fit";
+// The framing choices in the order of the "画面适配" box.
+constexpr std::array<FitMode, 3> kFitChoices = {FitMode::kBlur, FitMode::kCover, FitMode::kStretch};
 constexpr const char* kHomeKey = "paths/home";
 constexpr const char* kAudioKey = "paths/audio";
 constexpr const char* kEffectCodeKey = "choices/effectCode";
@@ -315,7 +320,7 @@ void MainWindow::BuildControls() {
 void MainWindow::BuildRunSettings() {
   auto* group = new QGroupBox("运行设置", this);
   group->setObjectName("分组框_运行设置");
-  group->setGeometry(765, 418, 232, 172);
+  group->setGeometry(765, 418, 232, 200);
   onePass_ =
       MakeSwitch<QCheckBox>(group, "选择框_一次编码", "一次编码（更快）", {12, 20, 210, 24}, false);
   allItems_ =
@@ -335,22 +340,29 @@ void MainWindow::BuildRunSettings() {
   stallTimeout_->setRange(0, 3600);
   stallTimeout_->setValue(60);
   stallLabel->setBuddy(stallTimeout_);
-  MakeButton(group, "按钮_主目录", "主目录", {12, 134, 70, 30});
-  MakeButton(group, "按钮_打开输出文件夹", "打开输出文件夹", {90, 134, 130, 30});
+  auto* fitLabel = new QLabel("画面适配", group);
+  fitLabel->setGeometry(14, 130, 80, 24);
+  fit_ = new QComboBox(group);
+  fit_->setObjectName("下拉框_画面适配");
+  fit_->setGeometry(96, 130, 124, 24);
+  fit_->addItems({"模糊背景", "裁切铺满", "拉伸"});
+  fitLabel->setBuddy(fit_);
+  MakeButton(group, "按钮_主目录", "主目录", {12, 162, 70, 30});
+  MakeButton(group, "按钮_打开输出文件夹", "打开输出文件夹", {90, 162, 130, 30});
 
   home_ = new QLabel(this);
   home_->setObjectName("标签_主目录");
-  home_->setGeometry(767, 594, 228, 44);
+  home_->setGeometry(767, 622, 228, 44);
   home_->setWordWrap(true);
   progress_ = new QProgressBar(this);
   progress_->setObjectName("进度条_运行");
-  progress_->setGeometry(767, 644, 228, 24);
+  progress_->setGeometry(767, 670, 228, 24);
   progress_->setRange(0, 1000);
   progress_->setValue(0);
   progress_->setFormat("0/0");
   times_ = new QLabel(this);
   times_->setObjectName("标签_运行时间");
-  times_->setGeometry(767, 672, 228, 24);
+  times_->setGeometry(767, 698, 228, 24);
 }
 
 void MainWindow::SetTabOrder() {
@@ -360,15 +372,15 @@ void MainWindow::SetTabOrder() {
                         Button::按钮_停止检测}) {
     chain.push_back(runButtons_[static_cast<int>(button)]);
   }
-  chain.insert(chain.end(),
-               {onePass_, allItems_, jobs_, stallTimeout_, findChild<QPushButton*>("按钮_主目录"),
-                findChild<QPushButton*>("按钮_打开输出文件夹"), log_});
+  chain.insert(chain.end(), {onePass_, allItems_, jobs_, stallTimeout_, fit_,
+                             findChild<QPushButton*>("按钮_主目录"),
+                             findChild<QPushButton*>("按钮_打开输出文件夹"), log_});
   for (std::size_t i = 1; i < chain.size(); ++i) setTabOrder(chain[i - 1], chain[i]);
 }
 
 RunSettings MainWindow::CurrentRunSettings() const {
   return RunSettings{onePass_->isChecked(), allItems_->isChecked(), jobs_->value(),
-                     stallTimeout_->value()};
+                     stallTimeout_->value(), kFitChoices[std::max(0, fit_->currentIndex())]};
 }
 
 void MainWindow::LoadSettings() {
@@ -377,6 +389,10 @@ void MainWindow::LoadSettings() {
   allItems_->setChecked(settings.value(kAllItemsKey, false).toBool());
   jobs_->setValue(settings.value(kJobsKey, 1).toInt());
   stallTimeout_->setValue(settings.value(kStallTimeoutKey, 60).toInt());
+  std::optional<FitMode> fit = ParseFitMode(settings.value(kFitKey).toString().toStdString());
+  for (std::size_t i = 0; i < kFitChoices.size(); ++i) {
+    if (kFitChoices[i] == fit.value_or(kDefaultFitMode)) fit_->setCurrentIndex(static_cast<int>(i));
+  }
   if (settings.contains(kEffectCodeKey)) {
     effectCode_->setPlainText(settings.value(kEffectCodeKey).toString());
   }
@@ -399,6 +415,9 @@ void MainWindow::SaveSettings() {
   settings.setValue(kAllItemsKey, allItems_->isChecked());
   settings.setValue(kJobsKey, jobs_->value());
   settings.setValue(kStallTimeoutKey, stallTimeout_->value());
+  settings.setValue(
+      kFitKey, QString::fromUtf8(FitModeName(CurrentRunSettings().fit).data(),
+                                 static_cast<int>(FitModeName(CurrentRunSettings().fit).size())));
   settings.setValue(kEffectCodeKey, effectCode_->toPlainText());
   auto checked = [this](Switch control) {
     return switches_[static_cast<int>(control)]->isChecked();
@@ -481,6 +500,7 @@ void MainWindow::WireEvents() {
   auto save = [this] { SaveSettings(); };
   for (QCheckBox* box : {onePass_, allItems_}) connect(box, &QCheckBox::toggled, this, save);
   for (QSpinBox* box : {jobs_, stallTimeout_}) connect(box, &QSpinBox::valueChanged, this, save);
+  connect(fit_, &QComboBox::currentIndexChanged, this, save);
   for (QAbstractButton* control : switches_)
     connect(control, &QAbstractButton::toggled, this, save);
   connect(effectCode_, &QPlainTextEdit::textChanged, this, save);

@@ -28,6 +28,7 @@
 #endif
 
 class QAbstractButton;
+class QComboBox;
 class QCheckBox;
 class QLabel;
 class QMessageBox;
@@ -138,6 +139,7 @@ class MainWindow : public QWidget, public WindowOps {
   QCheckBox* allItems_ = nullptr;
   QSpinBox* jobs_ = nullptr;
   QSpinBox* stallTimeout_ = nullptr;
+  QComboBox* fit_ = nullptr;  // 画面适配
   QLabel* home_ = nullptr;
   QProgressBar* progress_ = nullptr;
   QLabel* times_ = nullptr;
