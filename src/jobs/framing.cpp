@@ -114,13 +114,10 @@ std::vector<std::string> FramingEncodeArgs(FitMode mode, const std::filesystem::
 
 std::vector<std::string> FramedImageArgs(FitMode mode, const std::filesystem::path& image,
                                          const std::filesystem::path& output) {
-  // No pattern on either side: a "%d" in a file name is part of the name.
+  // The picture is read by its content, whatever its name says (a PNG named
+  // .jpg); the output is written as one picture, never as a numbered series.
   return {std::string(kEncoderPlaceholder),
           "-y",
-          "-f",
-          "image2",
-          "-pattern_type",
-          "none",
           "-i",
           ToolPath(image),
           "-filter_complex",
