@@ -94,6 +94,9 @@ ItemOutcome RunImageItem(ItemRun& run, ClipEngine& engine) {
   if (std::optional<FitMode> fit = run.FramingFor(plan.source)) {
     ToolOutcome fitted = run.Judge(RunJudged(run.tools(), FramedImageArgs(*fit, image, framed)));
     if (run.Stopped()) return run.Finish(false, {});
+    if (fitted.kind == ToolOutcome::Kind::kFailed && fitted.text == kUnknownError) {
+      return run.Finish(false, "【图片转视频】图片损坏");
+    }
     if (!fitted.ok()) return run.Finish(false, "【图片转视频】" + fitted.text);
     image = framed;
   }

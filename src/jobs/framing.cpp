@@ -115,9 +115,13 @@ std::vector<std::string> FramingEncodeArgs(FitMode mode, const std::filesystem::
 std::vector<std::string> FramedImageArgs(FitMode mode, const std::filesystem::path& image,
                                          const std::filesystem::path& output) {
   // The picture is read by its content, whatever its name says (a PNG named
-  // .jpg); the output is written as one picture, never as a numbered series.
+  // .jpg), and a damaged one stops the decoder instead of giving a grey
+  // picture; the output is one picture, never a numbered series.
   return {std::string(kEncoderPlaceholder),
           "-y",
+          "-err_detect",
+          "explode",
+          "-xerror",
           "-i",
           ToolPath(image),
           "-filter_complex",

@@ -25,23 +25,28 @@ constexpr std::string_view kCommonEncode =
     "-b:v 3000k";
 
 // Every input of the join is brought to the segments' frame size, square
-// pixels and frame rate first, so intro and outro clips of any shape join;
-// those with a framing are framed rather than stretched.
-std::string NormalizeInputs(const std::vector<std::optional<FitMode>>& fits) {
+// pixels and frame rate first, so intro and outro clips of any shape join.
+std::string NormalizeInputs(int count) {
   std::string graph;
   std::string labels;
-  for (std::size_t i = 0; i < fits.size(); ++i) {
+  for (int i = 0; i < count; ++i) {
     std::string index = std::to_string(i);
     std::string label = "[n" + index + "]";
-    if (fits[i]) {
-      graph += FramingGraph(*fits[i], index + ":v", "f" + index, "fit" + index + "_") + ";[f" +
-               index + "]fps=30,format=yuv420p" + label + ";";
-    } else {
-      graph += "[" + index + ":v]scale=720:1280,setsar=1,fps=30,format=yuv420p" + label + ";";
-    }
+    graph += "[" + index + ":v]scale=720:1280,setsar=1,fps=30,format=yuv420p" + label + ";";
     labels += label;
   }
   return graph + labels;
+}
+
+// An intro or outro of another shape gets a framing encode of its own before
+// the join, as a source does before its walk; `clip` then names that file.
+ToolOutcome FrameClip(ItemRun& run, std::string& clip, const std::filesystem::path& framed) {
+  std::optional<FitMode> fit = clip.empty() ? std::nullopt : run.FramingFor(clip);
+  if (!fit) return ToolOutcome::Succeeded();
+  run.Step("画面适配");
+  ToolOutcome outcome = run.Judge(RunJudged(run.tools(), FramingEncodeArgs(*fit, clip, framed)));
+  if (outcome.ok()) clip = framed.string();
+  return outcome;
 }
 
 // A keyed overlay clip of another shape fills the frame: a blurred band
@@ -144,11 +149,23 @@ ToolOutcome StepEngine::Assemble(ItemRun& run, const AssemblyPicks& picks) {
   const WorkPaths& paths = run.paths();
   WorkFilesGuard workFiles(paths);
   std::vector<std::filesystem::path> segments = CollectSegments(paths.tempFolder);
-  std::vector<std::string> inputs = InputArguments(picks, segments);
+  AssemblyPicks joined = picks;
+  const std::filesystem::path framedIntro = paths.framedFile.parent_path() / "out临时fit-intro.mp4";
+  const std::filesystem::path framedOutro = paths.framedFile.parent_path() / "out临时fit-outro.mp4";
+  FileGuard introGuard(framedIntro);
+  FileGuard outroGuard(framedOutro);
+  for (auto [clip, framed] :
+       {std::pair{&joined.intro, &framedIntro}, {&joined.outro, &framedOutro}}) {
+    ToolOutcome outcome = FrameClip(run, *clip, *framed);
+    if (run.Stopped()) return outcome;
+    if (!outcome.ok()) {
+      run.Log("合并生成视频-----输出失败\r\n");
+      outcome.text = "【合并生成视频-----输出失败】" + outcome.text;
+      return outcome;
+    }
+  }
+  std::vector<std::string> inputs = InputArguments(joined, segments);
   int count = static_cast<int>(inputs.size() / 2);
-  std::vector<std::optional<FitMode>> fits(static_cast<std::size_t>(count));
-  if (!picks.intro.empty()) fits.front() = run.FramingFor(picks.intro);
-  if (!picks.outro.empty()) fits.back() = run.FramingFor(picks.outro);
   // The watermark goes on the finished picture: after the overlay, or at the
   // join when there is none. It is filled in after the command is split into
   // arguments, so nothing in it is ever read as command-line quoting.
@@ -165,7 +182,7 @@ ToolOutcome StepEngine::Assemble(ItemRun& run, const AssemblyPicks& picks) {
 
   run.Step("合并生成视频");
   std::string concat = "D:\\ffmpeg\\bin\\ffmpeg.exe -y 【多视频】 -filter_complex \"" +
-                       NormalizeInputs(fits) +
+                       NormalizeInputs(count) +
                        "concat=n=【视频个数】:v=1【水印】 [v]\" -map \"[v]\" " +
                        std::string(kCommonEncode) + " D:\\out.mp4";
   ToolOutcome outcome =
