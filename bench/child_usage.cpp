@@ -63,4 +63,22 @@ void PrintLoad() {
               sysconf(_SC_NPROCESSORS_ONLN));
 }
 
+bool RunQuietly(std::vector<std::string> args) {
+  pid_t pid = fork();
+  if (pid == 0) {
+    std::FILE* devNull = std::freopen("/dev/null", "w", stdout);
+    std::FILE* devNullErr = std::freopen("/dev/null", "w", stderr);
+    (void)devNull;
+    (void)devNullErr;
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 }  // namespace mivora::bench

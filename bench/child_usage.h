@@ -30,4 +30,8 @@ std::vector<std::string> OutputSettings(int seconds);
 // Prints the load average, so figures can be read against it.
 void PrintLoad();
 
+// Runs `args` (the program's path first) with its output dropped; true on
+// exit status 0.
+bool RunQuietly(std::vector<std::string> args);
+
 }  // namespace mivora::bench

@@ -30,21 +30,7 @@ double Seconds(Clock::duration d) {
 // Runs the built program with its output dropped; true on exit status 0.
 bool RunCli(std::vector<std::string> args) {
   args.insert(args.begin(), MIVORA_CLI_PATH);
-  pid_t pid = fork();
-  if (pid == 0) {
-    std::FILE* devNull = std::freopen("/dev/null", "w", stdout);
-    std::FILE* devNullErr = std::freopen("/dev/null", "w", stderr);
-    (void)devNull;
-    (void)devNullErr;
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  return mivora::bench::RunQuietly(std::move(args));
 }
 
 }  // namespace

@@ -114,9 +114,7 @@ int main() {
       if ((turn + round) % 2 == 1) {
         plain = bench::MeasureEncode(plainArgs);
       } else {
-        onePass = bench::Measure([&home] {
-          return RunItem(home, "onepass");
-        });
+        onePass = bench::Measure([&home] { return RunItem(home, "onepass"); });
       }
     }
     if (!plain.ok || !onePass.ok) return 1;
@@ -128,9 +126,7 @@ int main() {
     bestPeak = std::min(bestPeak, static_cast<double>(onePass.peakKb) / plain.peakKb);
     lastPlain = plain;
   }
-  bench::Usage steps = bench::Measure([&home] {
-    return RunItem(home, "steps");
-  });
+  bench::Usage steps = bench::Measure([&home] { return RunItem(home, "steps"); });
   if (!steps.ok) return 1;
   std::printf("step engine, once:\n");
   PrintRun("steps", steps, lastPlain);

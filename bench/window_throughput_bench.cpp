@@ -4,9 +4,6 @@
 // runs twice, alternating, and its best time counts, so a busy moment of a
 // shared machine weighs on neither side alone. The window should be within
 // 10% of the command line.
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <QApplication>
 #include <QCheckBox>
 #include <QPlainTextEdit>
@@ -19,6 +16,7 @@
 
 #include "app/qt/main_window.h"
 #include "app/window_test_util.h"
+#include "child_usage.h"
 #include "support/media_maker.h"
 #include "support/temp_dir.h"
 
@@ -35,21 +33,7 @@ double Seconds(Clock::duration d) {
 // Runs the built program with its output dropped; true on exit status 0.
 bool RunCli(std::vector<std::string> args) {
   args.insert(args.begin(), MIVORA_CLI_PATH);
-  pid_t pid = fork();
-  if (pid == 0) {
-    std::FILE* devNull = std::freopen("/dev/null", "w", stdout);
-    std::FILE* devNullErr = std::freopen("/dev/null", "w", stderr);
-    (void)devNull;
-    (void)devNullErr;
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  return mivora::bench::RunQuietly(std::move(args));
 }
 
 // One run of every row through the window, from Start to "任务完毕".
