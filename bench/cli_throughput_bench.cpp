@@ -4,8 +4,6 @@
 // two rounds with the order turned round, the better of each counting. The
 // CPU seconds per item and the cores kept busy show whether the machine had
 // room for more items at once.
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
