@@ -36,6 +36,7 @@
 #include "app/list_import.h"
 #include "app/qt/tab_control.h"
 #include "app/qt/watermark_page.h"
+#include "app/qt/window_settings.h"
 #include "jobs/gif_preview.h"
 #include "media/work_folders.h"
 #include "runner/tool.h"
@@ -68,10 +69,6 @@ constexpr const char* kVideoModeKey = "choices/videoMode";
 constexpr const char* kIntroKey = "choices/intro";
 constexpr const char* kOutroKey = "choices/outro";
 constexpr const char* kBlackScreenKey = "choices/blackScreen";
-
-QSettings WindowSettings() {
-  return QSettings("Mivora", "mivora");
-}
 
 struct ListLayout {
   ListView list;

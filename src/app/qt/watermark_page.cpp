@@ -14,12 +14,10 @@
 #include <cmath>
 
 #include "app/qt/watermark_preview.h"
+#include "app/qt/window_settings.h"
 
 namespace mivora {
 namespace {
-
-constexpr const char* kOrganization = "Mivora";
-constexpr const char* kApplication = "mivora";
 
 constexpr const char* kEnabledKey = "watermark/enabled";
 constexpr const char* kTextKey = "watermark/text";
@@ -117,7 +115,7 @@ void WatermarkPage::BuildControls() {
 void WatermarkPage::Load() {
   loading_ = true;
   WatermarkOptions defaults;
-  QSettings settings(kOrganization, kApplication);
+  QSettings settings = WindowSettings();
   enabled_->setChecked(settings.value(kEnabledKey, defaults.enabled).toBool());
   text_->setText(settings.value(kTextKey).toString());
   std::optional<WatermarkPosition> position =
@@ -137,7 +135,7 @@ void WatermarkPage::Load() {
 
 void WatermarkPage::Save() const {
   WatermarkOptions options = Options();
-  QSettings settings(kOrganization, kApplication);
+  QSettings settings = WindowSettings();
   settings.setValue(kEnabledKey, options.enabled);
   settings.setValue(kTextKey, text_->text());
   settings.setValue(kPositionKey,
