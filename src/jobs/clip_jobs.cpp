@@ -77,6 +77,15 @@ std::string ImageProblem(ItemRun& run) {
   return {};
 }
 
+// The status of a failed encode of a picture: the decoder stopped on damage
+// (no phrase of the classification table), or what the encoder said.
+std::string PictureFailure(const ToolOutcome& outcome) {
+  if (outcome.kind == ToolOutcome::Kind::kFailed && outcome.text == kUnknownError) {
+    return "【图片转视频】图片损坏";
+  }
+  return "【图片转视频】" + outcome.text;
+}
+
 ItemOutcome RunImageItem(ItemRun& run, ClipEngine& engine) {
   const ItemPlan& plan = run.plan();
   run.Step("图片转视频", 15);
@@ -94,10 +103,7 @@ ItemOutcome RunImageItem(ItemRun& run, ClipEngine& engine) {
   if (std::optional<FitMode> fit = run.FramingFor(plan.source)) {
     ToolOutcome fitted = run.Judge(RunJudged(run.tools(), FramedImageArgs(*fit, image, framed)));
     if (run.Stopped()) return run.Finish(false, {});
-    if (fitted.kind == ToolOutcome::Kind::kFailed && fitted.text == kUnknownError) {
-      return run.Finish(false, "【图片转视频】图片损坏");
-    }
-    if (!fitted.ok()) return run.Finish(false, "【图片转视频】" + fitted.text);
+    if (!fitted.ok()) return run.Finish(false, PictureFailure(fitted));
     image = framed;
   }
   // A half-made video of the image is no use to anyone.
@@ -112,10 +118,7 @@ ItemOutcome RunImageItem(ItemRun& run, ClipEngine& engine) {
       "-aspect 9:16 -t 15 -b:v 3000k D:\\out.mp4",
       {{"D:\\1.jpg", ToolPath(image.string())}, {"D:\\out.mp4", plan.imageVideo.string()}}));
   if (run.Stopped()) return run.Finish(false, {});
-  if (outcome.kind == ToolOutcome::Kind::kFailed && outcome.text == kUnknownError) {
-    return run.Finish(false, "【图片转视频】图片损坏");
-  }
-  if (!outcome.ok()) return run.Finish(false, "【图片转视频】" + outcome.text);
+  if (!outcome.ok()) return run.Finish(false, PictureFailure(outcome));
   halfMade.Keep();
 
   run.Step("探测时长");
