@@ -53,8 +53,11 @@ ToolOutcome OnePassEngine::RunWalk(ItemRun& run, const std::vector<WalkStep>& st
   const int item = run.plan().item;
   RemoveFile(Take(item).video);
   ToolOutcome outcome = EncodeItem(run, steps, source);
-  // A hung encoder would only hang again in steps.
-  if (outcome.ok() || run.Stopped() || outcome.kind == ToolOutcome::Kind::kStalled) return outcome;
+  // A hung encoder would only hang again in steps, a damaged source fall short again.
+  if (outcome.ok() || run.Stopped() || outcome.kind == ToolOutcome::Kind::kStalled ||
+      outcome.kind == ToolOutcome::Kind::kDamaged) {
+    return outcome;
+  }
   run.Log("一次编码失败，改用分步处理重试。。。\r\n");
   Put(item, {true, {}});
   return steps_.RunWalk(run, steps, source, effectAudio);
@@ -97,7 +100,10 @@ ToolOutcome OnePassEngine::EncodeItem(ItemRun& run, const std::vector<WalkStep>&
 
   run.Step("一次编码", command.seconds);
   FileGuard videoGuard(video);
-  ToolOutcome outcome = run.Judge(RunJudged(run.tools(), command.args));
+  // The video ends with the join, so a source that ran out early shows as
+  // missing frames, never as a frozen picture.
+  ToolOutcome outcome =
+      run.Judge(ExpectFrames(RunJudged(run.tools(), command.args), command.seconds));
   if (outcome.ok() && !run.Stopped()) {
     Put(item, {false, video});
     videoGuard.Keep();

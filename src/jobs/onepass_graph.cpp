@@ -654,8 +654,12 @@ OnePassCommand BuildOnePassCommand(const OnePassItem& item) {
     std::optional<FitMode> overlayFit;
     if (item.overlayFit) overlayFit = FitMode::kCover;
     std::string shape = item.overlayFit ? "" : "scale=720x1280,";
-    chains.push_back(framed(overlayFit, overlay, "overlayfit") + shape + key + "[keyed]");
-    chains.push_back("[joined][keyed]overlay=x=0[video]");
+    // The overlay's last frame is held while the join goes on, and the join's
+    // end ends the video: a join cut short by a damaged source is seen as
+    // missing frames, not hidden behind a longer overlay.
+    chains.push_back(framed(overlayFit, overlay, "overlayfit") + shape + key +
+                     ",tpad=stop=-1:stop_mode=clone[keyed]");
+    chains.push_back("[joined][keyed]overlay=x=0:shortest=1[video]");
     video = "video";
   }
   if (!item.watermark.empty()) {

@@ -35,9 +35,10 @@ ItemOutcome SegmentPass(ItemRun& run, ClipEngine& engine, int sourceSeconds,
       steps.empty() ? ToolOutcome::Failed() : engine.RunWalk(run, steps, source, effectAudio);
   if (!walk.ok() || run.Stopped()) {
     run.Log("剪切失败。。。\r\n");
-    // A hung encoder is worth telling apart from a failed one.
-    if (walk.kind == ToolOutcome::Kind::kStalled) {
-      return run.Finish(false, "剪切失败：" + std::string(kEncoderStalled));
+    // A hung encoder and a damaged source are worth telling apart from a
+    // failed encoder.
+    if (walk.kind == ToolOutcome::Kind::kStalled || walk.kind == ToolOutcome::Kind::kDamaged) {
+      return run.Finish(false, "剪切失败：" + walk.text);
     }
     return run.Finish(false, "剪切失败");
   }

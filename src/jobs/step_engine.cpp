@@ -2,6 +2,8 @@
 // with the command texts the window has always used.
 #include <algorithm>
 #include <cctype>
+#include <cmath>
+#include <numeric>
 #include <optional>
 #include <string>
 
@@ -75,10 +77,12 @@ ToolOutcome CutSegment(ItemRun& run, const std::filesystem::path& source, const 
       std::string("D:\\ffmpeg\\bin\\ffmpeg.exe -y -ss ") + ClipTime(step.startSeconds) +
       " -i D:\\1.mp4 -c copy " + (run.encodesSourceAudio() ? "-c:a aac " : "") + "-t " +
       ClipTime(step.lengthSeconds) + " " + std::string(kCommonEncode) + " D:\\out.mp4";
-  return RunJudged(
-      run.tools(), command,
-      {{std::string(kSourcePlaceholder), ToolPath(source.string())},
-       {std::string(kOutputPlaceholder), run.paths().SegmentFile(step.segment).string()}});
+  // A source cut off or damaged inside the stretch gives a short segment.
+  return ExpectFrames(RunJudged(run.tools(), command,
+                                {{std::string(kSourcePlaceholder), ToolPath(source.string())},
+                                 {std::string(kOutputPlaceholder),
+                                  run.paths().SegmentFile(step.segment).string()}}),
+                      step.lengthSeconds);
 }
 
 // Renders the effect from the segment just cut into a file beside it, which
@@ -104,6 +108,41 @@ std::vector<std::string> InputArguments(const AssemblyPicks& picks,
   for (const auto& segment : segments) args.insert(args.end(), {"-i", segment.string()});
   if (!picks.outro.empty()) args.insert(args.end(), {"-i", ToolPath(picks.outro)});
   return args;
+}
+
+// The arguments that end the join and the overlay step at the join's whole
+// seconds where their pictures would go past them (an intro of 1.5 s, a
+// source of variable frame rate, an overlay clip longer than the video): the
+// last step's stream copy cannot cut between frames the encoder reordered.
+struct WholeSecondCuts {
+  std::vector<std::string> join;
+  std::vector<std::string> overlay;
+};
+
+WholeSecondCuts CutsAtWholeSeconds(ItemRun& run, const std::vector<std::string>& inputs,
+                                   const std::string& overlay) {
+  constexpr double kHalfFrame = 1.0 / 60;
+  // One run reads every input's length, fraction included.
+  std::vector<std::string> args = {ResolveTool(run.tools().runDir, "ffmpeg")};
+  args.insert(args.end(), inputs.begin(), inputs.end());
+  if (!overlay.empty()) args.insert(args.end(), {"-i", ToolPath(overlay)});
+  CaptureResult probe = RunCapture(args, run.tools().token);
+  std::vector<double> lengths = ParseDurationsSeconds(probe.output);
+  const std::size_t joined = inputs.size() / 2;
+  WholeSecondCuts cuts;
+  // Without every length (an input it could not read, one without a known
+  // length) nothing is cut.
+  if (probe.cancelled || lengths.size() != joined + (overlay.empty() ? 0 : 1) ||
+      std::any_of(lengths.begin(), lengths.end(), [](double seconds) { return seconds <= 0; })) {
+    return cuts;
+  }
+  double join = std::accumulate(lengths.begin(), lengths.begin() + joined, 0.0);
+  int whole = static_cast<int>(std::floor(join + kHalfFrame));
+  if (whole <= 0) return cuts;
+  std::vector<std::string> cut = {"-t", std::to_string(whole)};
+  if (join - whole > kHalfFrame) cuts.join = cut;
+  if (!overlay.empty() && lengths.back() > whole + kHalfFrame) cuts.overlay = cut;
+  return cuts;
 }
 
 void DeleteWorkFiles(const WorkPaths& paths) {
@@ -166,6 +205,8 @@ ToolOutcome StepEngine::Assemble(ItemRun& run, const AssemblyPicks& picks) {
   }
   std::vector<std::string> inputs = InputArguments(joined, segments);
   int count = static_cast<int>(inputs.size() / 2);
+  WholeSecondCuts cuts = CutsAtWholeSeconds(run, inputs, picks.overlay);
+  if (run.Stopped()) return ToolOutcome::Failed();
   // The watermark goes on the finished picture: after the overlay, or at the
   // join when there is none. It is filled in after the command is split into
   // arguments, so nothing in it is ever read as command-line quoting.
@@ -184,13 +225,13 @@ ToolOutcome StepEngine::Assemble(ItemRun& run, const AssemblyPicks& picks) {
   std::string concat = "D:\\ffmpeg\\bin\\ffmpeg.exe -y 【多视频】 -filter_complex \"" +
                        NormalizeInputs(count) +
                        "concat=n=【视频个数】:v=1【水印】 [v]\" -map \"[v]\" " +
-                       std::string(kCommonEncode) + " D:\\out.mp4";
+                       std::string(kCommonEncode) + " 【整秒】 D:\\out.mp4";
   ToolOutcome outcome =
       run.Judge(RunJudged(run.tools(), concat,
                           {{"【视频个数】", std::to_string(count)},
                            {"【水印】", joinMark},
                            {std::string(kOutputPlaceholder), paths.concatFile.string()}},
-                          {{"【多视频】", inputs}}));
+                          {{"【多视频】", inputs}, {"【整秒】", cuts.join}}));
   if (run.Stopped()) return outcome;
   if (!outcome.ok()) return failed("合并生成视频", outcome);
 
@@ -204,12 +245,13 @@ ToolOutcome StepEngine::Assemble(ItemRun& run, const AssemblyPicks& picks) {
         "D:\\ffmpeg\\bin\\ffmpeg.exe -y -i D:\\1.mp4 -i 【叠加】 -filter_complex \"" +
         OverlayShape(run.FramingFor(picks.overlay)) + key +
         "[ckout];[0:v][ckout]overlay=x=0【水印】[out]\" -map \"[out]\" " +
-        std::string(kCommonEncode) + " D:\\out.mp4";
+        std::string(kCommonEncode) + " 【整秒】 D:\\out.mp4";
     outcome = run.Judge(RunJudged(run.tools(), command,
                                   {{std::string(kSourcePlaceholder), paths.concatFile.string()},
                                    {"【叠加】", ToolPath(picks.overlay)},
                                    {"【水印】", overlayMark},
-                                   {std::string(kOutputPlaceholder), paths.overlayFile.string()}}));
+                                   {std::string(kOutputPlaceholder), paths.overlayFile.string()}},
+                                  {{"【整秒】", cuts.overlay}}));
     if (run.Stopped()) return outcome;
     if (!outcome.ok()) return failed(step, outcome);
     overlaid = true;

@@ -3,7 +3,9 @@
 #include <locale.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
+#include <charconv>
 #include <cstdlib>
 
 #include "runner/run_capture.h"
@@ -29,6 +31,9 @@ constexpr std::array<Verdict, 9> kVerdicts = {{
     {"Error while processing the decoded", "错误处理的解码数据流"},
     {"Input link in0:v0 parameters (size", "错误处理的解码数据流"},
 }};
+
+// What the demuxer prints on reading past the end of a cut-off file.
+constexpr std::string_view kCutOffInput = ": partial file";
 
 // Text-to-number in the C library's manner, independent of the user's locale.
 double ToNumber(const std::string& text) {
@@ -85,13 +90,37 @@ ToolOutcome RunJudged(const ToolEnv& env, std::vector<std::string> args) {
     outcome.text = kEncoderStalled;
   } else {
     outcome.text = ClassifyOutput(run.output);
-    if (outcome.text == kOutputSucceeded) {
+    // The demuxer says so when a file ends before the data its index promises
+    // (a download or copy cut off): whatever was made of it lacks pictures.
+    std::size_t cutOff = FindText(run.output, kCutOffInput);
+    if (outcome.text == kOutputSucceeded && cutOff != std::string_view::npos) {
+      outcome.kind = ToolOutcome::Kind::kDamaged;
+      outcome.text = kSourceDamaged;
+      // The demuxer's own line says which stream ran out where.
+      std::size_t begin = run.output.find_last_of("\r\n", cutOff);
+      begin = begin == std::string::npos ? 0 : begin + 1;
+      outcome.lastLines =
+          run.output.substr(begin, run.output.find_first_of("\r\n", cutOff) - begin);
+    } else if (outcome.text == kOutputSucceeded) {
       outcome.kind = ToolOutcome::Kind::kSucceeded;
     } else if (!run.started) {
       outcome.kind = ToolOutcome::Kind::kCouldNotStart;
     }
   }
-  if (!outcome.ok()) outcome.lastLines = LastLines(run.output);
+  if (!outcome.ok() && outcome.lastLines.empty()) outcome.lastLines = LastLines(run.output);
+  outcome.frames = progress.Frames();
+  return outcome;
+}
+
+ToolOutcome ExpectFrames(ToolOutcome outcome, double seconds) {
+  constexpr double kFps = 30;
+  if (!outcome.ok() || outcome.frames < 0 || outcome.frames >= (seconds - 0.5) * kFps) {
+    return outcome;
+  }
+  outcome.kind = ToolOutcome::Kind::kDamaged;
+  outcome.text = kSourceDamaged;
+  outcome.lastLines = "frame=" + std::to_string(outcome.frames) + " < " +
+                      std::to_string(static_cast<int>(seconds * kFps));
   return outcome;
 }
 
@@ -115,6 +144,16 @@ double ParseDurationSeconds(std::string_view captured) {
   return seconds;
 }
 
+std::vector<double> ParseDurationsSeconds(std::string_view captured) {
+  std::vector<double> durations;
+  constexpr std::string_view kMarker = "Duration: ";
+  for (std::size_t at = FindText(captured, kMarker); at != std::string_view::npos;
+       at = FindText(captured, kMarker, at + kMarker.size())) {
+    durations.push_back(ParseDurationSeconds(captured.substr(at)));
+  }
+  return durations;
+}
+
 int ParseDuration(std::string_view captured) {
   return static_cast<int>(ParseDurationSeconds(captured));
 }
@@ -130,6 +169,14 @@ bool EncoderProgress::Feed(std::string_view piece) {
     return false;
   }
   std::string_view whole = std::string_view(tail_).substr(0, end);
+  if (std::size_t counted = whole.rfind("frame="); counted != std::string_view::npos) {
+    std::string_view digits = whole.substr(counted + 6);
+    digits.remove_prefix(std::min(digits.find_first_not_of(' '), digits.size()));
+    int frames = 0;
+    if (std::from_chars(digits.data(), digits.data() + digits.size(), frames).ec == std::errc()) {
+      frames_ = frames;
+    }
+  }
   bool moved = false;
   std::size_t at = whole.rfind("time=");
   if (at != std::string_view::npos) {

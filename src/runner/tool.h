@@ -19,6 +19,8 @@ inline constexpr std::string_view kOutputSucceeded = "输出成功";
 inline constexpr std::string_view kUnknownError = "未知错误";
 // The outcome of an encoder stopped by the stall watch.
 inline constexpr std::string_view kEncoderStalled = "编码器无响应";
+// The outcome of an encode whose picture fell far short of its length.
+inline constexpr std::string_view kSourceDamaged = "素材损坏";
 
 // Placeholders of the tools in every command template.
 inline constexpr std::string_view kEncoderPlaceholder = "D:\\ffmpeg\\bin\\ffmpeg.exe";
@@ -33,10 +35,12 @@ struct ToolOutcome {
     kStopped,        // the run was stopped while it ran
     kCouldNotStart,  // the program could not be started at all
     kStalled,        // the encoder made no progress and was stopped
+    kDamaged,        // it finished, but its source gave far too few frames
   };
   Kind kind = Kind::kFailed;
   std::string text;
   std::string lastLines;  // the console's last lines, for a failure's details
+  int frames = -1;        // video frames the encoder's final report counts (-1: none)
 
   bool ok() const { return kind == Kind::kSucceeded; }
   static ToolOutcome Succeeded() { return {Kind::kSucceeded, std::string(kOutputSucceeded), {}}; }
@@ -71,7 +75,8 @@ std::string ClassifyOutput(std::string_view captured);
 
 // Rewrites the tool placeholders, empties the output box, runs the command,
 // shows the captured text and classifies it. A cancelled run is never a
-// success, even though a stopped encoder prints its final statistics.
+// success, even though a stopped encoder prints its final statistics; nor is
+// one that read past the end of a cut-off input (kind damaged).
 ToolOutcome RunJudged(const ToolEnv& env, std::vector<std::string> args);
 
 // The same for a command template with its placeholders.
@@ -86,11 +91,19 @@ class EncoderProgress {
   // Returns true when the piece moved the time forward.
   bool Feed(std::string_view piece);
   double Seconds() const { return seconds_; }
+  // The frame count of the latest whole status line (-1: none yet).
+  int Frames() const { return frames_; }
 
  private:
   std::string tail_;  // an unfinished status line of the previous piece
   double seconds_ = -1;
+  int frames_ = -1;
 };
+
+// A finished encode of `seconds` of 30 fps video that is more than half a
+// second short of frames is no success: its source ran out early (a file
+// cut off, damaged data), which would show as a frozen or missing picture.
+ToolOutcome ExpectFrames(ToolOutcome outcome, double seconds);
 
 // The last few lines of a console text that say something (progress lines
 // and blank lines left out), for telling a user why a run failed.
@@ -100,6 +113,10 @@ std::string LastLines(std::string_view captured, int count = 5);
 // field is read as the C library reads a number. 0 when there is no such
 // field, it has not three parts, or it does not fit a 32-bit count.
 double ParseDurationSeconds(std::string_view captured);
+
+// Every input's "Duration:" field in the order the encoder lists them, as
+// ParseDurationSeconds reads each.
+std::vector<double> ParseDurationsSeconds(std::string_view captured);
 
 // The same truncated toward zero to whole seconds.
 int ParseDuration(std::string_view captured);

@@ -58,7 +58,7 @@ TEST_F(ClipJobs, VideoItemRunsTheDescribedCommands) {
       " -aspect 9:16 -s 720x1280 -pix_fmt yuv420p -vcodec libx264 -r:v 30 -preset medium -crf 30 "
       "-b:v 3000k ";
   std::vector<std::string> calls = Calls();
-  ASSERT_EQ(calls.size(), 1u + 7 + 6 + 3 + 1);
+  ASSERT_EQ(calls.size(), 1u + 7 + 6 + 4 + 1);
   EXPECT_EQ(calls[0], "-i /src/my clip.mp4");
   EXPECT_EQ(calls[1], "-y -ss 0:0:0.0 -i /src/my clip.mp4 -c copy -t 0:0:2.0" + tail + home +
                           "/临时/out1.mp4");
@@ -71,17 +71,19 @@ TEST_F(ClipJobs, VideoItemRunsTheDescribedCommands) {
                            "/临时/out7.mp4");
   std::string inputs;
   for (int k = 1; k <= 7; ++k) inputs += "-i " + home + "/临时/out" + std::to_string(k) + ".mp4 ";
-  EXPECT_EQ(calls[14].substr(0, 3 + inputs.size()), "-y " + inputs);
-  EXPECT_NE(calls[14].find("concat=n=7:v=1 [v] -map [v]" + tail + home + "/out临时.mp4"),
+  // One run reads the lengths of the join's inputs and of the overlay clip.
+  EXPECT_EQ(calls[14], inputs + "-i /black/k.mp4");
+  EXPECT_EQ(calls[15].substr(0, 3 + inputs.size()), "-y " + inputs);
+  EXPECT_NE(calls[15].find("concat=n=7:v=1 [v] -map [v]" + tail + home + "/out临时.mp4"),
             std::string::npos)
-      << calls[14];
-  EXPECT_EQ(calls[15], "-y -i " + home +
+      << calls[15];
+  EXPECT_EQ(calls[16], "-y -i " + home +
                            "/out临时.mp4 -i /black/k.mp4 -filter_complex "
                            "[1:v]scale=720x1280,colorkey=black:0.35:0.25[ckout];[0:v][ckout]"
                            "overlay=x=0[out] -map [out]" +
                            tail + home + "/out临时tx.mp4");
-  EXPECT_EQ(calls[16], "-i " + home + "/out临时.mp4");
-  EXPECT_EQ(calls[17], "-an -i " + home +
+  EXPECT_EQ(calls[17], "-i " + home + "/out临时.mp4");
+  EXPECT_EQ(calls[18], "-an -i " + home +
                            "/out临时tx.mp4 -stream_loop -1 -i /music/a.mp3 -c:v copy -t 20 -y " +
                            home + "/生成视频剪辑/.mivora-my clip.mp4.part.mp4");
 
@@ -185,9 +187,9 @@ TEST_F(ClipJobs, GreenScreenWithAnEmptyListSkipsTheOverlay) {
   h.AddRow(ListView::超级列表框1, "/src/a.mp4");
   h.ProcessVideoItem(1);
   std::vector<std::string> calls = Calls();
-  ASSERT_EQ(calls.size(), 6u);
-  EXPECT_NE(calls[3].find("concat=n=1:v=1"), std::string::npos);
-  EXPECT_EQ(calls[5].find("-an -i " + Home() + "/out临时.mp4 -stream_loop"), 0u) << calls[5];
+  ASSERT_EQ(calls.size(), 7u);
+  EXPECT_NE(calls[4].find("concat=n=1:v=1"), std::string::npos);
+  EXPECT_EQ(calls[6].find("-an -i " + Home() + "/out临时.mp4 -stream_loop"), 0u) << calls[6];
   EXPECT_EQ(h.window.CellText(ListView::超级列表框1, 0, 3), "成功");
 }
 
@@ -200,7 +202,7 @@ TEST_F(ClipJobs, IntroAndOutroFrameTheSegments) {
   setenv("MIVORA_FAKE_DURATION", "00:00:03.00", 1);
   h.AddRow(ListView::超级列表框1, "/src/a.mp4");
   h.ProcessVideoItem(1);
-  std::string concat = Calls()[4];
+  std::string concat = Calls()[5];
   std::string home = Home();
   EXPECT_EQ(concat.find("-y -i /intro/i.mp4 -i " + home + "/临时/out1.mp4 -i " + home +
                         "/临时/out2.mp4 -i /outro/o.mp4 -filter_complex"),

@@ -99,7 +99,7 @@ TEST_F(OnePassEngineTest, AFailedGraphIsDoneAgainStepByStep) {
   // Only the one-pass graph holds the padding filter.
   setenv("MIVORA_FAKE_FAIL_ON", "tpad=", 1);
   h.ProcessVideoItem(1);
-  EXPECT_EQ(Encodes().size(), 1u + 7 + 6 + 3);
+  EXPECT_EQ(Encodes().size(), 1u + 7 + 6 + 4);
   EXPECT_EQ(Log(), std::string("正在剪辑\r\n视频特效处理。。。\r\n") + kRetry +
                        "视频剪切成功。。。\r\n合并特效视频音频成功。。。\r\n" +
                        Finished(h.home / "生成视频剪辑/a.mp4"));

@@ -248,8 +248,8 @@ TEST(OnePassGraph, AnItemIsOneCommand) {
   EXPECT_NE(graph.find("[intro][part1][part2][part3][segment4][outro]concat=n=6:v=1:a=0[joined]"),
             std::string::npos);
   EXPECT_NE(
-      graph.find(
-          "[3:v]scale=720x1280,colorkey=black:0.35:0.25[keyed];[joined][keyed]overlay=x=0[video]"),
+      graph.find("[3:v]scale=720x1280,colorkey=black:0.35:0.25,tpad=stop=-1:stop_mode=clone[keyed];"
+                 "[joined][keyed]overlay=x=0:shortest=1[video]"),
       std::string::npos);
 }
 
@@ -263,7 +263,10 @@ TEST(OnePassGraph, SmallerItems) {
   ASSERT_EQ(command.error, "");
   EXPECT_EQ(command.seconds, 10);
   const std::string& graph = command.args[7];
-  EXPECT_NE(graph.find("[1:v]scale=720x1280,chromakey=0x00FF00:0.3:0.08[keyed]"), std::string::npos)
+  EXPECT_NE(
+      graph.find(
+          "[1:v]scale=720x1280,chromakey=0x00FF00:0.3:0.08,tpad=stop=-1:stop_mode=clone[keyed]"),
+      std::string::npos)
       << graph;
   EXPECT_EQ(std::count(command.args.begin(), command.args.end(), "-map"), 1);
   EXPECT_EQ(std::count(command.args.begin(), command.args.end(), "-stream_loop"), 0);

@@ -49,6 +49,12 @@ TEST(ParseDuration, ReadsWholeSeconds) {
   EXPECT_DOUBLE_EQ(ParseDurationSeconds("  Duration: 00:00:01.50, start: 0"), 1.5);
   EXPECT_DOUBLE_EQ(ParseDurationSeconds("Duration: 01:02:03.25, start: 0"), 3723.25);
   EXPECT_EQ(ParseDurationSeconds("Duration: 99999999:00:00.00, start: 0"), 0);
+  // Every input of a run that opens several, in order; an unknown one reads 0.
+  EXPECT_EQ(ParseDurationsSeconds("Input #0\n  Duration: 00:00:01.50, start: 0\nInput #1\n"
+                                  "  Duration: N/A, start: 0\nInput #2\n  Duration: 00:00:02.00, "
+                                  "start: 0\nAt least one output file must be specified\n"),
+            (std::vector<double>{1.5, 0, 2}));
+  EXPECT_TRUE(ParseDurationsSeconds("no inputs").empty());
 }
 
 TEST(RunJudged, UsesTheEncoderUnderRunDirAndShowsItsOutput) {
@@ -91,26 +97,79 @@ TEST(RunJudged, CancelledRunIsNeverASuccess) {
   stopper.join();
 }
 
+TEST(RunJudged, ReadingPastACutOffInputIsNeverASuccess) {
+  test::TempDir home;
+  test::WriteFile(home / "ffmpeg/bin/ffmpeg",
+                  "#!/bin/sh\necho '[mov,mp4 @ 0x1] stream 0, offset 0x4936ca: partial file'\n"
+                  "printf 'frame=  150 time=00:00:05.00\\r\\n'\necho 'muxing overhead: 1%'\n");
+  chmod((home / "ffmpeg/bin/ffmpeg").c_str(), 0755);
+  ToolOutcome outcome =
+      RunJudged(ToolEnv{home.path(), test::NeverStopped()}, {std::string(kEncoderPlaceholder)});
+  EXPECT_EQ(outcome.kind, ToolOutcome::Kind::kDamaged);
+  EXPECT_EQ(outcome.text, "素材损坏");
+  EXPECT_EQ(outcome.frames, 150);
+  EXPECT_EQ(outcome.lastLines, "[mov,mp4 @ 0x1] stream 0, offset 0x4936ca: partial file");
+}
+
 TEST(EncoderProgress, ReadsTheLatestTimeOfWholeStatusLines) {
   struct Piece {
     const char* text;
     bool moved;
     double seconds;
+    int frames;
   } pieces[] = {
-      {"Input #0, lavfi\nframe=    0 fps=0.0 time=N/A bitrate=N/A\r", false, -1},
-      {"frame=    1 fps=0.0 time=-00:00:00.03 bitrate=N/A\r", false, -1},
-      {"frame=   45 fps= 44 q=28.0 size=0kB time=00:00:01.50 bitrate=0.2kbits/s\r", true, 1.5},
+      {"Input #0, lavfi\n", false, -1, -1},
+      {"frame=    0 fps=0.0 time=N/A bitrate=N/A\r", false, -1, 0},
+      {"frame=    1 fps=0.0 time=-00:00:00.03 bitrate=N/A\r", false, -1, 1},
+      {"frame=   45 fps= 44 q=28.0 size=0kB time=00:00:01.50 bitrate=0.2kbits/s\r", true, 1.5, 45},
       // A line split between two reads counts once it is whole.
-      {"frame=   60 fps= 40 time=00:01:0", false, 1.5},
-      {"2.25 bitrate=1kbits/s\r", true, 62.25},
-      {"frame=   60 fps= 40 time=00:01:02.25 bitrate=1kbits/s\r", false, 62.25},
-      {"video:1kB audio:0kB muxing overhead: 0.1%\n", false, 62.25},
+      {"frame=   60 fps= 40 time=00:01:0", false, 1.5, 45},
+      {"2.25 bitrate=1kbits/s\r", true, 62.25, 60},
+      // The final report, with what follows it in the same read.
+      {"frame= 1867 fps= 40 time=00:01:02.25 bitrate=1kbits/s\r\nvideo:1kB audio:0kB muxing "
+       "overhead: 0.1%\n",
+       false, 62.25, 1867},
+      {"size=  10kB time=00:01:03.00 bitrate=1kbits/s\r", true, 63, 1867},
   };
   EncoderProgress progress;
   for (const Piece& piece : pieces) {
     SCOPED_TRACE(piece.text);
     EXPECT_EQ(progress.Feed(piece.text), piece.moved);
     EXPECT_DOUBLE_EQ(progress.Seconds(), piece.seconds);
+    EXPECT_EQ(progress.Frames(), piece.frames);
+  }
+}
+
+// A finished encode short of frames is a damaged source; anything else stays
+// as it was.
+TEST(ExpectFrames, FailsOnlyAFinishedEncodeShortOfFrames) {
+  auto finished = [](int frames) {
+    ToolOutcome outcome = ToolOutcome::Succeeded();
+    outcome.frames = frames;
+    return outcome;
+  };
+  ToolOutcome failed = ToolOutcome::Failed();
+  failed.frames = 3;
+  const struct {
+    ToolOutcome outcome;
+    double seconds;
+    ToolOutcome::Kind kind;
+  } cases[] = {
+      {finished(300), 10, ToolOutcome::Kind::kSucceeded},
+      {finished(286), 10, ToolOutcome::Kind::kSucceeded},  // under half a second short
+      {finished(284), 10, ToolOutcome::Kind::kDamaged},
+      {finished(150), 10, ToolOutcome::Kind::kDamaged},
+      {finished(0), 2, ToolOutcome::Kind::kDamaged},
+      {finished(-1), 10, ToolOutcome::Kind::kSucceeded},  // no count reported
+      {failed, 10, ToolOutcome::Kind::kFailed},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.outcome.frames);
+    ToolOutcome judged = ExpectFrames(c.outcome, c.seconds);
+    EXPECT_EQ(judged.kind, c.kind);
+    if (c.kind == ToolOutcome::Kind::kDamaged) {
+      EXPECT_EQ(judged.text, "素材损坏");
+    }
   }
 }
 
