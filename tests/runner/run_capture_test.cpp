@@ -53,6 +53,21 @@ TEST(RunCapture, KeepsArgumentsUninterpreted) {
       "a b|$HOME|; ls|特效|");
 }
 
+// The child keeps the program's environment; glibc's heap settings are
+// added in front of any the user set, so the user's still win.
+TEST(RunCapture, PassesTheEnvironmentWithHeapSettings) {
+  setenv("MIVORA_TEST_VALUE", "kept", 1);
+  EXPECT_EQ(Sh("echo $MIVORA_TEST_VALUE").output, "kept\n");
+  EXPECT_EQ(Sh("echo $GLIBC_TUNABLES").output,
+            "glibc.malloc.mmap_threshold=33554432:glibc.malloc.trim_threshold=268435456\n");
+  setenv("GLIBC_TUNABLES", "glibc.malloc.trim_threshold=1", 1);
+  EXPECT_EQ(Sh("echo $GLIBC_TUNABLES").output,
+            "glibc.malloc.mmap_threshold=33554432:glibc.malloc.trim_threshold=268435456:"
+            "glibc.malloc.trim_threshold=1\n");
+  unsetenv("GLIBC_TUNABLES");
+  unsetenv("MIVORA_TEST_VALUE");
+}
+
 TEST(RunCapture, CancelEndsTheWholeGroupAtOnce) {
   RunToken token;
   std::thread stopper([&] {
