@@ -119,8 +119,8 @@ ToolOutcome ExpectFrames(ToolOutcome outcome, double seconds) {
   }
   outcome.kind = ToolOutcome::Kind::kDamaged;
   outcome.text = kSourceDamaged;
-  outcome.lastLines = "frame=" + std::to_string(outcome.frames) + " < " +
-                      std::to_string(static_cast<int>(seconds * kFps));
+  outcome.lastLines = "frame=" + std::to_string(outcome.frames) + " (expected " +
+                      std::to_string(static_cast<int>(seconds * kFps)) + ")";
   return outcome;
 }
 
