@@ -1,6 +1,8 @@
 #include "jobs/input_check.h"
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 #include <vector>
 
 #include "runner/media_info.h"
@@ -16,24 +18,41 @@ void Remove(std::vector<std::string>& paths, const std::set<std::string>& unread
 
 std::set<std::string> UnreadableClips(const FrontChoices& choices, const ToolEnv& tools,
                                       std::map<std::string, VideoShape>& shapes) {
-  std::set<std::string> unreadable;
-  for (const std::string& audio : choices.audios) {
-    if (tools.token.IsCancelled()) break;
-    if (ProbeSource(tools, audio).seconds <= 0) unreadable.insert(audio);
-  }
+  struct Probe {
+    const std::string* path;
+    bool audio;  // audio needs a length, a clip a picture
+    SourceInfo info;
+  };
+  std::vector<Probe> probes;
+  for (const std::string& audio : choices.audios) probes.push_back({&audio, true, {}});
   for (const auto* list :
        {&choices.intros, &choices.outros, &choices.greenScreens, &choices.blackScreens}) {
-    for (const std::string& clip : *list) {
-      if (tools.token.IsCancelled()) break;
-      std::optional<VideoShape> shape = ProbeSource(tools, clip).shape;
-      if (shape) {
-        shapes[clip] = *shape;
-      } else {
-        unreadable.insert(clip);
-      }
+    for (const std::string& clip : *list) probes.push_back({&clip, false, {}});
+  }
+  // Probes run side by side: each is mostly the encoder starting up, and an
+  // audio folder may hold hundreds of files.
+  std::atomic<std::size_t> next{0};
+  auto probeNext = [&] {
+    for (std::size_t i = next++; i < probes.size() && !tools.token.IsCancelled(); i = next++) {
+      probes[i].info = ProbeSource(tools, *probes[i].path);
+    }
+  };
+  const std::size_t workers =
+      std::min<std::size_t>(std::clamp(std::thread::hardware_concurrency(), 1u, 4u), probes.size());
+  std::vector<std::thread> threads;
+  for (std::size_t i = 1; i < workers; ++i) threads.emplace_back(probeNext);
+  probeNext();
+  for (std::thread& thread : threads) thread.join();
+  if (tools.token.IsCancelled()) return {};
+
+  std::set<std::string> unreadable;
+  for (const Probe& probe : probes) {
+    if (probe.audio ? probe.info.seconds <= 0 : !probe.info.shape) {
+      unreadable.insert(*probe.path);
+    } else if (!probe.audio) {
+      shapes[*probe.path] = *probe.info.shape;
     }
   }
-  if (tools.token.IsCancelled()) return {};
   return unreadable;
 }
 

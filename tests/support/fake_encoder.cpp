@@ -13,8 +13,11 @@ void InstallFakeEncoder(const std::filesystem::path& runDir) {
   std::filesystem::path tool = runDir / "ffmpeg" / "bin" / "ffmpeg";
   WriteFile(tool, R"SH(#!/bin/sh
 log="$(dirname "$0")/calls.log"
-for a in "$@"; do printf '%s\037' "$a" >> "$log"; done
-printf '\n' >> "$log"
+# One write per call: calls that run side by side must not interleave.
+us="$(printf '\037')"
+line=""
+for a in "$@"; do line="$line$a$us"; done
+printf '%s\n' "$line" >> "$log"
 if { [ "$#" -eq 2 ] && [ "$1" = "-i" ]; } || { [ "$#" -eq 3 ] && [ "$2" = "-i" ]; }; then
   for a in "$@"; do file="$a"; done
   if [ -n "$MIVORA_FAKE_UNREADABLE" ] && case "$file" in *"$MIVORA_FAKE_UNREADABLE"*) true;; *) false;; esac; then
