@@ -7,6 +7,7 @@
 
 #include "runner/run_capture.h"
 #include "runner/text.h"
+#include "support/process_probe.h"
 
 namespace mivora::test {
 namespace {
@@ -109,22 +110,7 @@ MediaInfo ReadMediaInfo(const std::filesystem::path& file) {
 }
 
 bool ProcessRunning(const std::string& needle) {
-  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-    std::string name = entry.path().filename().string();
-    if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos) continue;
-    std::ifstream stat(entry.path() / "stat");
-    std::string statText((std::istreambuf_iterator<char>(stat)), {});
-    auto close = statText.rfind(')');
-    if (close != std::string::npos && close + 2 < statText.size() && statText[close + 2] == 'Z')
-      continue;
-    std::ifstream cmd(entry.path() / "cmdline", std::ios::binary);
-    std::string cmdline((std::istreambuf_iterator<char>(cmd)), {});
-    for (char& c : cmdline) {
-      if (c == '\0') c = ' ';
-    }
-    if (cmdline.find(needle) != std::string::npos) return true;
-  }
-  return false;
+  return !FindProcesses({needle}).empty();
 }
 
 }  // namespace mivora::test

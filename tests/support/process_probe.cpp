@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -31,14 +32,21 @@ bool ReadStat(pid_t pid, char& state, pid_t& parent) {
   return static_cast<bool>(fields >> state >> parent);
 }
 
+// Reading /proc can fail half-way while processes come and go; a failed
+// scan is started again rather than thrown out of a test's wait loop.
 std::vector<pid_t> AllProcesses() {
   std::vector<pid_t> pids;
-  std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
-    std::string name = entry.path().filename().string();
-    if (!name.empty() && name.find_first_not_of("0123456789") == std::string::npos) {
-      pids.push_back(std::stoi(name));
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    pids.clear();
+    std::error_code error;
+    for (std::filesystem::directory_iterator it("/proc", error);
+         !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
+      std::string name = it->path().filename().string();
+      if (!name.empty() && name.find_first_not_of("0123456789") == std::string::npos) {
+        pids.push_back(std::stoi(name));
+      }
     }
+    if (!error) break;
   }
   return pids;
 }
@@ -52,6 +60,7 @@ std::vector<pid_t> FindProcesses(const std::vector<std::string>& needles) {
     pid_t parent = 0;
     if (!ReadStat(pid, state, parent) || state == 'Z') continue;
     std::string cmdline = ReadProcFile(pid, "cmdline");
+    std::replace(cmdline.begin(), cmdline.end(), '\0', ' ');
     bool all = !cmdline.empty();
     for (const std::string& needle : needles)
       all = all && cmdline.find(needle) != std::string::npos;

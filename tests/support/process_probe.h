@@ -15,7 +15,8 @@
 
 namespace mivora::test {
 
-// Live (not zombie) processes whose command line holds every needle.
+// Live (not zombie) processes whose command line (arguments joined by
+// blanks) holds every needle.
 std::vector<pid_t> FindProcesses(const std::vector<std::string>& needles);
 // True when `pid` has exited (gone from /proc, or a zombie nobody reaped yet).
 bool ProcessGone(pid_t pid);
