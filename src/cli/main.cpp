@@ -448,14 +448,13 @@ int Main(int argc, char** argv) {
       ->add_option("--fit", run.fit,
                    "不是 9:16 的画面如何放进画面：blur（默认，模糊背景）、cover（裁切铺满）、"
                    "stretch（拉伸）")
-      ->check(OneOf({"blur", "cover", "stretch"}))
+      ->check(OneOf(FitModeNames()))
       ->type_name("MODE");
   runCommand->add_option("--watermark", run.watermark, "在每个成品上写这段文字水印")
       ->type_name("TEXT");
   runCommand
       ->add_option("--watermark-position", run.watermarkPosition, "水印位置（默认 bottom-right）")
-      ->check(OneOf({"top-left", "top", "top-right", "left", "center", "right", "bottom-left",
-                     "bottom", "bottom-right"}))
+      ->check(OneOf(WatermarkPositionNames()))
       ->type_name("NAME");
   runCommand->add_option("--watermark-size", run.watermarkSize, "水印字号（默认 40）")
       ->type_name("N");

@@ -4,17 +4,18 @@
 #include <cmath>
 #include <utility>
 
+#include "jobs/name_table.h"
 #include "runner/command_line.h"
 #include "runner/tool.h"
 
 namespace mivora {
 namespace {
 
-constexpr std::array<std::pair<FitMode, std::string_view>, 3> kNames = {{
+constexpr NameTable<FitMode, 3> kNames({{
     {FitMode::kBlur, "blur"},
     {FitMode::kCover, "cover"},
     {FitMode::kStretch, "stretch"},
-}};
+}});
 
 constexpr double kFrameAspect = 9.0 / 16.0;
 
@@ -42,17 +43,15 @@ std::string Label(std::string_view name) {
 }  // namespace
 
 std::optional<FitMode> ParseFitMode(std::string_view name) {
-  for (const auto& [mode, text] : kNames) {
-    if (text == name) return mode;
-  }
-  return std::nullopt;
+  return kNames.Parse(name);
 }
 
 std::string_view FitModeName(FitMode mode) {
-  for (const auto& [candidate, text] : kNames) {
-    if (candidate == mode) return text;
-  }
-  return {};
+  return kNames.NameOf(mode);
+}
+
+std::vector<std::string> FitModeNames() {
+  return kNames.Names();
 }
 
 bool NeedsFraming(double displayAspect) {

@@ -22,6 +22,8 @@ inline constexpr FitMode kDefaultFitMode = FitMode::kBlur;
 // "blur", "cover" or "stretch"; nothing for any other text.
 std::optional<FitMode> ParseFitMode(std::string_view name);
 std::string_view FitModeName(FitMode mode);
+// Every name ParseFitMode accepts, in the order above.
+std::vector<std::string> FitModeNames();
 
 // Whether a picture of this display aspect (width over height) differs from
 // 9:16 by more than 2%. An unknown aspect (0 or not a number) does not.

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <utility>
 
+#include "jobs/name_table.h"
 #include "runner/command_line.h"
 #include "runner/run_capture.h"
 #include "runner/text.h"
@@ -14,7 +15,7 @@
 namespace mivora {
 namespace {
 
-constexpr std::array<std::pair<WatermarkPosition, std::string_view>, 9> kPositionNames = {{
+constexpr NameTable<WatermarkPosition, 9> kPositionNames({{
     {WatermarkPosition::kTopLeft, "top-left"},
     {WatermarkPosition::kTop, "top"},
     {WatermarkPosition::kTopRight, "top-right"},
@@ -24,7 +25,7 @@ constexpr std::array<std::pair<WatermarkPosition, std::string_view>, 9> kPositio
     {WatermarkPosition::kBottomLeft, "bottom-left"},
     {WatermarkPosition::kBottom, "bottom"},
     {WatermarkPosition::kBottomRight, "bottom-right"},
-}};
+}});
 
 // The names the encoder's colour parser knows, as "ffmpeg -colors" lists them.
 // clang-format off
@@ -95,17 +96,15 @@ bool CoversSimplifiedChinese(std::string_view langs) {
 }  // namespace
 
 std::optional<WatermarkPosition> ParseWatermarkPosition(std::string_view name) {
-  for (const auto& [position, text] : kPositionNames) {
-    if (text == name) return position;
-  }
-  return std::nullopt;
+  return kPositionNames.Parse(name);
 }
 
 std::string_view WatermarkPositionName(WatermarkPosition position) {
-  for (const auto& [candidate, text] : kPositionNames) {
-    if (candidate == position) return text;
-  }
-  return {};
+  return kPositionNames.NameOf(position);
+}
+
+std::vector<std::string> WatermarkPositionNames() {
+  return kPositionNames.Names();
 }
 
 bool IsWatermarkColor(std::string_view color) {

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "runner/run_token.h"
 
@@ -46,6 +47,8 @@ inline constexpr std::string_view kMissingCjkFont = "找不到中文字体：请
 // "bottom", "bottom-right"; nothing for any other text.
 std::optional<WatermarkPosition> ParseWatermarkPosition(std::string_view name);
 std::string_view WatermarkPositionName(WatermarkPosition position);
+// Every name ParseWatermarkPosition accepts, in the order above.
+std::vector<std::string> WatermarkPositionNames();
 
 // "#RRGGBB" (hex digits of either case) or one of the encoder's colour names
 // (any case, e.g. "white", "DarkOrange").

@@ -412,9 +412,8 @@ void MainWindow::SaveSettings() {
   settings.setValue(kAllItemsKey, allItems_->isChecked());
   settings.setValue(kJobsKey, jobs_->value());
   settings.setValue(kStallTimeoutKey, stallTimeout_->value());
-  settings.setValue(
-      kFitKey, QString::fromUtf8(FitModeName(CurrentRunSettings().fit).data(),
-                                 static_cast<int>(FitModeName(CurrentRunSettings().fit).size())));
+  settings.setValue(kFitKey,
+                    QString::fromStdString(std::string(FitModeName(CurrentRunSettings().fit))));
   settings.setValue(kEffectCodeKey, effectCode_->toPlainText());
   auto checked = [this](Switch control) {
     return switches_[static_cast<int>(control)]->isChecked();
