@@ -351,15 +351,16 @@ TEST_F(ClipJobs, StopEndsTheEncoderAndSilencesTheJob) {
   h.AddRow(ListView::超级列表框1, "/src/b.mp4");
   bool stoppedCleanly = false;
   std::thread worker([&] { stoppedCleanly = h.VideoClipJob().kind == JobEnd::Kind::kStopped; });
-  while (!test::ProcessRunning("sleep 1004"))
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  // This run's own encoder, not one some other run left behind.
+  const std::string encoder = (h.home / "ffmpeg/bin/ffmpeg").string();
+  auto rendering = [&] { return !test::FindProcesses({encoder, "-fx.mp4"}).empty(); };
+  while (!rendering()) std::this_thread::sleep_for(std::chrono::milliseconds(20));
   std::string logAtStop = h.Log();
   h.token.Cancel();
   worker.join();
   EXPECT_TRUE(stoppedCleanly);
   // A killed process needs a moment to be gone from /proc.
-  EXPECT_TRUE(
-      test::WaitUntil([] { return !test::ProcessRunning("sleep 1004"); }, std::chrono::seconds(3)));
+  EXPECT_TRUE(test::WaitUntil([&] { return !rendering(); }, std::chrono::seconds(3)));
   EXPECT_EQ(h.Log(), logAtStop);
   // The stopped row shows the step it stopped in.
   EXPECT_EQ(h.window.CellText(ListView::超级列表框1, 0, 3), "正在剪辑：特效12");
@@ -374,7 +375,10 @@ TEST_F(ClipJobs, StopDuringTheAudioStepLeavesNoHalfWrittenVideo) {
   h.effectLines = {"特效1"};
   h.AddRow(ListView::超级列表框1, "/src/a.mp4");
   std::thread worker([&] { h.ProcessVideoItem(1); });
-  while (!test::ProcessRunning("sleep 1006"))
+  // This run's own audio step, gone to sleep after opening its output.
+  const std::string encoder = (h.home / "ffmpeg/bin/ffmpeg").string();
+  while (test::FindProcesses({encoder, "stream_loop"}).empty() ||
+         !test::ProcessRunning("sleep 1006"))
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   EXPECT_TRUE(std::filesystem::exists(h.home / "生成视频剪辑/.mivora-a.mp4.part.mp4"));
   h.token.Cancel();
