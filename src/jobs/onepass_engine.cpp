@@ -9,18 +9,11 @@
 #include "jobs/file_guard.h"
 #include "jobs/onepass_graph.h"
 #include "media/work_folders.h"
-#include "runner/run_capture.h"
+#include "runner/media_info.h"
 #include "runner/tool.h"
 
 namespace mivora {
 namespace {
-
-// A clip's length with its fraction: intro and outro join whole, so their
-// fractions count towards the finished video's whole seconds.
-double ProbeSeconds(const ToolEnv& tools, const std::string& file) {
-  CaptureResult run = RunCapture({ResolveTool(tools.runDir, "ffmpeg"), "-i", file}, tools.token);
-  return ParseDurationSeconds(run.output);
-}
 
 void RemoveFile(const std::filesystem::path& file) {
   std::error_code error;
@@ -74,12 +67,14 @@ ToolOutcome OnePassEngine::EncodeItem(ItemRun& run, const std::vector<WalkStep>&
   EnsureFolder(picks.outputFolder);
   if (!picks.intro.empty()) {
     spec.intro = ToolPath(picks.intro);
-    spec.introSeconds = ProbeSeconds(run.tools(), spec.intro);
+    // Intro and outro join whole, so their fractions count towards the
+    // finished video's whole seconds.
+    spec.introSeconds = ProbeSource(run.tools(), spec.intro).seconds;
     spec.introFit = run.FramingFor(picks.intro);
   }
   if (!picks.outro.empty()) {
     spec.outro = ToolPath(picks.outro);
-    spec.outroSeconds = ProbeSeconds(run.tools(), spec.outro);
+    spec.outroSeconds = ProbeSource(run.tools(), spec.outro).seconds;
     spec.outroFit = run.FramingFor(picks.outro);
   }
   if (run.Stopped()) return ToolOutcome::Failed();
