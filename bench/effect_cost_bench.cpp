@@ -88,7 +88,7 @@ int main(int argc, char** argv) {
     }
   }
   if (effects.empty()) {
-    for (int number = 1; number <= 70; ++number) effects.push_back("特效" + std::to_string(number));
+    for (int number = 1; number <= kEffectCount; ++number) effects.push_back(EffectName(number));
   }
 
   test::TempDir dir;

@@ -4,15 +4,12 @@
 #include <map>
 
 #include "effects/effect_code.h"
-#include "media/media_import.h"
+#include "jobs/home_lists.h"
+#include "jobs/run_check.h"
 #include "media/work_folders.h"
 
 namespace mivora {
 namespace {
-
-std::vector<std::string> Paths(const std::filesystem::path& folder, MediaKind kind) {
-  return CollectMediaPaths(folder, ImportExtension(kind));
-}
 
 // Turns the core's events into item results and the observer's calls.
 class BatchSink : public JobSink {
@@ -74,32 +71,20 @@ std::string PrepareBatch(const BatchOptions& options, JobInputs& inputs) {
   choices.intro = options.intro;
   choices.outro = options.outro;
   choices.blackScreen = !options.greenScreen;
-  choices.intros = Paths(home / ImportFolderName(MediaKind::kIntros), MediaKind::kIntros);
-  choices.outros = Paths(home / ImportFolderName(MediaKind::kOutros), MediaKind::kOutros);
-  choices.greenScreens =
-      Paths(home / ImportFolderName(MediaKind::kGreenScreens), MediaKind::kGreenScreens);
-  choices.blackScreens =
-      Paths(home / ImportFolderName(MediaKind::kBlackScreens), MediaKind::kBlackScreens);
-  if (!options.audioFolder.empty()) choices.audios = Paths(options.audioFolder, MediaKind::kAudio);
+  SourceFolder sources = ReadHomeLists(inputs, options.audioFolder, options.all);
 
-  // The window's imports stop at two sources; a whole batch reads them all.
-  MediaKind sources = options.videoMode ? MediaKind::kSourceVideos : MediaKind::kSourceImages;
-  std::filesystem::path folder = home / ImportFolderName(sources);
-  std::vector<std::string> names =
-      CollectMediaNames(folder, ImportExtension(sources), options.all ? -1 : ImportLimit(sources));
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    inputs.items.push_back({static_cast<int>(i) + 1, (folder / names[i]).string(), names[i]});
-  }
-
-  // The checks of Start, in its order, then the job's own check of its list.
   // Files of other kinds lie there unseen, so the messages say what is read.
-  if (choices.audios.empty()) return "音频没有导入（只读取 .mp3 文件）";
-  if (inputs.effectLines.empty()) return "特效代码不能为空";
-  if (inputs.items.empty()) {
-    return std::string(options.videoMode ? "视频剪辑没有导入" : "图片剪辑没有导入") + "（只读取 " +
-           folder.string() + " 中的 " + ImportExtension(sources) + " 文件）";
+  std::optional<RunRefusal> refusal = CheckLists(inputs);
+  if (!refusal) return {};
+  switch (refusal->kind) {
+    case RunRefusal::Kind::kNoAudio:
+      return refusal->message + "（只读取 .mp3 文件）";
+    case RunRefusal::Kind::kNoItems:
+      return refusal->message + "（只读取 " + sources.folder.string() + " 中的 " +
+             sources.extension + " 文件）";
+    default:
+      return refusal->message;
   }
-  return {};
 }
 
 std::vector<int> ShardItems(int rowCount, int shardIndex, int shardCount) {

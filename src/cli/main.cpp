@@ -24,6 +24,7 @@
 #include "effects/effect_cost.h"
 #include "effects/render_effect.h"
 #include "jobs/engine_choice.h"
+#include "jobs/run_check.h"
 #include "media/home_folder.h"
 #include "media/work_folders.h"
 #include "mivora_version.h"
@@ -34,7 +35,6 @@
 namespace mivora {
 namespace {
 
-constexpr int kEffectCount = 70;
 constexpr char kDemoMarker[] = ".mivora-demo";
 
 // A usage error: a clear message, where to find help, and status 2.
@@ -218,12 +218,8 @@ int Run(const RunArgs& args, RunToken& token, const InterruptWatch& watch) {
     if (args.json) std::cout << BatchSummary(options, {}, 0, message).dump(2) << "\n";
     return UsageError("run", message);
   }
-  if (std::string missing = MissingEncoderMessage(options.runDir); !missing.empty()) {
-    std::cerr << "mivora-cli: " << missing << "\n";
-    return kExitFailed;
-  }
-  if (std::string problem = PrepareWatermark(inputs, token); !problem.empty()) {
-    std::cerr << "mivora-cli: " << problem << "\n";
+  if (std::optional<RunRefusal> refusal = CheckMachine(inputs, token)) {
+    std::cerr << "mivora-cli: " << refusal->message << "\n";
     return kExitFailed;
   }
   std::vector<int> items =
@@ -306,7 +302,7 @@ std::string CostText(const std::string& name) {
 
 int ListEffects() {
   for (int i = 1; i <= kEffectCount; ++i) {
-    std::string name = "特效" + std::to_string(i);
+    std::string name = EffectName(i);
     std::cout << name << "\t" << EffectDuration(name) << " 秒\t" << CostText(name) << "\n";
   }
   return kExitSucceeded;
@@ -315,7 +311,7 @@ int ListEffects() {
 int ShowEffect(const std::string& name) {
   std::string duration = EffectDuration(name);
   if (duration.empty())
-    return UsageError("effects", "没有这个特效：" + name + "（共有 特效1 到 特效70）");
+    return UsageError("effects", "没有这个特效：" + name + "（共有 特效1 到 " + EffectName(kEffectCount) + "）");
   std::cout << name << "\n时长：" << duration << " 秒\n"
             << CostText(name) << "（同样秒数的普通编码为 1 倍）\n模板：" << EffectTemplate(name)
             << "\n";
@@ -339,8 +335,7 @@ int RenderOne(const RenderArgs& args, RunToken& token, const InterruptWatch& wat
   if (!std::filesystem::is_regular_file(args.input, error)) {
     return UsageError("render-effect", "输入文件不存在：" + args.input);
   }
-  bool needsAudio = EffectTemplate(args.name).find("D:\\1.mp3") != std::string::npos;
-  if (needsAudio && args.audio.empty()) {
+  if (EffectNeedsAudio(args.name) && args.audio.empty()) {
     return UsageError("render-effect",
                       args.name + " 要配一段音频：请用 --audio FILE 指定 .mp3 文件");
   }

@@ -3,6 +3,7 @@
 // reads like a row of the catalogue and its graph is kept exactly as written.
 #include "effects/effect_catalogue.h"
 
+#include <algorithm>
 #include <array>
 #include <cassert>
 #include <string_view>
@@ -102,7 +103,7 @@ struct Effect {
 };
 
 // clang-format off
-constexpr std::array<Effect, 70> kEffects = {{
+constexpr std::array<Effect, kEffectCount> kEffects = {{
     // 特效1: Two copies side by side (the frame padded to double width).
     {1, 2, kSource2, kComplex, Tail::A, kGapAfterHead,
      R"([0:v]pad=iw*2:ih*1[a];[a][1:v]overlay=w)"},
@@ -383,13 +384,13 @@ std::string Assemble(const Effect& effect) {
   return text;
 }
 
-// The entry whose name is exactly `name`: "特效", then 1 to 70 in decimal
+// The entry whose name is exactly `name`: "特效", then its number in decimal
 // without leading zeros; anything else (blanks, full-width digits) is none.
 const Effect* Find(std::string_view name) {
   constexpr std::string_view kPrefix = "特效";
   if (name.size() <= kPrefix.size() || name.substr(0, kPrefix.size()) != kPrefix) return nullptr;
   std::string_view digits = name.substr(kPrefix.size());
-  if (digits.size() > 2 || digits.front() == '0') return nullptr;
+  if (digits.size() > 3 || digits.front() == '0') return nullptr;
   int number = 0;
   for (char c : digits) {
     if (c < '0' || c > '9') return nullptr;
@@ -409,6 +410,15 @@ std::string EffectDuration(std::string_view name) {
 std::string EffectTemplate(std::string_view name) {
   const Effect* effect = Find(name);
   return effect ? Assemble(*effect) : std::string();
+}
+
+std::string EffectName(int number) { return "特效" + std::to_string(number); }
+
+bool EffectNeedsAudio(std::string_view name) {
+  const Effect* effect = Find(name);
+  if (!effect) return false;
+  const InputList& inputs = kInputSets[effect->inputs];
+  return std::find(inputs.begin(), inputs.end(), kAudioInput) != inputs.end();
 }
 
 }  // namespace mivora

@@ -6,6 +6,7 @@
 
 #include "effects/effect_catalogue.h"
 #include "runner/command_line.h"
+#include "runner/placeholders.h"
 
 namespace mivora {
 ToolOutcome RenderEffect(const ToolEnv& env, std::string_view effectName,
@@ -15,10 +16,10 @@ ToolOutcome RenderEffect(const ToolEnv& env, std::string_view effectName,
   // Each argument is filled in one scan, so a path that happens to contain a
   // placeholder's text is never filled a second time.
   std::vector<Placeholder> fills = {
-      {R"(D\\:/1.mp4)", EscapeFilterPath(source)},
-      {R"(D:\1.mp3)", ToolPath(audio)},
-      {R"(D:\1.mp4)", source},
-      {R"(D:\out.mp4)", ToolPath(output)},
+      {std::string(kMovieSourcePlaceholder), EscapeFilterPath(source)},
+      {std::string(kAudioPlaceholder), ToolPath(audio)},
+      {std::string(kSourcePlaceholder), source},
+      {std::string(kOutputPlaceholder), ToolPath(output)},
   };
   return RunJudged(env, EffectTemplate(effectName), fills);
 }

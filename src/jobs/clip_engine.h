@@ -1,6 +1,5 @@
 // How the encoder is driven for one item. The jobs decide (walk, picks,
-// reports); an engine carries the decisions out. The step engine runs one
-// encoder per cut, effect and assembly step.
+// reports); an engine, made for one item, carries the decisions out.
 #pragma once
 
 #include <filesystem>
@@ -29,16 +28,5 @@ class ClipEngine {
   // (its log line is already written).
   virtual ToolOutcome Assemble(ItemRun& run, const AssemblyPicks& picks) = 0;
 };
-
-class StepEngine : public ClipEngine {
- public:
-  ToolOutcome RunWalk(ItemRun& run, const std::vector<WalkStep>& steps,
-                      const std::filesystem::path& source,
-                      const std::filesystem::path& effectAudio) override;
-  ToolOutcome Assemble(ItemRun& run, const AssemblyPicks& picks) override;
-};
-
-// The segments of the walk's folder, as the join takes them.
-std::vector<std::filesystem::path> CollectSegments(const std::filesystem::path& tempFolder);
 
 }  // namespace mivora

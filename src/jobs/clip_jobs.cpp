@@ -14,9 +14,11 @@
 #include "jobs/file_guard.h"
 #include "jobs/input_check.h"
 #include "jobs/item_run.h"
+#include "jobs/run_check.h"
 #include "jobs/segment_pass.h"
 #include "media/work_folders.h"
 #include "runner/media_info.h"
+#include "runner/placeholders.h"
 #include "runner/text.h"
 #include "runner/tool.h"
 
@@ -116,7 +118,7 @@ ItemOutcome RunImageItem(ItemRun& run, ClipEngine& engine) {
       "D:\\ffmpeg\\bin\\ffmpeg.exe -y -err_detect explode -xerror -i D:\\1.jpg -vcodec libx264 "
       "-r 30 -vf \"pad=ceil(iw/2)*2:ceil(ih/2)*2,scale=720:1280,loop=loop=-1:size=1\" -s 720x1280  "
       "-aspect 9:16 -t 15 -b:v 3000k D:\\out.mp4",
-      {{"D:\\1.jpg", ToolPath(image.string())}, {"D:\\out.mp4", plan.imageVideo.string()}}));
+      {{std::string(kImagePlaceholder), ToolPath(image.string())}, {std::string(kOutputPlaceholder), plan.imageVideo.string()}}));
   if (run.Stopped()) return run.Finish(false, {});
   if (!outcome.ok()) return run.Finish(false, PictureFailure(outcome));
   halfMade.Keep();
@@ -257,16 +259,9 @@ std::string PrepareWatermark(JobInputs& inputs, RunToken& token) {
 }
 
 JobEnd RunClipJob(JobInputs inputs, JobSink& sink, RunToken& token) {
-  if (inputs.items.empty()) {
-    return {JobEnd::Kind::kRefused, inputs.videoMode ? "视频剪辑没有导入" : "图片剪辑没有导入", {}};
-  }
-  // Without an encoder every item would fail the same way; say so once,
-  // before any item starts.
-  if (std::string missing = MissingEncoderMessage(inputs.runDir); !missing.empty()) {
-    return {JobEnd::Kind::kRefused, missing, missing + "\r\n"};
-  }
-  if (std::string problem = PrepareWatermark(inputs, token); !problem.empty()) {
-    return {JobEnd::Kind::kRefused, problem, problem + "\r\n"};
+  if (std::optional<RunRefusal> refusal = CheckRun(inputs, token)) {
+    return {JobEnd::Kind::kRefused, refusal->message,
+            refusal->logged() ? refusal->message + "\r\n" : std::string()};
   }
   RunItems(inputs, sink, token);
   if (token.IsCancelled()) return {JobEnd::Kind::kStopped, {}, {}};

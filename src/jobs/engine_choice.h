@@ -1,5 +1,5 @@
 // The engines a run can be carried out with, made from their names: each
-// front passes the name it wants and the core makes the engine.
+// front offers the names of the engine table and the core makes the engine.
 #pragma once
 
 #include <memory>
@@ -8,11 +8,9 @@
 #include <vector>
 
 #include "jobs/clip_engine.h"
+#include "jobs/engine_names.h"
 
 namespace mivora {
-
-// The engine a run uses when none is named.
-inline constexpr std::string_view kDefaultEngine = "onepass";
 
 // Every name MakeEngine accepts, in the order the help text lists them.
 std::vector<std::string> EngineNames();

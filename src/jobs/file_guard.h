@@ -1,14 +1,18 @@
-// Removes a work file when the step that writes it ends in any way but
-// success, also when a stop unwinds the job: a half-written file never
-// outlives its step.
+// Files that must not outlive a failed step: a work file removed unless the
+// step succeeded, and a finished file written under a hidden name of its own
+// and given its name only when complete.
 #pragma once
 
 #include <filesystem>
+#include <string>
 #include <system_error>
 #include <utility>
 
 namespace mivora {
 
+// Removes a work file when the step that writes it ends in any way but
+// success, also when a stop unwinds the job: a half-written file never
+// outlives its step.
 class FileGuard {
  public:
   explicit FileGuard(std::filesystem::path file) : file_(std::move(file)) {}
@@ -24,6 +28,28 @@ class FileGuard {
 
  private:
   std::filesystem::path file_;
+};
+
+// A finished file is written as a part file beside its final name, hidden
+// (".mivora-<name>.part<ext>"), and renamed to that name only when complete:
+// a file under its final name is always whole. Removed unless committed.
+class PartFile {
+ public:
+  explicit PartFile(std::filesystem::path finalFile);
+  ~PartFile();
+  PartFile(const PartFile&) = delete;
+  PartFile& operator=(const PartFile&) = delete;
+
+  const std::filesystem::path& path() const { return part_; }
+  const std::filesystem::path& finalFile() const { return final_; }
+
+  // Gives the part file its final name; false (the part file removed) when
+  // the rename failed.
+  bool Commit();
+
+ private:
+  std::filesystem::path final_;
+  std::filesystem::path part_;
 };
 
 }  // namespace mivora

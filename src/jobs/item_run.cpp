@@ -75,6 +75,11 @@ std::optional<FitMode> ItemRun::FramingFor(const std::filesystem::path& file) {
   return inputs_.fit;
 }
 
+std::optional<FitMode> ItemRun::OverlayFramingFor(const std::filesystem::path& clip) {
+  if (!FramingFor(clip)) return std::nullopt;
+  return FitMode::kCover;
+}
+
 std::optional<VideoShape> ItemRun::ShapeOf(const std::filesystem::path& file) {
   auto known = shapes_.find(file);
   if (known != shapes_.end()) return known->second;

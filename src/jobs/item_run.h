@@ -85,6 +85,10 @@ class ItemRun {
   // How a picture of `file` is brought into the frame: nothing when it is
   // 9:16 (or its shape cannot be read) or the run stretches pictures.
   std::optional<FitMode> FramingFor(const std::filesystem::path& file);
+  // How a keyed overlay clip is brought into the frame: a clip of another
+  // shape always fills it (cropped), whatever the run's mode, because a
+  // blurred band around it would not be keyed out and would hide the video.
+  std::optional<FitMode> OverlayFramingFor(const std::filesystem::path& clip);
   // The shape of a picture, probed once per file and item; nothing when the
   // encoder cannot read it.
   std::optional<VideoShape> ShapeOf(const std::filesystem::path& file);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "effects/random_source.h"
+#include "jobs/engine_names.h"
 #include "jobs/framing.h"
 #include "jobs/watermark.h"
 #include "runner/media_info.h"
@@ -48,8 +49,8 @@ struct JobInputs {
   // Asked again whenever a pick is due, so a switch changed during a run
   // counts from then on; empty: `choices` hold for the whole run.
   std::function<FrontChoices()> choicesNow;
-  std::string engine = "steps";  // a name of EngineNames()
-  int jobs = 1;                  // items at once
+  std::string engine{kDefaultEngine};  // a name of the engine table
+  int jobs = 1;                        // items at once
   // Each item works in a folder of its own under runDir, as parallel items
   // must; otherwise the fixed work paths under runDir.
   bool ownWorkFolders = false;

@@ -18,14 +18,14 @@ class NameTable {
   constexpr explicit NameTable(std::array<std::pair<Value, std::string_view>, Count> entries)
       : entries_(entries) {}
 
-  std::optional<Value> Parse(std::string_view name) const {
+  constexpr std::optional<Value> Parse(std::string_view name) const {
     for (const auto& [value, text] : entries_) {
       if (text == name) return value;
     }
     return std::nullopt;
   }
 
-  std::string_view NameOf(Value value) const {
+  constexpr std::string_view NameOf(Value value) const {
     for (const auto& [candidate, text] : entries_) {
       if (candidate == value) return text;
     }

@@ -2,49 +2,22 @@
 // the step engine behind it for items that graph cannot do.
 #include "jobs/onepass_engine.h"
 
-#include <unistd.h>
-
-#include <system_error>
-
-#include "jobs/file_guard.h"
+#include "jobs/item_output.h"
 #include "jobs/onepass_graph.h"
 #include "media/work_folders.h"
 #include "runner/media_info.h"
 #include "runner/tool.h"
 
 namespace mivora {
-namespace {
 
-void RemoveFile(const std::filesystem::path& file) {
-  std::error_code error;
-  if (!file.empty()) std::filesystem::remove(file, error);
-}
-
-}  // namespace
-
-OnePassEngine::~OnePassEngine() {
-  for (const auto& [item, pending] : pending_) RemoveFile(pending.video);
-}
-
-OnePassEngine::Pending OnePassEngine::Take(int item) {
-  std::lock_guard lock(mutex_);
-  auto found = pending_.find(item);
-  if (found == pending_.end()) return {};
-  Pending pending = std::move(found->second);
-  pending_.erase(found);
-  return pending;
-}
-
-void OnePassEngine::Put(int item, Pending pending) {
-  std::lock_guard lock(mutex_);
-  pending_[item] = std::move(pending);
-}
+OnePassEngine::OnePassEngine() = default;
+OnePassEngine::~OnePassEngine() = default;
 
 ToolOutcome OnePassEngine::RunWalk(ItemRun& run, const std::vector<WalkStep>& steps,
                                    const std::filesystem::path& source,
                                    const std::filesystem::path& effectAudio) {
-  const int item = run.plan().item;
-  RemoveFile(Take(item).video);
+  finished_.reset();
+  fellBack_ = false;
   ToolOutcome outcome = EncodeItem(run, steps, source);
   // A hung encoder would only hang again in steps, a damaged source fall short again.
   if (outcome.ok() || run.Stopped() || outcome.kind == ToolOutcome::Kind::kStalled ||
@@ -52,7 +25,7 @@ ToolOutcome OnePassEngine::RunWalk(ItemRun& run, const std::vector<WalkStep>& st
     return outcome;
   }
   run.Log("一次编码失败，改用分步处理重试。。。\r\n");
-  Put(item, {true, {}});
+  fellBack_ = true;
   return steps_.RunWalk(run, steps, source, effectAudio);
 }
 
@@ -79,43 +52,31 @@ ToolOutcome OnePassEngine::EncodeItem(ItemRun& run, const std::vector<WalkStep>&
   }
   if (run.Stopped()) return ToolOutcome::Failed();
   spec.overlay = ToolPath(picks.overlay);
-  spec.overlayFit = !picks.overlay.empty() && run.FramingFor(picks.overlay).has_value();
+  spec.overlayFit = run.OverlayFramingFor(picks.overlay);
   spec.watermark = run.WatermarkFilterText();
   FileGuard watermarkText(spec.watermark.empty() ? std::filesystem::path()
                                                  : run.paths().watermarkText);
   spec.blackScreen = picks.blackScreen;
   spec.audio = ToolPath(picks.audio);
-  // The output name is only given to a finished video: a name of its own until then.
-  const int item = run.plan().item;
-  std::filesystem::path video = picks.outputFolder / (".mivora-" + std::to_string(getpid()) + "-" +
-                                                      std::to_string(item) + ".part.mp4");
-  spec.output = video.string();
+  // The output name is only given to a finished video; Assemble gives it.
+  auto video = std::make_unique<PartFile>(picks.outputFolder / run.plan().outputName);
+  spec.output = video->path().string();
   OnePassCommand command = BuildOnePassCommand(spec);
   if (!command.error.empty()) return ToolOutcome::Failed();
 
   run.Step("一次编码", command.seconds);
-  FileGuard videoGuard(video);
   // The video ends with the join, so a source that ran out early shows as
   // missing frames, never as a frozen picture.
   ToolOutcome outcome =
       run.Judge(ExpectFrames(RunJudged(run.tools(), command.args), command.seconds));
-  if (outcome.ok() && !run.Stopped()) {
-    Put(item, {false, video});
-    videoGuard.Keep();
-  }
+  if (outcome.ok() && !run.Stopped()) finished_ = std::move(video);
   return outcome;
 }
 
 ToolOutcome OnePassEngine::Assemble(ItemRun& run, const AssemblyPicks& picks) {
-  Pending pending = Take(run.plan().item);
-  if (pending.fellBack || pending.video.empty()) return steps_.Assemble(run, picks);
-  std::error_code error;
-  std::filesystem::rename(pending.video, picks.outputFolder / run.plan().outputName, error);
-  if (error) {
-    RemoveFile(pending.video);
-    run.Log("添加音频-----输出失败\r\n");
-    return ToolOutcome::Failed("【添加音频-----输出失败】" + std::string(kUnknownError));
-  }
+  if (fellBack_ || !finished_) return steps_.Assemble(run, picks);
+  std::unique_ptr<PartFile> video = std::move(finished_);
+  if (!video->Commit()) return AssemblyStepFailed(run, "添加音频", ToolOutcome::Failed());
   return ToolOutcome::Succeeded();
 }
 

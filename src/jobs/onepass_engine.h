@@ -4,21 +4,22 @@
 #pragma once
 
 #include <filesystem>
-#include <map>
-#include <mutex>
-#include <string>
+#include <memory>
 #include <vector>
 
-#include "jobs/clip_engine.h"
+#include "jobs/file_guard.h"
+#include "jobs/step_engine.h"
 
 namespace mivora {
 
+// One engine carries one item: the finished video waits between RunWalk and
+// Assemble in the engine itself.
 class OnePassEngine : public ClipEngine {
  public:
-  OnePassEngine() = default;
+  OnePassEngine();
   OnePassEngine(const OnePassEngine&) = delete;
   OnePassEngine& operator=(const OnePassEngine&) = delete;
-  // Deletes finished videos that never got their name (a stopped item).
+  // Deletes a finished video that never got its name (a stopped item).
   ~OnePassEngine() override;
 
   // Makes the item's picks and encodes the whole item. The walk only counts as
@@ -37,17 +38,9 @@ class OnePassEngine : public ClipEngine {
   ToolOutcome EncodeItem(ItemRun& run, const std::vector<WalkStep>& steps,
                          const std::filesystem::path& source);
 
-  // Per item, between RunWalk and Assemble; items may run side by side.
-  struct Pending {
-    bool fellBack = false;
-    std::filesystem::path video;  // the finished video under its temporary name
-  };
-  Pending Take(int item);
-  void Put(int item, Pending pending);
-
   StepEngine steps_;
-  std::mutex mutex_;
-  std::map<int, Pending> pending_;
+  bool fellBack_ = false;                // the walk was done by the step engine
+  std::unique_ptr<PartFile> finished_;  // the finished video under its part name
 };
 
 }  // namespace mivora

@@ -1,7 +1,7 @@
-// The one-pass engine's filter graph: every effect template of the catalogue
-// turned into a part of one graph, and one item (its stretches of the source,
-// the effects over them, intro, outro, keyed overlay and looped audio) turned
-// into one encoder command. Pure text work; nothing here runs the encoder.
+// The one-pass engine's command: one item (its stretches of the source, the
+// effects over them as parts of one graph, intro, outro, keyed overlay and
+// looped audio) turned into one encoder command. Pure text work; nothing here
+// runs the encoder.
 #pragma once
 
 #include <optional>
@@ -9,29 +9,11 @@
 #include <string_view>
 #include <vector>
 
+#include "effects/effect_graph.h"
 #include "jobs/framing.h"
 #include "jobs/walk_plan.h"
 
 namespace mivora {
-
-// An effect template as a part of a larger graph. The part reads copies of
-// one stretch of the source (720x1280, 30 fps, timestamps from zero) and
-// writes a clip of the same frame size, square pixels, 30 fps and yuv420p.
-struct EffectPart {
-  std::string graph;    // filterchains separated by ';'
-  int seconds = 0;      // its length: the template's cap, or its stretch's when that is shorter
-  bool canvas = false;  // a black canvas runs through it, so it lasts the cap whatever its stretch
-  std::string error;    // not empty: the template holds something the translation does not know
-};
-
-// Translates `templateText` into a part reading label `stretch` (lasting
-// `stretchSeconds`) and writing label `out`; every other label it uses begins
-// with `prefix`. Stream
-// references, [in]/[out] pads and movie sources become copies of the stretch,
-// the black canvas a colour source, and audio the part leaves out (the join
-// keeps video only).
-EffectPart TranslateEffect(std::string_view templateText, int stretchSeconds,
-                           std::string_view prefix, std::string_view stretch, std::string_view out);
 
 // One stretch of the source in the finished video, with the effect over it
 // (none: the stretch as it is).
@@ -62,7 +44,7 @@ struct OnePassItem {
   std::optional<FitMode> sourceFit;
   std::optional<FitMode> introFit;
   std::optional<FitMode> outroFit;
-  bool overlayFit = false;  // a keyed overlay fills the frame (cropped), never a blurred band
+  std::optional<FitMode> overlayFit;  // how a keyed overlay of another shape is framed
   std::string watermark;    // a filter drawn on the finished picture; empty: none
 };
 
@@ -73,7 +55,7 @@ struct OnePassCommand {
 };
 
 // The one encoder run of an item; each effect is taken with its shortcuts
-// (jobs/onepass_shortcuts.h).
+// (effects/effect_shortcuts.h).
 OnePassCommand BuildOnePassCommand(const OnePassItem& item);
 
 }  // namespace mivora

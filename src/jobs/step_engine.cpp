@@ -1,5 +1,5 @@
-// The step engine: one encoder run per cut, per effect and per assembly step,
-// with the command texts the window has always used.
+#include "jobs/step_engine.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -8,23 +8,18 @@
 #include <string>
 
 #include "effects/render_effect.h"
-#include "jobs/clip_engine.h"
 #include "jobs/clip_time.h"
 #include "jobs/file_guard.h"
 #include "jobs/framing.h"
+#include "jobs/item_output.h"
 #include "media/work_folders.h"
+#include "runner/placeholders.h"
 #include "runner/run_capture.h"
 
 namespace mivora {
 namespace {
 
-constexpr std::string_view kSourcePlaceholder = "D:\\1.mp4";
-constexpr std::string_view kAudioPlaceholder = "D:\\1.mp3";
-constexpr std::string_view kOutputPlaceholder = "D:\\out.mp4";
 
-constexpr std::string_view kCommonEncode =
-    "-aspect 9:16 -s 720x1280 -pix_fmt yuv420p -vcodec libx264 -r:v 30 -preset medium -crf 30 "
-    "-b:v 3000k";
 
 // Every input of the join is brought to the segments' frame size, square
 // pixels and frame rate first, so intro and outro clips of any shape join.
@@ -51,11 +46,10 @@ ToolOutcome FrameClip(ItemRun& run, std::string& clip, const std::filesystem::pa
   return outcome;
 }
 
-// A keyed overlay clip of another shape fills the frame: a blurred band
-// around it would not be keyed out and would hide the video.
+// The keyed overlay clip brought into the frame before it is keyed.
 std::string OverlayShape(std::optional<FitMode> fit) {
   if (!fit) return "[1:v]scale=720x1280,";
-  return FramingGraph(FitMode::kCover, "1:v", "ovfit", "ovfit_") + ";[ovfit]";
+  return FramingGraph(*fit, "1:v", "ovfit", "ovfit_") + ";[ovfit]";
 }
 
 // The walk's source: a source of another shape than 9:16 gets one framing
@@ -76,7 +70,7 @@ ToolOutcome CutSegment(ItemRun& run, const std::filesystem::path& source, const 
   std::string command =
       std::string("D:\\ffmpeg\\bin\\ffmpeg.exe -y -ss ") + ClipTime(step.startSeconds) +
       " -i D:\\1.mp4 -c copy " + (run.encodesSourceAudio() ? "-c:a aac " : "") + "-t " +
-      ClipTime(step.lengthSeconds) + " " + std::string(kCommonEncode) + " D:\\out.mp4";
+      ClipTime(step.lengthSeconds) + " " + std::string(kOutputEncoding) + " D:\\out.mp4";
   // A source cut off or damaged inside the stretch gives a short segment.
   return ExpectFrames(RunJudged(run.tools(), command,
                                 {{std::string(kSourcePlaceholder), ToolPath(source.string())},
@@ -189,19 +183,15 @@ ToolOutcome StepEngine::Assemble(ItemRun& run, const AssemblyPicks& picks) {
   WorkFilesGuard workFiles(paths);
   std::vector<std::filesystem::path> segments = CollectSegments(paths.tempFolder);
   AssemblyPicks joined = picks;
-  const std::filesystem::path framedIntro = paths.framedFile.parent_path() / "out临时fit-intro.mp4";
-  const std::filesystem::path framedOutro = paths.framedFile.parent_path() / "out临时fit-outro.mp4";
+  const std::filesystem::path& framedIntro = paths.framedIntro;
+  const std::filesystem::path& framedOutro = paths.framedOutro;
   FileGuard introGuard(framedIntro);
   FileGuard outroGuard(framedOutro);
   for (auto [clip, framed] :
        {std::pair{&joined.intro, &framedIntro}, {&joined.outro, &framedOutro}}) {
     ToolOutcome outcome = FrameClip(run, *clip, *framed);
     if (run.Stopped()) return outcome;
-    if (!outcome.ok()) {
-      run.Log("合并生成视频-----输出失败\r\n");
-      outcome.text = "【合并生成视频-----输出失败】" + outcome.text;
-      return outcome;
-    }
+    if (!outcome.ok()) return AssemblyStepFailed(run, "合并生成视频", outcome);
   }
   std::vector<std::string> inputs = InputArguments(joined, segments);
   int count = static_cast<int>(inputs.size() / 2);
@@ -214,18 +204,12 @@ ToolOutcome StepEngine::Assemble(ItemRun& run, const AssemblyPicks& picks) {
   FileGuard watermarkText(watermark.empty() ? std::filesystem::path() : paths.watermarkText);
   std::string joinMark = picks.overlay.empty() && !watermark.empty() ? "," + watermark : "";
   std::string overlayMark = !picks.overlay.empty() && !watermark.empty() ? "," + watermark : "";
-  // A failed step's text becomes the item's status, after its log line.
-  auto failed = [&run](const std::string& step, ToolOutcome outcome) {
-    run.Log(step + "-----输出失败\r\n");
-    outcome.text = "【" + step + "-----输出失败】" + outcome.text;
-    return outcome;
-  };
 
   run.Step("合并生成视频");
   std::string concat = "D:\\ffmpeg\\bin\\ffmpeg.exe -y 【多视频】 -filter_complex \"" +
                        NormalizeInputs(count) +
                        "concat=n=【视频个数】:v=1【水印】 [v]\" -map \"[v]\" " +
-                       std::string(kCommonEncode) + " 【整秒】 D:\\out.mp4";
+                       std::string(kOutputEncoding) + " 【整秒】 D:\\out.mp4";
   ToolOutcome outcome =
       run.Judge(RunJudged(run.tools(), concat,
                           {{"【视频个数】", std::to_string(count)},
@@ -233,7 +217,7 @@ ToolOutcome StepEngine::Assemble(ItemRun& run, const AssemblyPicks& picks) {
                            {std::string(kOutputPlaceholder), paths.concatFile.string()}},
                           {{"【多视频】", inputs}, {"【整秒】", cuts.join}}));
   if (run.Stopped()) return outcome;
-  if (!outcome.ok()) return failed("合并生成视频", outcome);
+  if (!outcome.ok()) return AssemblyStepFailed(run, "合并生成视频", outcome);
 
   bool overlaid = false;
   if (!picks.overlay.empty()) {
@@ -243,9 +227,9 @@ ToolOutcome StepEngine::Assemble(ItemRun& run, const AssemblyPicks& picks) {
         picks.blackScreen ? "colorkey=black:0.35:0.25" : "chromakey=0x00FF00:0.3:0.08";
     std::string command =
         "D:\\ffmpeg\\bin\\ffmpeg.exe -y -i D:\\1.mp4 -i 【叠加】 -filter_complex \"" +
-        OverlayShape(run.FramingFor(picks.overlay)) + key +
+        OverlayShape(run.OverlayFramingFor(picks.overlay)) + key +
         "[ckout];[0:v][ckout]overlay=x=0【水印】[out]\" -map \"[out]\" " +
-        std::string(kCommonEncode) + " 【整秒】 D:\\out.mp4";
+        std::string(kOutputEncoding) + " 【整秒】 D:\\out.mp4";
     outcome = run.Judge(RunJudged(run.tools(), command,
                                   {{std::string(kSourcePlaceholder), paths.concatFile.string()},
                                    {"【叠加】", ToolPath(picks.overlay)},
@@ -253,7 +237,7 @@ ToolOutcome StepEngine::Assemble(ItemRun& run, const AssemblyPicks& picks) {
                                    {std::string(kOutputPlaceholder), paths.overlayFile.string()}},
                                   {{"【整秒】", cuts.overlay}}));
     if (run.Stopped()) return outcome;
-    if (!outcome.ok()) return failed(step, outcome);
+    if (!outcome.ok()) return AssemblyStepFailed(run, step, outcome);
     overlaid = true;
   }
 
@@ -261,10 +245,7 @@ ToolOutcome StepEngine::Assemble(ItemRun& run, const AssemblyPicks& picks) {
   run.Step("添加音频", seconds);
   if (run.Stopped()) return ToolOutcome::Failed();
   // The finished video appears under its name only when it is complete.
-  const std::string& outputName = run.plan().outputName;
-  std::filesystem::path finalFile = picks.outputFolder / outputName;
-  std::filesystem::path partFile = picks.outputFolder / (".mivora-" + outputName + ".part.mp4");
-  FileGuard partGuard(partFile);
+  PartFile partFile(picks.outputFolder / run.plan().outputName);
   std::string command =
       "D:\\ffmpeg\\bin\\ffmpeg.exe -an -i D:\\1.mp4 -stream_loop -1 -i D:\\1.mp3 -c:v copy  -t " +
       std::to_string(seconds) + " -y D:\\out.mp4";
@@ -272,14 +253,12 @@ ToolOutcome StepEngine::Assemble(ItemRun& run, const AssemblyPicks& picks) {
                                 {{std::string(kSourcePlaceholder),
                                   (overlaid ? paths.overlayFile : paths.concatFile).string()},
                                  {std::string(kAudioPlaceholder), ToolPath(picks.audio)},
-                                 {std::string(kOutputPlaceholder), partFile.string()}}));
-  if (outcome.ok() && !run.Stopped()) {
-    std::error_code error;
-    std::filesystem::rename(partFile, finalFile, error);
-    if (error) outcome = run.Judge(ToolOutcome::Failed());
+                                 {std::string(kOutputPlaceholder), partFile.path().string()}}));
+  if (outcome.ok() && !run.Stopped() && !partFile.Commit()) {
+    outcome = run.Judge(ToolOutcome::Failed());
   }
   if (run.Stopped() || !run.Wait(300)) return outcome;
-  if (!outcome.ok()) return failed("添加音频", outcome);
+  if (!outcome.ok()) return AssemblyStepFailed(run, "添加音频", outcome);
   return outcome;
 }
 

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "media/work_folders.h"
+
 namespace mivora {
 
 WorkPaths WorkPaths::ForRunDir(const std::filesystem::path& runDir) {
@@ -11,12 +13,18 @@ WorkPaths WorkPaths::ForRunDir(const std::filesystem::path& runDir) {
 WorkPaths WorkPaths::InFolder(const std::filesystem::path& runDir,
                               const std::filesystem::path& workFolder) {
   return {runDir,
-          workFolder / "临时",
-          workFolder / "out临时.mp4",
-          workFolder / "out临时tx.mp4",
-          workFolder / "out临时fit.mp4",
-          workFolder / "out临时水印.txt"};
+          workFolder / kTempFolder,
+          workFolder / kConcatWorkFile,
+          workFolder / kOverlayWorkFile,
+          workFolder / kFramedWorkFile,
+          workFolder / kWatermarkTextFile,
+          workFolder / kFramedIntroWorkFile,
+          workFolder / kFramedOutroWorkFile};
 }
+
+std::filesystem::path WorkPaths::VideoOutputFolder() const { return runDir / kVideoOutputFolder; }
+std::filesystem::path WorkPaths::ImageOutputFolder() const { return runDir / kImageOutputFolder; }
+std::filesystem::path WorkPaths::ImageVideoFolder() const { return runDir / kImageVideoFolder; }
 
 std::filesystem::path WorkPaths::SegmentFile(int number) const {
   return tempFolder / ("out" + std::to_string(number) + ".mp4");

@@ -9,11 +9,13 @@ namespace mivora {
 
 struct WorkPaths {
   std::filesystem::path runDir;       // tools, output folders, image-to-video folder
-  std::filesystem::path tempFolder;   // the segments: "临时"
-  std::filesystem::path concatFile;   // "out临时.mp4"
-  std::filesystem::path overlayFile;  // "out临时tx.mp4"
+  std::filesystem::path tempFolder;   // the segments
+  std::filesystem::path concatFile;   // the join
+  std::filesystem::path overlayFile;  // the join under the keyed overlay
   std::filesystem::path framedFile;   // a source brought into the frame before the walk
   std::filesystem::path watermarkText;  // the watermark's text, read by the encoder
+  std::filesystem::path framedIntro;    // an intro of another shape, framed before the join
+  std::filesystem::path framedOutro;    // the same for an outro
 
   // The fixed work paths of the window under `runDir`.
   static WorkPaths ForRunDir(const std::filesystem::path& runDir);
@@ -22,9 +24,9 @@ struct WorkPaths {
                             const std::filesystem::path& workFolder);
 
   std::filesystem::path SegmentFile(int number) const;
-  std::filesystem::path VideoOutputFolder() const { return runDir / "生成视频剪辑"; }
-  std::filesystem::path ImageOutputFolder() const { return runDir / "生成图片剪辑"; }
-  std::filesystem::path ImageVideoFolder() const { return runDir / "图转视频后路径"; }
+  std::filesystem::path VideoOutputFolder() const;
+  std::filesystem::path ImageOutputFolder() const;
+  std::filesystem::path ImageVideoFolder() const;
 };
 
 }  // namespace mivora

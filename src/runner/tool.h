@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "runner/command_line.h"
+#include "runner/placeholders.h"
 #include "runner/run_token.h"
 
 namespace mivora {
@@ -21,10 +22,6 @@ inline constexpr std::string_view kUnknownError = "未知错误";
 inline constexpr std::string_view kEncoderStalled = "编码器无响应";
 // The outcome of an encode whose picture fell far short of its length.
 inline constexpr std::string_view kSourceDamaged = "素材损坏";
-
-// Placeholders of the tools in every command template.
-inline constexpr std::string_view kEncoderPlaceholder = "D:\\ffmpeg\\bin\\ffmpeg.exe";
-inline constexpr std::string_view kPlayerPlaceholder = "D:\\ffmpeg\\bin\\ffplay.exe";
 
 // How a judged run ended. The text is what the window shows: "输出成功" for
 // a success, otherwise a failure text of the classification table.

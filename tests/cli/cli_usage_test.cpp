@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "cli_process.h"
+#include "effects/effect_catalogue.h"
 #include "support/temp_dir.h"
 
 namespace mivora {
@@ -36,7 +37,7 @@ TEST(CliUsage, ErrorsExitTwoWithAClearMessage) {
        "不能同时使用"},
       // An audio folder without .mp3 files stops the run as Start does.
       {{"run", "--home", h, "--audio", a}, "音频没有导入"},
-      {{"effects", "特效71"}, "没有这个特效：特效71"},
+      {{"effects", "特效999"}, "没有这个特效：特效999"},
       {{"render-effect", "特效0", "in.mp4", "out.mp4"}, "没有这个特效：特效0"},
       {{"render-effect", "特效7", (home / "missing.mp4").string(), "out.mp4"}, "输入文件不存在"},
   };
@@ -66,7 +67,7 @@ TEST(CliUsage, EveryCommandHasHelp) {
 TEST(CliEffects, ListsSeventyAndShowsOne) {
   test::CliResult list = RunCli({"effects"});
   EXPECT_EQ(list.exitCode, 0);
-  EXPECT_EQ(std::count(list.out.begin(), list.out.end(), '\n'), 70);
+  EXPECT_EQ(std::count(list.out.begin(), list.out.end(), '\n'), kEffectCount);
   EXPECT_NE(list.out.find("特效7\t1 秒\t相对耗时 "), std::string::npos) << list.out;
   EXPECT_NE(list.out.find("特效70\t"), std::string::npos);
 

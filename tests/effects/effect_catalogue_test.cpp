@@ -12,9 +12,7 @@
 namespace mivora {
 namespace {
 
-std::string Name(int number) {
-  return "特效" + std::to_string(number);
-}
+std::string Name(int number) { return EffectName(number); }
 
 int Count(const std::string& text, const std::string& needle) {
   int count = 0;
@@ -35,7 +33,7 @@ int ExpectedSeconds(int number) {
 
 TEST(EffectCatalogue, EveryNameHasItsDurationAndAWellFormedTemplate) {
   std::set<std::string> seen;
-  for (int number = 1; number <= 70; ++number) {
+  for (int number = 1; number <= kEffectCount; ++number) {
     SCOPED_TRACE(Name(number));
     std::string duration = EffectDuration(Name(number));
     std::string text = EffectTemplate(Name(number));
@@ -69,7 +67,7 @@ TEST(EffectCatalogue, EveryNameHasItsDurationAndAWellFormedTemplate) {
 }
 
 TEST(EffectCatalogue, NamesMustMatchExactly) {
-  for (std::string name : {"特效0", "特效71", "特效01", "特效 1", " 特效1", "特效1 ", "特效１", "",
+  for (std::string name : std::vector<std::string>{"特效0", Name(kEffectCount + 1), "特效01", "特效 1", " 特效1", "特效1 ", "特效１", "",
                            "特效", "特效100", "特效-1", "特效1a", "特效+1"}) {
     SCOPED_TRACE(name);
     EXPECT_EQ(EffectDuration(name), "");
@@ -85,11 +83,11 @@ TEST(EffectCatalogue, MovieSourcesAndOrdinaryInputs) {
   };
   const std::vector<Case> cases = {{34, 35, 3}, {36, 37, 2}, {52, 58, 4}, {59, 60, 3},
                                    {61, 63, 2}, {64, 64, 4}, {68, 69, 1}};
-  std::vector<int> movies(71, 0);
+  std::vector<int> movies(kEffectCount + 1, 0);
   for (const Case& c : cases) {
     for (int n = c.first; n <= c.last; ++n) movies[n] = c.movies;
   }
-  for (int number = 1; number <= 70; ++number) {
+  for (int number = 1; number <= kEffectCount; ++number) {
     SCOPED_TRACE(Name(number));
     std::string text = EffectTemplate(Name(number));
     EXPECT_EQ(Count(text, R"(movie=D\\:/1.mp4)"), movies[number]);
@@ -99,6 +97,7 @@ TEST(EffectCatalogue, MovieSourcesAndOrdinaryInputs) {
     EXPECT_EQ(ordinary, movies[number] == 0 || number == 36 || number == 37);
     bool audio = number == 31 || number == 33 || number == 34 || number == 35;
     EXPECT_EQ(Count(text, R"(-stream_loop -1 -i D:\1.mp3)"), audio ? 1 : 0);
+    EXPECT_EQ(EffectNeedsAudio(Name(number)), audio);
   }
 }
 
@@ -107,9 +106,9 @@ TEST(EffectCatalogue, DoubledBlanksStayWhereTheyAre) {
   const std::vector<std::pair<int, int>> doubled = {{1, 1},  {2, 1},  {3, 1},  {4, 2},  {11, 1},
                                                     {15, 1}, {30, 2}, {31, 2}, {32, 2}, {33, 1},
                                                     {57, 1}, {66, 4}, {67, 1}};
-  std::vector<int> expected(71, 0);
+  std::vector<int> expected(kEffectCount + 1, 0);
   for (auto [number, count] : doubled) expected[number] = count;
-  for (int number = 1; number <= 70; ++number) {
+  for (int number = 1; number <= kEffectCount; ++number) {
     EXPECT_EQ(Count(EffectTemplate(Name(number)), "  "), expected[number]) << Name(number);
   }
   EXPECT_NE(EffectTemplate("特效4").find(R"(-y  -i D:\1.mp4 -i D:\1.mp4  -i D:\1.mp4 -f)"),

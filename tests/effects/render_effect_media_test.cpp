@@ -58,7 +58,7 @@ TEST_P(RenderEffectMedia, RendersAVerticalClipOfItsDuration) {
   std::filesystem::remove(output);
 }
 
-INSTANTIATE_TEST_SUITE_P(AllEffects, RenderEffectMedia, ::testing::Range(1, 71),
+INSTANTIATE_TEST_SUITE_P(AllEffects, RenderEffectMedia, ::testing::Range(1, kEffectCount + 1),
                          [](const ::testing::TestParamInfo<int>& info) {
                            return "Effect" + std::to_string(info.param);
                          });

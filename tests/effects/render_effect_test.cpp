@@ -83,7 +83,7 @@ TEST_F(RenderEffectTest, RelativePathsBecomeAbsolute) {
 }
 
 TEST_F(RenderEffectTest, UnknownEffectRunsNothing) {
-  EXPECT_NE(RenderEffect(env_, "特效71", home_ / "a.mp4", home_ / "b.mp4", {}).text, "输出成功");
+  EXPECT_NE(RenderEffect(env_, "特效999", home_ / "a.mp4", home_ / "b.mp4", {}).text, "输出成功");
   EXPECT_EQ(window_.ControlText(TextBox::编辑框_输出返回).find("muxing overhead"),
             std::string::npos);
   EXPECT_NE(RenderEffect(env_, "", home_ / "a.mp4", home_ / "b.mp4", {}).text, "输出成功");

@@ -8,7 +8,7 @@
 
 #include "app/job_presenter.h"
 #include "app/memory_window.h"
-#include "jobs/clip_engine.h"
+#include "jobs/step_engine.h"
 #include "jobs/clip_jobs.h"
 #include "jobs/item_run.h"
 #include "media/work_folders.h"

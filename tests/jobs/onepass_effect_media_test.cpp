@@ -94,7 +94,7 @@ TEST_P(OnePassEffect, MatchesTheStepEngine) {
   EXPECT_GE(MeanPsnr(cut, item.output, thirty ? "null" : "fps=30"), 30.0);
 }
 
-INSTANTIATE_TEST_SUITE_P(AllEffects, OnePassEffect, ::testing::Range(1, 71));
+INSTANTIATE_TEST_SUITE_P(AllEffects, OnePassEffect, ::testing::Range(1, kEffectCount + 1));
 
 // A stretch taken from a source of another frame rate, with an effect that
 // outlasts it on a canvas: the one-pass graph cuts and converts the stretch

@@ -189,14 +189,18 @@ TEST_F(OnePassEngineTest, AVideoNeverNamedIsDeleted) {
   }
   EXPECT_TRUE(Leftovers().empty());
 
-  // Items side by side keep their own videos.
-  ASSERT_EQ(engine.RunWalk(h.Run(1), walk, "/src/a.mp4", {}).text, "输出成功");
-  ASSERT_EQ(engine.RunWalk(h.Run(2), walk, "/src/a.mp4", {}).text, "输出成功");
+  // Items side by side, each with an engine of its own, keep their own videos.
+  OnePassEngine other;
+  ItemRun& first = h.Run(1, "a.mp4");
+  ItemRun& second = h.Run(2, "two.mp4");
+  ASSERT_EQ(engine.RunWalk(first, walk, "/src/a.mp4", {}).text, "输出成功");
+  ASSERT_EQ(other.RunWalk(second, walk, "/src/a.mp4", {}).text, "输出成功");
   AssemblyPicks picks;
   picks.outputFolder = home / "生成视频剪辑";
-  EXPECT_EQ(engine.Assemble(h.Run(2, "two.mp4"), picks).text, "输出成功");
-  EXPECT_EQ(engine.Assemble(h.Run(1, "a.mp4"), picks).text, "输出成功");
+  EXPECT_EQ(other.Assemble(second, picks).text, "输出成功");
+  EXPECT_EQ(engine.Assemble(first, picks).text, "输出成功");
   EXPECT_EQ(Leftovers(), std::vector<std::string>{"two.mp4"});
+  EXPECT_TRUE(std::filesystem::exists(home / "生成视频剪辑/a.mp4"));
 }
 
 }  // namespace

@@ -87,7 +87,7 @@ std::string Template(const std::string& inputs, const std::string& filter,
 }
 
 TEST(OnePassGraph, EveryEffectBecomesAWellLinkedPart) {
-  for (int number = 1; number <= 70; ++number) {
+  for (int number = 1; number <= kEffectCount; ++number) {
     const std::string name = "特效" + std::to_string(number);
     SCOPED_TRACE(name);
     const std::string text = EffectTemplate(name);
@@ -279,7 +279,7 @@ TEST(OnePassGraph, SmallerItems) {
   EXPECT_EQ(command.args[7], "[joined]");
 
   for (std::vector<ItemPart> parts : {std::vector<ItemPart>{}, std::vector<ItemPart>{{0, 0, ""}},
-                                      std::vector<ItemPart>{{0, 2, "特效71"}}}) {
+                                      std::vector<ItemPart>{{0, 2, "特效999"}}}) {
     item.parts = parts;
     EXPECT_NE(BuildOnePassCommand(item).error, "");
   }

@@ -8,7 +8,7 @@
 
 #include "effects/effect_catalogue.h"
 #include "jobs/onepass_graph.h"
-#include "jobs/onepass_shortcuts.h"
+#include "effects/effect_shortcuts.h"
 #include "runner/run_capture.h"
 #include "support/never_stopped.h"
 #include "support/media_maker.h"

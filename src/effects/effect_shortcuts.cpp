@@ -7,7 +7,7 @@
 // where they did. A copy laid first on the black canvas turns without alpha
 // over a black fill, which shows what the canvas showed through the
 // transparent fill; only the chroma of the pixels along its edge can differ.
-#include "jobs/onepass_shortcuts.h"
+#include "effects/effect_shortcuts.h"
 
 #include <vector>
 

@@ -1,14 +1,14 @@
 // The shortcuts as text: each finds its piece in its effect's template, the
 // shortened graphs still translate, and a shortcut that does not fit leaves
 // the effect as written.
-#include "jobs/onepass_shortcuts.h"
+#include "effects/effect_shortcuts.h"
 
 #include <gtest/gtest.h>
 
 #include <set>
 
 #include "effects/effect_catalogue.h"
-#include "jobs/onepass_graph.h"
+#include "effects/effect_graph.h"
 
 namespace mivora {
 namespace {
@@ -24,7 +24,7 @@ TEST(OnePassShortcuts, EachFitsItsEffectAndTheResultTranslates) {
     EXPECT_NE(shortcut.from, shortcut.to);
     shortened.insert(shortcut.effect);
   }
-  for (int number = 1; number <= 70; ++number) {
+  for (int number = 1; number <= kEffectCount; ++number) {
     const std::string name = "特效" + std::to_string(number);
     SCOPED_TRACE(name);
     const std::string text = OnePassTemplate(name);

@@ -1,0 +1,25 @@
+#include "jobs/file_guard.h"
+
+#include <string>
+
+namespace mivora {
+
+PartFile::PartFile(std::filesystem::path finalFile)
+    : final_(std::move(finalFile)),
+      part_(final_.parent_path() / (".mivora-" + final_.filename().string() + ".part" +
+                                    final_.extension().string())) {}
+
+PartFile::~PartFile() {
+  std::error_code ignored;
+  if (!part_.empty()) std::filesystem::remove(part_, ignored);
+}
+
+bool PartFile::Commit() {
+  std::error_code error;
+  std::filesystem::rename(part_, final_, error);
+  if (error) return false;
+  part_.clear();
+  return true;
+}
+
+}  // namespace mivora

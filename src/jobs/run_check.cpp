@@ -1,0 +1,34 @@
+#include "jobs/run_check.h"
+
+#include "jobs/clip_jobs.h"
+#include "runner/tool.h"
+
+namespace mivora {
+
+std::optional<RunRefusal> CheckRun(JobInputs& inputs, RunToken& token) {
+  if (std::optional<RunRefusal> refusal = CheckLists(inputs)) return refusal;
+  return CheckMachine(inputs, token);
+}
+
+std::optional<RunRefusal> CheckLists(const JobInputs& inputs) {
+  using Kind = RunRefusal::Kind;
+  if (inputs.ChoicesNow().audios.empty()) return RunRefusal{Kind::kNoAudio, "音频没有导入"};
+  if (inputs.effectLines.empty()) return RunRefusal{Kind::kNoEffectCode, "特效代码不能为空"};
+  if (inputs.items.empty()) {
+    return RunRefusal{Kind::kNoItems, inputs.videoMode ? "视频剪辑没有导入" : "图片剪辑没有导入"};
+  }
+  return std::nullopt;
+}
+
+std::optional<RunRefusal> CheckMachine(JobInputs& inputs, RunToken& token) {
+  using Kind = RunRefusal::Kind;
+  if (std::string missing = MissingEncoderMessage(inputs.runDir); !missing.empty()) {
+    return RunRefusal{Kind::kNoEncoder, missing};
+  }
+  if (std::string problem = PrepareWatermark(inputs, token); !problem.empty()) {
+    return RunRefusal{Kind::kWatermark, problem};
+  }
+  return std::nullopt;
+}
+
+}  // namespace mivora

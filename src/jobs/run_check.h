@@ -1,0 +1,40 @@
+// The checks every front makes before a run starts, in one order: what is
+// missing to run at all is said once, before any encoder starts, instead of
+// failing every item the same way.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "jobs/job_inputs.h"
+#include "runner/run_token.h"
+
+namespace mivora {
+
+struct RunRefusal {
+  enum class Kind {
+    kNoAudio,       // "音频没有导入"
+    kNoEffectCode,  // "特效代码不能为空"
+    kNoItems,       // "视频剪辑没有导入" / "图片剪辑没有导入"
+    kNoEncoder,     // the encoder is nowhere to be found
+    kWatermark,     // the watermark's options or its font
+  };
+  Kind kind = Kind::kNoAudio;
+  std::string message;  // as the window's message box says it
+
+  // Whether the log records the refusal too: problems of the machine, which a
+  // user may want to read again, not an empty list.
+  bool logged() const { return kind == Kind::kNoEncoder || kind == Kind::kWatermark; }
+};
+
+// Checks `inputs` in the order above; nothing when the run may start. Also
+// finds the watermark's font, which a run with a watermark needs.
+std::optional<RunRefusal> CheckRun(JobInputs& inputs, RunToken& token);
+
+// The two halves of CheckRun, for a front that tells them apart (the command
+// line calls a refusal of the lists a usage error): what the user handed over
+// (audio, effect code, items) and what the machine must provide.
+std::optional<RunRefusal> CheckLists(const JobInputs& inputs);
+std::optional<RunRefusal> CheckMachine(JobInputs& inputs, RunToken& token);
+
+}  // namespace mivora
