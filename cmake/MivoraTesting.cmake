@@ -1,13 +1,23 @@
-# mivora_add_test(NAME name SOURCES ... [LIBS ...] [SLOW])
-# One GoogleTest executable per unit. SLOW marks tests that drive the real
-# encoder; the quick suite excludes them with `ctest -LE slow`.
+# mivora_add_test(NAME name SOURCES ... [LAYER library] [LIBS ...] [SLOW])
+# One GoogleTest executable per unit, linked with the one layer it tests
+# (LAYER, by default the folder's MIVORA_TEST_LAYER) and what that layer
+# links: a test that includes a header of a layer above does not build, as in
+# the code itself. SLOW marks tests that drive the real encoder; the quick
+# suite excludes them with `ctest -LE slow`.
 find_package(GTest REQUIRED)
 include(GoogleTest)
 
 function(mivora_add_test)
-  cmake_parse_arguments(T "SLOW" "NAME" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "SLOW" "NAME;LAYER" "SOURCES;LIBS" ${ARGN})
+  if(NOT T_LAYER)
+    set(T_LAYER ${MIVORA_TEST_LAYER})
+  endif()
+  if(NOT T_LAYER)
+    message(FATAL_ERROR "${T_NAME}: no layer to link (set MIVORA_TEST_LAYER or LAYER)")
+  endif()
   add_executable(${T_NAME} ${T_SOURCES})
-  target_link_libraries(${T_NAME} PRIVATE mivora_core mivora_test_support GTest::gtest_main GTest::gmock ${T_LIBS})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LAYER} mivora_test_support GTest::gtest_main
+                        GTest::gmock ${T_LIBS})
   if(T_SLOW)
     set(label slow)
     set(timeout 900)

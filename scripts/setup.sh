@@ -11,7 +11,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   clang libclang-rt-14-dev
   qt6-base-dev libgl-dev qt6-translations-l10n
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev
   libcli11-dev nlohmann-json3-dev
   ffmpeg libavutil-dev
   xvfb xauth fontconfig fonts-noto-cjk imagemagick

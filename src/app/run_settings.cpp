@@ -12,7 +12,7 @@ void ApplyRunSettings(const RunSettings& settings, int cores, JobInputs& inputs)
   inputs.engine = settings.onePass ? "onepass" : "steps";
   inputs.jobs = std::clamp(settings.jobs, 1, std::max(1, cores));
   inputs.ownWorkFolders = inputs.jobs > 1;
-  inputs.stallTimeoutSeconds = std::max(0, settings.stallTimeoutSeconds);
+  inputs.stallTimeoutMs = std::max(0, settings.stallTimeoutSeconds) * 1000;
   inputs.fit = settings.fit;
 }
 

@@ -62,7 +62,7 @@ std::string PrepareBatch(const BatchOptions& options, JobInputs& inputs) {
   inputs.jobs = options.jobs;
   inputs.ownWorkFolders = true;
   inputs.seed = options.seed;
-  inputs.stallTimeoutSeconds = options.stallTimeoutSeconds;
+  inputs.stallTimeoutMs = options.stallTimeoutSeconds * 1000;
   inputs.fit = options.fit;
   inputs.watermark = options.watermark;
 

@@ -29,7 +29,7 @@ ItemRun::ItemRun(const ItemPlan& plan, const JobInputs& inputs, RandomSource& ra
              [this](double seconds) {
                events_.Emit([&](JobSink& sink) { sink.Progress(plan_, seconds, stepSeconds_); });
              },
-             inputs.stallTimeoutSeconds} {}
+             inputs.stallTimeoutMs} {}
 
 void ItemRun::Step(std::string step, double seconds) {
   step_ = std::move(step);

@@ -60,7 +60,8 @@ struct JobInputs {
   // Every item draws from this source instead (one item at a time only).
   RandomSource* random = nullptr;
   // An encoder that makes no progress for this long is stopped; 0: never.
-  int stallTimeoutSeconds = 60;
+  // The fronts' options say seconds; milliseconds here let tests wait less.
+  int stallTimeoutMs = 60'000;
   // How pictures of another shape than 9:16 are brought into the frame.
   FitMode fit = kDefaultFitMode;
   // The text drawn on every finished picture, when enabled, in `watermarkFont`

@@ -72,7 +72,7 @@ ToolOutcome RunJudged(const ToolEnv& env, std::vector<std::string> args) {
   if (env.showOutput) env.showOutput("");
   EncoderProgress progress;
   CaptureWatch watch;
-  watch.stallTimeoutMs = env.stallTimeoutSeconds * 1000;
+  watch.stallTimeoutMs = env.stallTimeoutMs;
   watch.onOutput = [&](std::string_view piece) {
     if (!progress.Feed(piece)) return false;
     if (env.onProgress) env.onProgress(progress.Seconds());

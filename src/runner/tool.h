@@ -1,6 +1,7 @@
-// Running the encoder and judging what it printed. A run is judged from its
-// console text alone: "muxing overhead:" means success, a fixed table of
-// phrases names the failures. The raw text goes to the window's output box.
+// Running the encoder and judging what it printed: "muxing overhead:" means
+// success, a fixed table of phrases names the failures, and the final frame
+// count tells a finished encode that fell short of its length. The raw text
+// goes to whoever asked for it (`ToolEnv::showOutput`).
 #pragma once
 
 #include <filesystem>
@@ -56,7 +57,7 @@ struct ToolEnv {
   // Seconds of output the encoder has written, as it streams them.
   std::function<void(double seconds)> onProgress = {};
   // Above 0: an encoder that makes no progress for this long is stopped.
-  int stallTimeoutSeconds = 0;
+  int stallTimeoutMs = 0;
 };
 
 // RunDir "/ffmpeg/bin/<name>" when executable there, else `name` (found on PATH).

@@ -29,7 +29,7 @@ TEST(RunSettings, BecomeTheRunsInputs) {
     EXPECT_EQ(inputs.engine, c.engine);
     EXPECT_EQ(inputs.jobs, c.jobs);
     EXPECT_EQ(inputs.ownWorkFolders, c.ownWorkFolders);
-    EXPECT_EQ(inputs.stallTimeoutSeconds, std::max(0, c.settings.stallTimeoutSeconds));
+    EXPECT_EQ(inputs.stallTimeoutMs, std::max(0, c.settings.stallTimeoutSeconds) * 1000);
     EXPECT_EQ(ItemLimit(c.settings), c.limit);
   }
 }

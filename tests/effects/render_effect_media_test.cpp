@@ -7,7 +7,6 @@
 #include <memory>
 #include <string>
 
-#include "app/memory_window.h"
 #include "effects/effect_catalogue.h"
 #include "effects/render_effect.h"
 #include "support/media_maker.h"
@@ -45,12 +44,12 @@ test::TempDir* RenderEffectMedia::folder_ = nullptr;
 TEST_P(RenderEffectMedia, RendersAVerticalClipOfItsDuration) {
   const std::string name = "特效" + std::to_string(GetParam());
   const std::filesystem::path output = *folder_ / ("结果 " + std::to_string(GetParam()) + ".mp4");
-  MemoryWindow window;
+  std::string console;
   ToolEnv env{folder_->path(), test::NeverStopped(),
-              [&window](const std::string& text) { window.SetOutputText(text); }};
+              [&console](const std::string& text) { console = text; }};
 
   ASSERT_EQ(RenderEffect(env, name, Source(), output, Audio()).text, "输出成功")
-      << window.ControlText(TextBox::编辑框_输出返回);
+      << console;
   test::MediaInfo info = test::ReadMediaInfo(output);
   EXPECT_EQ(info.width, 720);
   EXPECT_EQ(info.height, 1280);
@@ -64,9 +63,9 @@ INSTANTIATE_TEST_SUITE_P(AllEffects, RenderEffectMedia, ::testing::Range(1, kEff
                          });
 
 TEST_F(RenderEffectMedia, MixingAudioFailsCleanlyWithoutASourceTrack) {
-  MemoryWindow window;
+  std::string console;
   ToolEnv env{folder_->path(), test::NeverStopped(),
-              [&window](const std::string& text) { window.SetOutputText(text); }};
+              [&console](const std::string& text) { console = text; }};
   EXPECT_NE(RenderEffect(env, "特效31", Silent(), *folder_ / "silent out.mp4", Audio()).text,
             "输出成功");
 }

@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "app/memory_window.h"
 #include "runner/command_line.h"
 #include "support/temp_dir.h"
 
@@ -27,9 +26,9 @@ class RenderEffectTest : public ::testing::Test {
     chmod(encoder.c_str(), 0755);
   }
 
-  // The stand-in's name and arguments, one per line of the output box.
+  // The stand-in's name and arguments, one per line of its console text.
   std::vector<std::string> Arguments() {
-    std::istringstream lines(window_.ControlText(TextBox::编辑框_输出返回));
+    std::istringstream lines(console_);
     std::vector<std::string> args;
     for (std::string line; std::getline(lines, line);) {
       if (line != "muxing overhead: 1%") args.push_back(line);
@@ -38,9 +37,9 @@ class RenderEffectTest : public ::testing::Test {
   }
 
   test::TempDir home_;
-  MemoryWindow window_;
+  std::string console_;
   ToolEnv env_{home_.path(), test::NeverStopped(),
-               [this](const std::string& text) { window_.SetOutputText(text); }};
+               [this](const std::string& text) { console_ = text; }};
 };
 
 TEST_F(RenderEffectTest, FillsEveryPlaceholderWithAbsolutePaths) {
@@ -84,7 +83,7 @@ TEST_F(RenderEffectTest, RelativePathsBecomeAbsolute) {
 
 TEST_F(RenderEffectTest, UnknownEffectRunsNothing) {
   EXPECT_NE(RenderEffect(env_, "特效999", home_ / "a.mp4", home_ / "b.mp4", {}).text, "输出成功");
-  EXPECT_EQ(window_.ControlText(TextBox::编辑框_输出返回).find("muxing overhead"),
+  EXPECT_EQ(console_.find("muxing overhead"),
             std::string::npos);
   EXPECT_NE(RenderEffect(env_, "", home_ / "a.mp4", home_ / "b.mp4", {}).text, "输出成功");
 }

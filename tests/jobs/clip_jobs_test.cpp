@@ -276,7 +276,7 @@ TEST_F(ClipJobs, TroubledItemsSayWhy) {
       test::JobHarness run;
       test::InstallFakeEncoder(run.home.path());
       run.engineName = engine;
-      run.stallTimeoutSeconds = 2;
+      run.stallTimeoutMs = 800;
       run.AddRow(ListView::超级列表框5, "/music/a.mp3");
       ListView list = c.image ? ListView::超级列表框2 : ListView::超级列表框1;
       run.AddRow(list, c.image ? "/img/bad.jpg" : "/src/bad.mp4");

@@ -40,7 +40,7 @@ struct JobHarness {
     JobInputs inputs = ReadJobInputs(window, home.path(), videoMode, effectLines, maxItems);
     inputs.engine = engineName;
     inputs.random = &random;
-    inputs.stallTimeoutSeconds = stallTimeoutSeconds;
+    inputs.stallTimeoutMs = stallTimeoutMs;
     return inputs;
   }
 
@@ -90,7 +90,7 @@ struct JobHarness {
   RandomSource random{4242};
   std::vector<std::string> effectLines;
   std::string engineName = "steps";
-  int stallTimeoutSeconds = 60;
+  int stallTimeoutMs = 60000;
   StepEngine engine;
   int stopCalls = 0;
 

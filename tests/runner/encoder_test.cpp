@@ -1,7 +1,6 @@
 // With the real encoder: a tiny encode, a rejected command, and the probe.
 #include <gtest/gtest.h>
 
-#include "app/memory_window.h"
 #include "runner/tool.h"
 #include "support/media_maker.h"
 #include "support/never_stopped.h"
@@ -12,15 +11,15 @@ namespace {
 
 TEST(Encoder, TinyEncodeIsJudgedSuccess) {
   test::TempDir dir;
-  MemoryWindow window;
+  std::string console;
   ToolEnv env{dir.path(), test::NeverStopped(),
-              [&window](const std::string& text) { window.SetOutputText(text); }};
+              [&console](const std::string& text) { console = text; }};
   std::string outcome =
       RunJudged(env,
                 "D:\\ffmpeg\\bin\\ffmpeg.exe -y -f lavfi -i color=black:s=64x64:d=0.2 D:\\out.mp4",
                 {{"D:\\out.mp4", (dir / "o u t.mp4").string()}})
           .text;
-  EXPECT_EQ(outcome, "输出成功") << window.ControlText(TextBox::编辑框_输出返回);
+  EXPECT_EQ(outcome, "输出成功") << console;
   EXPECT_TRUE(std::filesystem::exists(dir / "o u t.mp4"));
 }
 

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "app/memory_window.h"
 #include "support/temp_dir.h"
 
 namespace mivora {
@@ -62,24 +61,24 @@ TEST(RunJudged, UsesTheEncoderUnderRunDirAndShowsItsOutput) {
   test::WriteFile(home / "ffmpeg/bin/ffmpeg",
                   "#!/bin/sh\necho \"args: $*\"\necho 'muxing overhead: 1%'\n");
   chmod((home / "ffmpeg/bin/ffmpeg").c_str(), 0755);
-  MemoryWindow window;
+  std::string console;
   ToolEnv env{home.path(), test::NeverStopped(),
-              [&window](const std::string& text) { window.SetOutputText(text); }};
+              [&console](const std::string& text) { console = text; }};
   EXPECT_EQ(RunJudged(env, "D:\\ffmpeg\\bin\\ffmpeg.exe -y -i D:\\1.mp4 D:\\out.mp4",
                       {{"D:\\1.mp4", "/a b.mp4"}, {"D:\\out.mp4", "/o.mp4"}})
                 .text,
             "输出成功");
-  EXPECT_EQ(window.ControlText(TextBox::编辑框_输出返回),
+  EXPECT_EQ(console,
             "args: -y -i /a b.mp4 /o.mp4\nmuxing overhead: 1%\n");
   EXPECT_EQ(ResolveTool(home.path(), "ffplay"), "ffplay");
 }
 
 TEST(RunJudged, EmptyCommandIsAFailure) {
-  MemoryWindow window;
+  std::string console;
   ToolEnv env{"/nonexistent", test::NeverStopped(),
-              [&window](const std::string& text) { window.SetOutputText(text); }};
+              [&console](const std::string& text) { console = text; }};
   EXPECT_EQ(RunJudged(env, "", {}).text, "未知错误");
-  EXPECT_FALSE(window.ControlText(TextBox::编辑框_输出返回).empty());
+  EXPECT_FALSE(console.empty());
 }
 
 TEST(RunJudged, CancelledRunIsNeverASuccess) {

@@ -33,7 +33,7 @@ for a in "$@"; do
     echo "Error reinitializing filters"; exit 1
   fi
   if [ -n "$MIVORA_FAKE_SLOW_ON" ] && case "$a" in *"$MIVORA_FAKE_SLOW_ON"*) true;; *) false;; esac; then
-    for t in 1 2 3; do sleep 1; printf 'size=%dkB time=00:00:0%d.00 bitrate=1kbits/s\r' "$t" "$t"; done
+    for t in 1 2 3; do sleep 0.3; printf 'size=%dkB time=00:00:0%d.00 bitrate=1kbits/s\r' "$t" "$t"; done
   fi
   if [ -n "$MIVORA_FAKE_SLEEP_ON" ] && case "$a" in *"$MIVORA_FAKE_SLEEP_ON"*) true;; *) false;; esac; then
     : > "$last"; sleep "${MIVORA_FAKE_SLEEP_SECONDS:-1000}"; exit 1

@@ -5,8 +5,8 @@
 //     (MIVORA_FAKE_DURATION, default 00:00:20.00) and a video stream of
 //     MIVORA_FAKE_SIZE (default 720x1280; empty: no size); a file whose
 //     path contains MIVORA_FAKE_UNREADABLE is unreadable
-//   an argument containing MIVORA_FAKE_SLOW_ON: prints a progress line a
-//     second for three seconds, then goes on as below
+//   an argument containing MIVORA_FAKE_SLOW_ON: prints a progress line
+//     every 0.3 seconds, three times, then goes on as below
 //   an argument containing MIVORA_FAKE_FAIL_ON: prints an error phrase
 //   an argument containing MIVORA_FAKE_SLEEP_ON: creates the output, then
 //     sleeps until killed (for
