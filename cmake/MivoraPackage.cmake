@@ -1,13 +1,14 @@
 # The Debian package, made by `cpack` in the build folder (scripts/package.sh):
-# build/mivora_<version>_<arch>.deb with what `cmake --install` puts under /usr.
+# build/mivora_<version>-<revision>_<arch>.deb with what `cmake --install` puts under /usr.
 # The libraries it links (Qt 6 among them) become dependencies through
 # dpkg-shlibdeps; the programs it starts and the fonts its window needs are
 # named here.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME mivora)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_DEBIAN_PACKAGE_RELEASE ${MIVORA_DEBIAN_REVISION})
 set(CPACK_PACKAGE_VENDOR "Mivora developers")
-set(CPACK_PACKAGE_CONTACT "Mivora developers <mivora@invalid>")
+set(CPACK_PACKAGE_CONTACT "${MIVORA_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "turn source videos or still images into short vertical videos")
 set(CPACK_PACKAGE_DESCRIPTION
     "Mivora cuts a few source videos or still images into short vertical videos

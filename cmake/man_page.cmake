@@ -1,30 +1,251 @@
-# cmake -DCLI=... -DTEMPLATE=... -DOUTPUT=... -DGZIP=... -P man_page.cmake
-# Writes mivora-cli's gzipped man page from the program's own --version and
-# --help texts, so the page says what the program says.
+# cmake -DPROGRAM=... -DNAME=... -DTEMPLATE=... -DOUTPUT=... -DGZIP=... -DDATE=...
+#       [-DENGLISH=table] -P man_page.cmake
+# Writes a gzipped man page of the program NAME from its own --version and
+# --help texts (and those of each command its help lists), so the page says
+# what the program says and lists every option it has. The help is Chinese:
+# without ENGLISH the page keeps its texts; with ENGLISH (a table of English
+# texts, see dist/man/help.en.tsv) the page takes the English text of each
+# entry, and says where to read an entry the table does not have yet.
 
-# The help of `mivora-cli ARGN --help` as a roff block kept as printed.
-function(help_block result)
-  execute_process(COMMAND "${CLI}" ${ARGN} --help OUTPUT_VARIABLE text RESULT_VARIABLE status)
+cmake_minimum_required(VERSION 3.25)
+
+# The help's lines as a list. Semicolons and brackets, which a CMake list
+# would read, stand in as private markers until the page is written.
+function(help_lines result)
+  execute_process(COMMAND "${PROGRAM}" ${ARGN} --help OUTPUT_VARIABLE text RESULT_VARIABLE status)
   if(NOT status EQUAL 0)
-    message(FATAL_ERROR "mivora-cli ${ARGN} --help failed: ${status}")
+    message(FATAL_ERROR "${NAME} ${ARGN} --help failed: ${status}")
   endif()
-  # Backslashes and minus signs print as typed; no line may start a request.
+  string(REPLACE ";" "@SEMICOLON@" text "${text}")
+  string(REPLACE "[" "@OPEN@" text "${text}")
+  string(REPLACE "]" "@CLOSE@" text "${text}")
+  string(REPLACE "\n" ";" text "${text}")
+  set(${result} "${text}" PARENT_SCOPE)
+endfunction()
+
+# Plain text as roff: backslashes and minus signs print as typed, and no line
+# starts a request.
+function(roff result text)
   string(REPLACE "\\" "\\e" text "${text}")
   string(REPLACE "-" "\\-" text "${text}")
   string(REGEX REPLACE "(^|\n)([.'])" "\\1\\\\&\\2" text "${text}")
-  set(${result} ".nf\n${text}.fi" PARENT_SCOPE)
+  string(REPLACE "@SEMICOLON@" ";" text "${text}")
+  string(REPLACE "@OPEN@" "[" text "${text}")
+  string(REPLACE "@CLOSE@" "]" text "${text}")
+  set(${result} "${text}" PARENT_SCOPE)
 endfunction()
 
-execute_process(COMMAND "${CLI}" --version OUTPUT_VARIABLE VERSION_TEXT RESULT_VARIABLE status
+# The English table: a variable "EN_<MD5 of the key>" for each row (keys hold
+# blanks and Chinese, which no variable name may).
+if(ENGLISH)
+  file(STRINGS "${ENGLISH}" rows ENCODING UTF-8 REGEX "^[^#].*\t")
+  set(labels "")
+  foreach(row IN LISTS rows)
+    string(FIND "${row}" "\t" tab)
+    string(SUBSTRING "${row}" 0 ${tab} key)
+    math(EXPR tab "${tab} + 1")
+    string(SUBSTRING "${row}" ${tab} -1 value)
+    string(MD5 id "${key}")
+    set(EN_${id} "${value}")
+    if(key MATCHES "^label (.+)$")
+      list(APPEND labels "${CMAKE_MATCH_1}")
+    endif()
+  endforeach()
+endif()
+
+# The text a reader gets for `key`: the help's own (Chinese) text, or the
+# English table's.
+function(page_text result key chinese)
+  string(MD5 id "${key}")
+  if(NOT ENGLISH)
+    set(text "${chinese}")
+  elseif(DEFINED EN_${id})
+    set(text "${EN_${id}}")
+  else()
+    message(NOTICE "${NAME}.1: no English text for \"${key}\" in ${ENGLISH}")
+    set(text "(No English text yet: the Chinese page describes this; LANG=zh_CN.UTF-8 man ${NAME})")
+  endif()
+  set(${result} "${text}" PARENT_SCOPE)
+endfunction()
+
+# The help's own words (labels such as "required") in the page's language.
+function(page_labels result text)
+  foreach(label IN LISTS labels)
+    string(MD5 id "label ${label}")
+    string(REPLACE "${label}" "${EN_${id}}" text "${text}")
+  endforeach()
+  set(${result} "${text}" PARENT_SCOPE)
+endfunction()
+
+# Reads the help of `ARGN` (the program itself when empty) into variables
+# under `prefix`: _DESCRIPTION, _USAGE, _FOOTER, and _ENTRIES, a count of
+# entries with _NAMES<i> ("-j,--jobs N|auto") and _TEXT<i> each.
+function(read_help prefix)
+  help_lines(lines ${ARGN})
+  set(state head)
+  set(description "")
+  set(usage "")
+  set(footer "")
+  set(count 0)
+  foreach(line IN LISTS lines)
+    if(state STREQUAL "head" AND line MATCHES "^用法: (.*)$")
+      set(usage "${CMAKE_MATCH_1}")
+      set(state body)
+    elseif(state STREQUAL "head")
+      string(APPEND description "${line}")
+    elseif(line STREQUAL "")
+      if(state STREQUAL "entries")
+        set(state body)
+      endif()
+    elseif(state STREQUAL "body" AND line MATCHES "^[^ ].*:$")
+      set(state entries)
+    elseif(state STREQUAL "entries" AND line MATCHES "^  [^ ]")
+      math(EXPR count "${count} + 1")
+      string(SUBSTRING "${line}" 2 -1 line)
+      string(FIND "${line}" "  " gap)
+      if(gap EQUAL -1)
+        set(names "${line}")
+        set(text "")
+      else()
+        string(SUBSTRING "${line}" 0 ${gap} names)
+        string(SUBSTRING "${line}" ${gap} -1 text)
+        string(STRIP "${text}" text)
+      endif()
+      set(${prefix}_NAMES${count} "${names}" PARENT_SCOPE)
+      set(entry_text "${text}")
+    elseif(state STREQUAL "entries" AND line MATCHES "^   +(.*)$")
+      string(STRIP "${entry_text} ${CMAKE_MATCH_1}" entry_text)
+    else()
+      set(state footer)
+      string(STRIP "${footer} ${line}" footer)
+    endif()
+    if(count GREATER 0)
+      set(${prefix}_TEXT${count} "${entry_text}" PARENT_SCOPE)
+    endif()
+  endforeach()
+  set(${prefix}_DESCRIPTION "${description}" PARENT_SCOPE)
+  set(${prefix}_USAGE "${usage}" PARENT_SCOPE)
+  set(${prefix}_FOOTER "${footer}" PARENT_SCOPE)
+  set(${prefix}_ENTRIES ${count} PARENT_SCOPE)
+endfunction()
+
+# An entry's tag: its names in bold, the value it takes in italics, then the
+# help's notes on it ("required", "excludes: --x").
+function(entry_tag result names)
+  string(REPLACE " " ";" words "${names}")
+  list(POP_FRONT words first)
+  string(REPLACE "," ", " first "${first}")
+  roff(first "${first}")
+  string(REGEX REPLACE "([^ ,]+)" "\\\\fB\\1\\\\fR" tag "${first}")
+  list(LENGTH words left)
+  if(left GREATER 0)
+    list(GET words 0 value)
+    if(value MATCHES "^[A-Za-z0-9|./_-]+$")
+      list(POP_FRONT words)
+      roff(value "${value}")
+      string(APPEND tag " \\fI${value}\\fR")
+    endif()
+  endif()
+  list(JOIN words " " notes)
+  if(notes)
+    page_labels(notes "${notes}")
+    roff(notes "${notes}")
+    string(APPEND tag " (${notes})")
+  endif()
+  set(${result} "${tag}" PARENT_SCOPE)
+endfunction()
+
+# The key of an entry in the English table: the command, then the entry's
+# last name ("--jobs" of "-j,--jobs", "DIR" of an argument).
+function(entry_key result command names)
+  string(REGEX REPLACE " .*" "" first "${names}")
+  string(REGEX REPLACE ".*," "" first "${first}")
+  string(STRIP "${NAME} ${command} ${first}" key)
+  string(REPLACE "  " " " key "${key}")
+  set(${result} "${key}" PARENT_SCOPE)
+endfunction()
+
+# Tagged paragraphs for the entries of help `prefix` (of `command`), leaving
+# out those `skip` matches.
+function(entries_roff result prefix command skip)
+  set(out "")
+  if(${prefix}_ENTRIES GREATER 0)
+    foreach(i RANGE 1 ${${prefix}_ENTRIES})
+      set(names "${${prefix}_NAMES${i}}")
+      if(names MATCHES "${skip}")
+        continue()
+      endif()
+      entry_tag(tag "${names}")
+      entry_key(key "${command}" "${names}")
+      page_text(text "${key}" "${${prefix}_TEXT${i}}")
+      roff(text "${text}")
+      string(APPEND out ".TP\n${tag}\n${text}\n")
+    endforeach()
+  endif()
+  set(${result} "${out}" PARENT_SCOPE)
+endfunction()
+
+# A usage line: the program and command in bold, what follows as written.
+function(usage_roff result usage command)
+  string(STRIP "${NAME} ${command}" head)
+  string(LENGTH "${head}" length)
+  string(SUBSTRING "${usage}" ${length} -1 rest)
+  string(STRIP "${rest}" rest)
+  if(ENGLISH)
+    page_labels(rest "${rest}")
+  endif()
+  roff(head "${head}")
+  roff(rest "${rest}")
+  set(${result} ".B ${head}\n${rest}\n" PARENT_SCOPE)
+endfunction()
+
+function(footer_roff result prefix command)
+  set(out "")
+  if(${prefix}_FOOTER)
+    string(STRIP "${command} footer" key)
+    page_text(text "${NAME} ${key}" "${${prefix}_FOOTER}")
+    roff(text "${text}")
+    set(out ".PP\n${text}\n")
+  endif()
+  set(${result} "${out}" PARENT_SCOPE)
+endfunction()
+
+execute_process(COMMAND "${PROGRAM}" --version OUTPUT_VARIABLE VERSION_TEXT RESULT_VARIABLE status
                 OUTPUT_STRIP_TRAILING_WHITESPACE)
 if(NOT status EQUAL 0)
-  message(FATAL_ERROR "mivora-cli --version failed: ${status}")
+  message(FATAL_ERROR "${NAME} --version failed: ${status}")
 endif()
-help_block(HELP)
+
+read_help(TOP)
+usage_roff(SYNOPSIS "${TOP_USAGE}" "")
+# The program's own options; entries that are no option are its commands.
+entries_roff(OPTIONS TOP "" "^[^-]")
+footer_roff(footer TOP "")
+string(APPEND OPTIONS "${footer}")
 set(COMMANDS "")
-foreach(command demo run effects render-effect)
-  help_block(block ${command})
-  string(APPEND COMMANDS ".SS ${command}\n${block}\n")
+if(TOP_ENTRIES GREATER 0)
+  foreach(i RANGE 1 ${TOP_ENTRIES})
+    set(command "${TOP_NAMES${i}}")
+    if(command MATCHES "^-")
+      continue()
+    endif()
+    read_help(SUB ${command})
+    usage_roff(usage "${SUB_USAGE}" "${command}")
+    string(APPEND SYNOPSIS ".br\n${usage}")
+    page_text(text "${NAME} ${command}" "${SUB_DESCRIPTION}")
+    roff(text "${text}")
+    roff(title "${command}")
+    # Every command's --help is said once, among the program's options.
+    entries_roff(entries SUB "${command}" "^-h,--help")
+    footer_roff(footer SUB "${command}")
+    string(APPEND COMMANDS ".SS ${title}\n${usage}.PP\n${text}\n${entries}${footer}")
+  endforeach()
+endif()
+
+# Each block ends where its placeholder's line does: no blank line, which
+# would print as one.
+foreach(block SYNOPSIS OPTIONS COMMANDS)
+  string(REGEX REPLACE "\n+$" "" ${block} "${${block}}")
 endforeach()
 configure_file("${TEMPLATE}" "${OUTPUT}.page" @ONLY)
 execute_process(COMMAND "${GZIP}" -9 -n -c "${OUTPUT}.page" OUTPUT_FILE "${OUTPUT}"

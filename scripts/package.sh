@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds the Debian package build/mivora_<version>_<arch>.deb: sets up and
-# builds as the other scripts do, then packs what `cmake --install` installs
-# under /usr. Install it with: sudo apt install ./build/mivora_<version>_<arch>.deb
+# Builds the Debian package build/mivora_<version>-<revision>_<arch>.deb: sets
+# up and builds as the other scripts do, then packs what `cmake --install`
+# installs under /usr. Install it with: sudo apt install ./build/mivora_*.deb
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$here/scripts/setup.sh"

@@ -15,7 +15,7 @@ packages=(
   libcli11-dev nlohmann-json3-dev
   ffmpeg libavutil-dev
   xvfb xauth fontconfig fonts-noto-cjk imagemagick
-  librsvg2-bin desktop-file-utils appstream dpkg-dev file
+  librsvg2-bin desktop-file-utils appstream dpkg-dev file man-db lintian
 )
 
 missing=()

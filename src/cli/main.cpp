@@ -158,9 +158,6 @@ struct RunArgs {
 
 // Turns the parsed options into batch options; returns a usage error text.
 std::string ResolveRunArgs(const RunArgs& args, BatchOptions& options) {
-  options.runDir =
-      Absolute(args.home.empty() ? DefaultHome(true) : std::filesystem::path(args.home));
-  if (!IsFolder(options.runDir)) return "主目录不存在：" + options.runDir.string();
   if (args.audio.empty()) return "请用 --audio DIR 指定音频目录（放 .mp3 文件的目录）";
   options.audioFolder = Absolute(args.audio);
   if (!IsFolder(options.audioFolder)) return "音频目录不存在：" + options.audioFolder.string();
@@ -204,6 +201,11 @@ std::string ResolveRunArgs(const RunArgs& args, BatchOptions& options) {
     mark.opacity = args.watermarkOpacity;
     if (std::string problem = WatermarkProblem(mark); !problem.empty()) return problem;
   }
+  // Last, so that a mistyped command leaves the user's home as it was: the
+  // home folder is made only once the run is about to start.
+  options.runDir =
+      Absolute(args.home.empty() ? DefaultHome(true) : std::filesystem::path(args.home));
+  if (!IsFolder(options.runDir)) return "主目录不存在：" + options.runDir.string();
   return {};
 }
 
@@ -308,13 +310,15 @@ int ListEffects() {
   return kExitSucceeded;
 }
 
-int ShowEffect(const std::string& name) {
+// The command as render-effect runs it, or with `raw` the catalogue's
+// template as stored, Windows placeholders and all.
+int ShowEffect(const std::string& name, bool raw) {
   std::string duration = EffectDuration(name);
   if (duration.empty())
     return UsageError("effects", "没有这个特效：" + name + "（共有 特效1 到 " + EffectName(kEffectCount) + "）");
   std::cout << name << "\n时长：" << duration << " 秒\n"
-            << CostText(name) << "（同样秒数的普通编码为 1 倍）\n模板：" << EffectTemplate(name)
-            << "\n";
+            << CostText(name) << "（同样秒数的普通编码为 1 倍）\n"
+            << (raw ? "模板：" + EffectTemplate(name) : "命令：" + EffectCommandText(name)) << "\n";
   return kExitSucceeded;
 }
 
@@ -419,8 +423,7 @@ int Main(int argc, char** argv) {
   runCommand->add_flag("--all", run.all, "处理列表中的全部素材，而不只是前两个");
   runCommand
       ->add_option("-j,--jobs", run.jobs,
-                   "同时处理的素材数；auto（默认）按本机处理器核数选择，当前为 " +
-                       std::to_string(AutoJobCount(std::thread::hardware_concurrency())))
+                   "同时处理的素材数；auto（默认）按本机处理器核数选择，每个核一个")
       ->type_name("N|auto");
   runCommand
       ->add_option("--shard", run.shard,
@@ -462,9 +465,11 @@ int Main(int argc, char** argv) {
       ->type_name("X");
 
   std::string effectName;
+  bool rawTemplate = false;
   CLI::App* effects = app.add_subcommand(
-      "effects", "列出七十个特效及其时长和相对耗时；给出名称时再显示该特效的命令模板");
+      "effects", "列出七十个特效及其时长和相对耗时；给出名称时再显示该特效运行的命令");
   effects->add_option("NAME", effectName, "特效名称，例如 特效12");
+  effects->add_flag("--raw", rawTemplate, "显示特效目录里保存的模板原文，而不是运行的命令");
 
   RenderArgs render;
   CLI::App* renderEffect =
@@ -497,7 +502,7 @@ int Main(int argc, char** argv) {
 
   if (*demo) return Demo(demoDir, demoSeed, token, watch);
   if (*runCommand) return Run(run, token, watch);
-  if (*effects) return effectName.empty() ? ListEffects() : ShowEffect(effectName);
+  if (*effects) return effectName.empty() ? ListEffects() : ShowEffect(effectName, rawTemplate);
   return RenderOne(render, token, watch);
 }
 

@@ -9,19 +9,42 @@
 #include "runner/placeholders.h"
 
 namespace mivora {
+namespace {
+
+// Every placeholder of the catalogue's templates but the encoder's. `filterInput`
+// is the input as written inside a filter graph.
+std::vector<Placeholder> EffectFills(const std::string& input, const std::string& filterInput,
+                                     const std::string& audio, const std::string& output) {
+  return {
+      {std::string(kMovieSourcePlaceholder), filterInput},
+      {std::string(kAudioPlaceholder), audio},
+      {std::string(kSourcePlaceholder), input},
+      {std::string(kOutputPlaceholder), output},
+  };
+}
+
+}  // namespace
+
 ToolOutcome RenderEffect(const ToolEnv& env, std::string_view effectName,
                          const std::filesystem::path& input, const std::filesystem::path& output,
                          const std::filesystem::path& audio) {
   std::string source = ToolPath(input);
   // Each argument is filled in one scan, so a path that happens to contain a
   // placeholder's text is never filled a second time.
-  std::vector<Placeholder> fills = {
-      {std::string(kMovieSourcePlaceholder), EscapeFilterPath(source)},
-      {std::string(kAudioPlaceholder), ToolPath(audio)},
-      {std::string(kSourcePlaceholder), source},
-      {std::string(kOutputPlaceholder), ToolPath(output)},
-  };
-  return RunJudged(env, EffectTemplate(effectName), fills);
+  return RunJudged(
+      env, EffectTemplate(effectName),
+      EffectFills(source, EscapeFilterPath(source), ToolPath(audio), ToolPath(output)));
+}
+
+std::string EffectCommandText(std::string_view effectName) {
+  std::string commandTemplate = EffectTemplate(effectName);
+  if (commandTemplate.empty()) return {};
+  std::vector<std::string> args =
+      BuildCommand(commandTemplate, EffectFills("<输入>", "<输入>", "<音频>", "<输出>"));
+  for (std::string& arg : args) {
+    if (arg == kEncoderPlaceholder) arg = "ffmpeg";
+  }
+  return ShellLine(args);
 }
 
 }  // namespace mivora

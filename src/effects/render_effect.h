@@ -19,4 +19,10 @@ ToolOutcome RenderEffect(const ToolEnv& env, std::string_view effectName,
                          const std::filesystem::path& input, const std::filesystem::path& output,
                          const std::filesystem::path& audio);
 
+// The command RenderEffect runs for the effect, for a person to read: one
+// line a POSIX shell splits into the same arguments, with "<输入>", "<音频>" and
+// "<输出>" in place of the input, audio and output, and the encoder as
+// "ffmpeg". The empty text for an unknown name.
+std::string EffectCommandText(std::string_view effectName);
+
 }  // namespace mivora

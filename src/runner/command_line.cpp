@@ -103,6 +103,23 @@ std::vector<std::string> BuildCommand(std::string_view commandTemplate,
   return args;
 }
 
+std::string ShellLine(const std::vector<std::string>& args) {
+  auto plain = [](unsigned char c) {
+    return c >= 0x80 || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+           (c >= '0' && c <= '9') ||
+           std::string_view("_@%+=:,./-").find(c) != std::string_view::npos;
+  };
+  std::string line;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    bool quote = arg.empty();
+    for (char c : arg) quote = quote || !plain(static_cast<unsigned char>(c));
+    if (i > 0) line += ' ';
+    line += quote ? "'" + ReplacePairs(arg, {{"'", "'\\''"}}) + "'" : arg;
+  }
+  return line;
+}
+
 std::string ToolPath(const std::filesystem::path& path) {
   if (path.empty()) return {};
   std::error_code error;

@@ -37,6 +37,11 @@ std::vector<std::string> BuildCommand(std::string_view commandTemplate,
                                       const std::vector<Placeholder>& fills,
                                       const std::vector<ListPlaceholder>& lists = {});
 
+// The arguments as one line that a POSIX shell splits back into the same
+// arguments: each one holding anything but letters, digits, UTF-8 text and
+// "_@%+=:,./-" goes in single quotes. For showing a command to a person.
+std::string ShellLine(const std::vector<std::string>& args);
+
 // A path as an encoder argument: absolute, so a file name can be mistaken
 // neither for an option ("-x.mp4") nor for a protocol ("concat:a.mp4").
 // An empty path stays empty.

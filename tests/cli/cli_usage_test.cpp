@@ -12,11 +12,15 @@ namespace {
 using test::RunCli;
 using test::TempDir;
 
-TEST(CliUsage, ErrorsExitTwoWithAClearMessage) {
+TEST(CliUsage, ErrorsExitTwoWithAClearMessageAndCreateNothing) {
   TempDir home;
   TempDir audio;
+  TempDir user;
   const std::string h = home.path().string();
   const std::string a = audio.path().string();
+  // Without --home a run would work in ~/Mivora; a mistyped one leaves it unmade.
+  const std::vector<std::string> env = {"HOME=" + user.path().string(), "MIVORA_HOME=",
+                                        "XDG_CONFIG_HOME=" + (user / ".config").string()};
   struct Case {
     std::vector<std::string> args;
     std::string message;
@@ -25,6 +29,11 @@ TEST(CliUsage, ErrorsExitTwoWithAClearMessage) {
       {{}, "请给出一个命令"},
       {{"run", "--home", h, "--audio", a, "--bogus"}, "未知的选项或多余的参数：--bogus"},
       {{"run", "--home", h}, "请用 --audio DIR 指定音频目录"},
+      {{"run"}, "请用 --audio DIR 指定音频目录"},
+      {{"run", "--audio", a + "/none"}, "音频目录不存在"},
+      {{"run", "--audio", a, "--shard", "1/0"}, "--shard 的值应为 I/N"},
+      {{"run", "--audio", a, "--watermark", "x", "--watermark-opacity", "2"}, "不透明度"},
+      {{"run", "--audio", a, "--fit", "zoom"}, "“zoom”不是可选的值"},
       {{"run", "--home", h, "--audio", a + "/none"}, "音频目录不存在：" + a + "/none"},
       {{"run", "--home", h + "/none", "--audio", a}, "主目录不存在：" + h + "/none"},
       {{"run", "--home", h, "--audio", a, "--mode", "film"}, "“film”不是可选的值"},
@@ -42,13 +51,14 @@ TEST(CliUsage, ErrorsExitTwoWithAClearMessage) {
       {{"render-effect", "特效7", (home / "missing.mp4").string(), "out.mp4"}, "输入文件不存在"},
   };
   for (const Case& c : cases) {
-    test::CliResult result = RunCli(c.args);
+    test::CliResult result = RunCli(c.args, env);
     std::string shown;
     for (const std::string& arg : c.args) shown += arg + " ";
     EXPECT_EQ(result.exitCode, 2) << shown << "\n" << result.err;
     EXPECT_NE(result.err.find(c.message), std::string::npos) << shown << "\n" << result.err;
     EXPECT_NE(result.err.find("--help"), std::string::npos) << shown;
     EXPECT_EQ(result.out, "") << shown;
+    EXPECT_TRUE(std::filesystem::is_empty(user.path())) << shown;
   }
 }
 
@@ -71,11 +81,24 @@ TEST(CliEffects, ListsSeventyAndShowsOne) {
   EXPECT_NE(list.out.find("特效7\t1 秒\t相对耗时 "), std::string::npos) << list.out;
   EXPECT_NE(list.out.find("特效70\t"), std::string::npos);
 
-  test::CliResult one = RunCli({"effects", "特效12"});
-  EXPECT_EQ(one.exitCode, 0);
-  EXPECT_NE(one.out.find("时长：2 秒\n相对耗时 "), std::string::npos) << one.out;
-  EXPECT_NE(one.out.find("模板：D:\\ffmpeg\\bin\\ffmpeg.exe -y -i D:\\1.mp4"), std::string::npos)
-      << one.out;
+  // The command as it runs, or the catalogue's text as stored.
+  struct Case {
+    std::vector<std::string> args;
+    std::string shown;
+  };
+  const Case cases[] = {
+      {{"effects", "特效12"}, "\n命令：ffmpeg -y -i '<输入>' -vf 'split[mian][tmp];"},
+      {{"effects", "特效36"}, "\n命令：ffmpeg -y -i '<输入>' -vf 'movie=<输入>,crop="},
+      {{"effects", "特效12", "--raw"}, "\n模板：D:\\ffmpeg\\bin\\ffmpeg.exe -y -i D:\\1.mp4"},
+  };
+  for (const Case& c : cases) {
+    test::CliResult one = RunCli(c.args);
+    EXPECT_EQ(one.exitCode, 0);
+    EXPECT_NE(one.out.find("时长：2 秒\n相对耗时 "), std::string::npos) << one.out;
+    EXPECT_NE(one.out.find(c.shown), std::string::npos) << one.out;
+    EXPECT_NE(one.out.find(c.args.size() == 3 ? "D:\\out.mp4" : "'<输出>'"), std::string::npos)
+        << one.out;
+  }
 }
 
 }  // namespace

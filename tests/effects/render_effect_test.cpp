@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "runner/command_line.h"
+#include "runner/text.h"
 #include "support/temp_dir.h"
 
 namespace mivora {
@@ -86,6 +87,33 @@ TEST_F(RenderEffectTest, UnknownEffectRunsNothing) {
   EXPECT_EQ(console_.find("muxing overhead"),
             std::string::npos);
   EXPECT_NE(RenderEffect(env_, "", home_ / "a.mp4", home_ / "b.mp4", {}).text, "输出成功");
+}
+
+// The shown command is the one run: split as a shell would, and with the
+// readable names standing for paths, it is RenderEffect's argument vector.
+TEST_F(RenderEffectTest, CommandTextIsTheCommandRun) {
+  const std::filesystem::path input = home_ / "in.mp4";
+  const std::filesystem::path audio = home_ / "a.mp3";
+  const std::filesystem::path output = home_ / "out.mp4";
+  for (int i = 1; i <= 70; ++i) {
+    const std::string name = "特效" + std::to_string(i);
+    std::string shown = EffectCommandText(name);
+    ASSERT_EQ(RenderEffect(env_, name, input, output, audio).text, "输出成功") << name;
+    std::vector<std::string> run = Arguments();
+    run.front() = "ffmpeg";
+    std::string expected = ShellLine(run);
+    for (const auto& [path, readable] : {std::pair{input.string(), "<输入>"},
+                                         {audio.string(), "<音频>"},
+                                         {output.string(), "<输出>"}}) {
+      expected = ReplacePairs(expected, {{path, readable}}, {.matchCase = true});
+    }
+    // A quoted argument that held only a path is quoted for the readable name too.
+    EXPECT_EQ(ReplacePairs(
+                  shown, {{"'<输入>'", "<输入>"}, {"'<音频>'", "<音频>"}, {"'<输出>'", "<输出>"}}),
+              expected)
+        << name;
+  }
+  EXPECT_EQ(EffectCommandText("特效71"), "");
 }
 
 }  // namespace

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "runner/run_capture.h"
+#include "support/never_stopped.h"
+
 namespace mivora {
 namespace {
 
@@ -47,6 +50,31 @@ TEST(BuildCommand, ExpandsListPlaceholdersAndDropsTrailingRedirect) {
             (Args{"x", "-y", "-i", "/a b", "-i", "/c", "-filter_complex", "concat=n=2:v=1 [v]"}));
   EXPECT_EQ(BuildCommand("x -i f 2>&1", {}), (Args{"x", "-i", "f"}));
   EXPECT_EQ(BuildCommand("x 【多视频】", {}, {{"【多视频】", {}}}), (Args{"x"}));
+}
+
+TEST(ShellLine, QuotesWhatAShellWouldReadOtherwise) {
+  struct Case {
+    Args args;
+    std::string line;
+  } cases[] = {
+      {{"ffmpeg", "-y", "-s", "720x1280", "/a/b_c@d%e+f=g:h,i.mp4"},
+       "ffmpeg -y -s 720x1280 /a/b_c@d%e+f=g:h,i.mp4"},
+      {{"-i", "视频 1.mp4"}, "-i '视频 1.mp4'"},
+      {{"-i", "<输入>"}, "-i '<输入>'"},
+      {{"[a][1:v]overlay=w;x", "it's", ""}, "'[a][1:v]overlay=w;x' 'it'\\''s' ''"},
+      {{"$HOME", "a\\b", "*", "\"a\"", "x\ny"}, "'$HOME' 'a\\b' '*' '\"a\"' 'x\ny'"},
+      {{}, ""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ShellLine(c.args), c.line);
+    if (c.args.empty()) continue;
+    // The shell itself splits the line back into the same arguments.
+    std::string script = "for a in " + ShellLine(c.args) + "; do printf '%s|' \"$a\"; done";
+    std::string expected;
+    for (const std::string& arg : c.args) expected += arg + "|";
+    EXPECT_EQ(RunCapture({"/bin/sh", "-c", script}, test::NeverStopped()).output, expected)
+        << c.line;
+  }
 }
 
 TEST(EscapeFilterPath, EscapesBothLevels) {

@@ -1,7 +1,7 @@
-// Program entry of the window: finds the home folder, loads Qt's own Chinese
-// texts for the standard dialogs, builds the window over the home folder,
-// gives it the built-in look once it exists, and runs the event loop until it
-// is closed.
+// Program entry of the window: answers --version and --help, finds the home
+// folder, loads Qt's own Chinese texts for the standard dialogs, builds the
+// window over the home folder, gives it the built-in look once it exists, and
+// runs the event loop until it is closed.
 // Closing it during a job, or ending the program with SIGINT, SIGTERM or
 // SIGHUP, stops the job and its encoder before the program ends, so no
 // process is left behind.
@@ -22,8 +22,8 @@
 
 #include "app/qt/main_window.h"
 #include "app/qt/theme.h"
-#include "mivora_version.h"
 #include "media/home_folder.h"
+#include "mivora_version.h"
 
 namespace {
 
@@ -45,6 +45,18 @@ void LoadQtChinese(QApplication& app) {
     QApplication::installTranslator(translator);
   }
 }
+
+// Laid out as mivora-cli lays out its help, so one man page generator reads both.
+constexpr char kHelpText[] =
+    "打开竖屏短视频批量剪辑的窗口：导入素材、选择特效和音频，按“开始”做成竖屏短视频。\n"
+    "用法: mivora [选项]\n"
+    "\n"
+    "选项:\n"
+    "  -h,--help                   显示帮助并退出\n"
+    "  --version                   显示版本并退出\n"
+    "\n"
+    "主目录：依次取 MIVORA_HOME、窗口保存的主目录、可写且放有素材目录的程序目录，"
+    "都没有时用 ~/Mivora（第一次用时连同素材目录一起创建）。\n";
 
 int signalPipe[2] = {-1, -1};
 
@@ -69,10 +81,14 @@ void QuitOnSignals(QApplication& app) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Answered before any window exists, so it works without a display.
+  // Answered before any window exists, so they work without a display.
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--version") == 0) {
       std::puts(mivora::kVersionText);
+      return 0;
+    }
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      std::fputs(kHelpText, stdout);
       return 0;
     }
   }
