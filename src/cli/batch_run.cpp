@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <map>
+#include <sstream>
 
 #include "effects/effect_code.h"
 #include "media/media_import.h"
@@ -108,6 +109,13 @@ std::vector<int> ShardItems(int rowCount, int shardIndex, int shardCount) {
     if (position % shardCount == shardIndex) items.push_back(position + 1);
   }
   return items;
+}
+
+bool ParseShard(const std::string& text, int& index, int& count) {
+  char slash = 0;
+  std::istringstream in(text);
+  return static_cast<bool>(in >> index >> slash >> count) && slash == '/' && in.eof() &&
+         count >= 1 && index >= 0 && index < count;
 }
 
 std::vector<ItemResult> RunBatch(const JobInputs& inputs, const std::vector<int>& items,

@@ -1,8 +1,27 @@
 #include "cli/batch_summary.h"
 
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+
 namespace mivora {
 
 namespace {
+
+// UTC to the millisecond, so that texts sort as times do: the report on
+// several runs tells the later run from it.
+std::string UtcNow() {
+  auto now = std::chrono::system_clock::now();
+  std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+  auto millis =
+      std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()) % 1000;
+  std::tm utc{};
+  gmtime_r(&seconds, &utc);
+  char text[40];
+  std::size_t length = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &utc);
+  std::snprintf(text + length, sizeof text - length, ".%03dZ", static_cast<int>(millis.count()));
+  return text;
+}
 
 const char* KindName(ItemOutcome::Kind kind) {
   switch (kind) {
@@ -52,6 +71,7 @@ nlohmann::json BatchSummary(const BatchOptions& options, const std::vector<ItemR
       {"shard", std::to_string(options.shardIndex) + "/" + std::to_string(options.shardCount)},
       {"all", options.all},
       {"interrupted", stopSignal != 0},
+      {"finished_at", UtcNow()},
       {"succeeded", succeeded},
       {"failed", static_cast<int>(results.size()) - succeeded},
       {"items", items}};

@@ -135,6 +135,51 @@ TEST(CliBatchFake, NothingToDoStillPrintsTheSummary) {
   EXPECT_NE(result.err.find(".mp4"), std::string::npos);
 }
 
+// The shards' summaries, kept in files as a scheduler's tasks keep them, make
+// one report; a failure in one shard, then its rerun, decide the exit status.
+TEST(CliBatchFake, ReportMergesTheShardsOfABatch) {
+  FakeHome home(5);
+  TempDir reports;
+  auto runShard = [&](const std::string& shard, const std::string& name,
+                      const std::vector<std::string>& env) {
+    test::CliResult result = RunCli(home.Args({"--all", "--shard", shard}), env);
+    WriteFile(reports / name, result.out);
+    return (reports / name).string();
+  };
+  std::string shard0 = runShard("0/2", "0.json", {});
+  std::string shard1 = runShard("1/2", "1.json", {"MIVORA_FAKE_FAIL_ON=clip4.mp4"});
+
+  struct Case {
+    std::vector<std::string> args;
+    int exitCode;
+    std::string shown;  // in standard output, or standard error when the code is 2
+  };
+  const std::string notes = (reports / "notes.txt").string();
+  WriteFile(notes, "not a summary");
+  const Case cases[] = {
+      {{"report", shard0, shard1}, 1, "4\t" + (home.home / "测试视频剪辑/clip4.mp4").string()},
+      {{"report", shard0, shard1}, 1, "共 5 项：成功 4，跳过 0，失败 1，未完成 0\n"},
+      {{"report", shard0}, 1, "缺少分片的汇总：" + home.home.path().string() + "（video）分片 1/2"},
+      {{"report", shard0, notes, shard1}, 2, "不是 mivora-cli run --json 的汇总：" + notes},
+      {{"report"}, 2, "缺少必需的参数"},
+  };
+  for (const Case& c : cases) {
+    test::CliResult result = RunCli(c.args);
+    EXPECT_EQ(result.exitCode, c.exitCode) << c.args.size() << result.err;
+    const std::string& text = c.exitCode == 2 ? result.err : result.out;
+    EXPECT_NE(text.find(c.shown), std::string::npos) << text;
+  }
+
+  // The failed shard again: its later summary wins, whatever the order given.
+  std::string again = runShard("1/2", "1-again.json", {});
+  test::CliResult merged = RunCli({"report", "--json", again, shard0, shard1});
+  EXPECT_EQ(merged.exitCode, 0) << merged.out;
+  nlohmann::json report = test::Summary(merged);
+  EXPECT_EQ(report["totals"]["items"], 5);
+  EXPECT_EQ(report["totals"]["succeeded"], 5);
+  EXPECT_EQ(report["items"][3]["summary"], again);
+}
+
 TEST(CliBatchFake, SeedRepeatsTheEffectLinesWhateverTheParallelism) {
   FakeHome home(6);
   auto lines = [&](std::vector<std::string> more) {
