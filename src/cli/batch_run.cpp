@@ -39,7 +39,7 @@ class BatchSink : public JobSink {
     result.failedStep = outcome.failedStep;
     result.lastError = outcome.lastError;
     std::error_code error;
-    if (outcome.ok() && std::filesystem::is_regular_file(outcome.output, error))
+    if (outcome.done() && std::filesystem::is_regular_file(outcome.output, error))
       result.output = outcome.output;
     result.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started_[plan.item])
@@ -64,6 +64,7 @@ std::string PrepareBatch(const BatchOptions& options, JobInputs& inputs) {
   inputs.effectLines = SplitEffectCode(options.effectCode);
   inputs.engine = options.engine;
   inputs.jobs = options.jobs;
+  inputs.skipExisting = options.skipExisting;
   inputs.ownWorkFolders = true;
   inputs.seed = options.seed;
   inputs.stallTimeoutSeconds = options.stallTimeoutSeconds;

@@ -33,6 +33,7 @@ struct BatchOptions {
   std::filesystem::path audioFolder;
   bool all = false;  // every item of the list, not only the first two
   int jobs = 1;
+  bool skipExisting = false;  // outputs already finished are kept, not made again
   int shardIndex = 0;
   int shardCount = 1;
   std::uint32_t seed = 0;

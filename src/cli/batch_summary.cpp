@@ -33,6 +33,8 @@ const char* KindName(ItemOutcome::Kind kind) {
       return "stopped";
     case ItemOutcome::Kind::kCouldNotStart:
       return "could_not_start";
+    case ItemOutcome::Kind::kSkipped:
+      return "skipped";
   }
   return "failed";
 }
@@ -47,8 +49,10 @@ nlohmann::json BatchSummary(const BatchOptions& options, const std::vector<ItemR
                             int stopSignal, const std::string& message) {
   nlohmann::json items = nlohmann::json::array();
   int succeeded = 0;
+  int skipped = 0;
   for (const ItemResult& result : results) {
     if (result.kind == ItemOutcome::Kind::kSucceeded) ++succeeded;
+    if (result.kind == ItemOutcome::Kind::kSkipped) ++skipped;
     items.push_back(
         {{"item", result.item},
          {"source", result.source},
@@ -68,12 +72,14 @@ nlohmann::json BatchSummary(const BatchOptions& options, const std::vector<ItemR
       {"engine", options.engine},
       {"seed", options.seed},
       {"jobs", options.jobs},
+      {"skip_existing", options.skipExisting},
       {"shard", std::to_string(options.shardIndex) + "/" + std::to_string(options.shardCount)},
       {"all", options.all},
       {"interrupted", stopSignal != 0},
       {"finished_at", UtcNow()},
       {"succeeded", succeeded},
-      {"failed", static_cast<int>(results.size()) - succeeded},
+      {"skipped", skipped},
+      {"failed", static_cast<int>(results.size()) - succeeded - skipped},
       {"items", items}};
   if (!message.empty()) summary["message"] = message;
   return summary;
@@ -82,7 +88,8 @@ nlohmann::json BatchSummary(const BatchOptions& options, const std::vector<ItemR
 int BatchExitCode(const std::vector<ItemResult>& results, int stopSignal) {
   if (stopSignal != 0) return 128 + stopSignal;
   for (const ItemResult& result : results) {
-    if (result.kind != ItemOutcome::Kind::kSucceeded) return kExitFailed;
+    if (result.kind != ItemOutcome::Kind::kSucceeded && result.kind != ItemOutcome::Kind::kSkipped)
+      return kExitFailed;
   }
   return kExitSucceeded;
 }

@@ -21,7 +21,8 @@ inline constexpr int kExitUsage = 2;
 nlohmann::json BatchSummary(const BatchOptions& options, const std::vector<ItemResult>& results,
                             int stopSignal, const std::string& message = {});
 
-// 128 + the signal after a stop; otherwise 0 when every item succeeded, else 1.
+// 128 + the signal after a stop; otherwise 0 when every item succeeded or was
+// skipped as already made, else 1.
 int BatchExitCode(const std::vector<ItemResult>& results, int stopSignal);
 
 }  // namespace mivora

@@ -144,6 +144,7 @@ struct RunArgs {
   std::string audio;
   bool all = false;
   std::string jobs = "auto";
+  bool skipExisting = false;
   std::string shard;
   std::int64_t seed = -1;
   int stallTimeout = 60;
@@ -176,6 +177,7 @@ std::string ResolveRunArgs(const RunArgs& args, BatchOptions& options) {
   options.all = args.all;
   options.jobs = ParseJobCount(args.jobs, std::thread::hardware_concurrency());
   if (options.jobs < 1) return "-j 的值必须是正整数或 auto：" + args.jobs;
+  options.skipExisting = args.skipExisting;
   if (!args.shard.empty()) {
     int index = -1;
     int count = 0;
@@ -446,6 +448,8 @@ int Main(int argc, char** argv) {
                    "同时处理的素材数；auto（默认）按本机处理器核数选择，当前为 " +
                        std::to_string(AutoJobCount(std::thread::hardware_concurrency())))
       ->type_name("N|auto");
+  runCommand->add_flag("--skip-existing", run.skipExisting,
+                       "成品已存在的不再生成（中断后接着做同一批）");
   runCommand
       ->add_option("--shard", run.shard,
                    "只处理序号（从 0 数）除以 N 余 I 的素材，用于多台机器分担一批")

@@ -24,6 +24,9 @@ struct WorkPaths {
   std::filesystem::path SegmentFile(int number) const;
   std::filesystem::path VideoOutputFolder() const { return runDir / "生成视频剪辑"; }
   std::filesystem::path ImageOutputFolder() const { return runDir / "生成图片剪辑"; }
+  std::filesystem::path OutputFolder(bool videoMode) const {
+    return videoMode ? VideoOutputFolder() : ImageOutputFolder();
+  }
   std::filesystem::path ImageVideoFolder() const { return runDir / "图转视频后路径"; }
 };
 
