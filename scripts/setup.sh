@@ -16,6 +16,7 @@ packages=(
   ffmpeg libavutil-dev
   xvfb xauth fontconfig fonts-noto-cjk imagemagick
   librsvg2-bin desktop-file-utils appstream dpkg-dev file man-db lintian
+  slurmctld slurmd slurm-client munge
 )
 
 missing=()

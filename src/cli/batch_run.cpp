@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <map>
+#include <sstream>
 
 #include "effects/effect_code.h"
 #include "jobs/home_lists.h"
@@ -35,7 +36,7 @@ class BatchSink : public JobSink {
     result.failedStep = outcome.failedStep;
     result.lastError = outcome.lastError;
     std::error_code error;
-    if (outcome.ok() && std::filesystem::is_regular_file(outcome.output, error))
+    if (outcome.done() && std::filesystem::is_regular_file(outcome.output, error))
       result.output = outcome.output;
     result.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started_[plan.item])
@@ -60,6 +61,7 @@ std::string PrepareBatch(const BatchOptions& options, JobInputs& inputs) {
   inputs.effectLines = SplitEffectCode(options.effectCode);
   inputs.engine = options.engine;
   inputs.jobs = options.jobs;
+  inputs.skipExisting = options.skipExisting;
   inputs.ownWorkFolders = true;
   inputs.seed = options.seed;
   inputs.stallTimeoutMs = options.stallTimeoutSeconds * 1000;
@@ -93,6 +95,13 @@ std::vector<int> ShardItems(int rowCount, int shardIndex, int shardCount) {
     if (position % shardCount == shardIndex) items.push_back(position + 1);
   }
   return items;
+}
+
+bool ParseShard(const std::string& text, int& index, int& count) {
+  char slash = 0;
+  std::istringstream in(text);
+  return static_cast<bool>(in >> index >> slash >> count) && slash == '/' && in.eof() &&
+         count >= 1 && index >= 0 && index < count;
 }
 
 std::vector<ItemResult> RunBatch(const JobInputs& inputs, const std::vector<int>& items,

@@ -33,6 +33,7 @@ struct BatchOptions {
   std::filesystem::path audioFolder;
   bool all = false;  // every item of the list, not only the first two
   int jobs = 1;
+  bool skipExisting = false;  // outputs already finished are kept, not made again
   int shardIndex = 0;
   int shardCount = 1;
   std::uint32_t seed = 0;
@@ -71,6 +72,9 @@ std::string PrepareBatch(const BatchOptions& options, JobInputs& inputs);
 // The items of a list of `rowCount` rows that one shard works on: those whose
 // 0-based position modulo `shardCount` is `shardIndex`.
 std::vector<int> ShardItems(int rowCount, int shardIndex, int shardCount);
+
+// Reads "I/N" with 0 <= I < N; false for anything else.
+bool ParseShard(const std::string& text, int& index, int& count);
 
 // Runs `items` (1-based numbers) of the prepared inputs, `inputs.jobs` at a
 // time, until all are done or `token` is cancelled. Results come back in the

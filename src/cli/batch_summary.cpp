@@ -1,8 +1,27 @@
 #include "cli/batch_summary.h"
 
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+
 namespace mivora {
 
 namespace {
+
+// UTC to the millisecond, so that texts sort as times do: the report on
+// several runs tells the later run from it.
+std::string UtcNow() {
+  auto now = std::chrono::system_clock::now();
+  std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+  auto millis =
+      std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()) % 1000;
+  std::tm utc{};
+  gmtime_r(&seconds, &utc);
+  char text[40];
+  std::size_t length = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &utc);
+  std::snprintf(text + length, sizeof text - length, ".%03dZ", static_cast<int>(millis.count()));
+  return text;
+}
 
 const char* KindName(ItemOutcome::Kind kind) {
   switch (kind) {
@@ -14,6 +33,8 @@ const char* KindName(ItemOutcome::Kind kind) {
       return "stopped";
     case ItemOutcome::Kind::kCouldNotStart:
       return "could_not_start";
+    case ItemOutcome::Kind::kSkipped:
+      return "skipped";
   }
   return "failed";
 }
@@ -28,8 +49,10 @@ nlohmann::json BatchSummary(const BatchOptions& options, const std::vector<ItemR
                             int stopSignal, const std::string& message) {
   nlohmann::json items = nlohmann::json::array();
   int succeeded = 0;
+  int skipped = 0;
   for (const ItemResult& result : results) {
     if (result.kind == ItemOutcome::Kind::kSucceeded) ++succeeded;
+    if (result.kind == ItemOutcome::Kind::kSkipped) ++skipped;
     items.push_back(
         {{"item", result.item},
          {"source", result.source},
@@ -49,11 +72,14 @@ nlohmann::json BatchSummary(const BatchOptions& options, const std::vector<ItemR
       {"engine", options.engine},
       {"seed", options.seed},
       {"jobs", options.jobs},
+      {"skip_existing", options.skipExisting},
       {"shard", std::to_string(options.shardIndex) + "/" + std::to_string(options.shardCount)},
       {"all", options.all},
       {"interrupted", stopSignal != 0},
+      {"finished_at", UtcNow()},
       {"succeeded", succeeded},
-      {"failed", static_cast<int>(results.size()) - succeeded},
+      {"skipped", skipped},
+      {"failed", static_cast<int>(results.size()) - succeeded - skipped},
       {"items", items}};
   if (!message.empty()) summary["message"] = message;
   return summary;
@@ -62,7 +88,8 @@ nlohmann::json BatchSummary(const BatchOptions& options, const std::vector<ItemR
 int BatchExitCode(const std::vector<ItemResult>& results, int stopSignal) {
   if (stopSignal != 0) return 128 + stopSignal;
   for (const ItemResult& result : results) {
-    if (result.kind != ItemOutcome::Kind::kSucceeded) return kExitFailed;
+    if (result.kind != ItemOutcome::Kind::kSucceeded && result.kind != ItemOutcome::Kind::kSkipped)
+      return kExitFailed;
   }
   return kExitSucceeded;
 }

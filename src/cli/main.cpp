@@ -20,6 +20,7 @@
 #include "cli/interrupt_watch.h"
 #include "cli/job_count.h"
 #include "cli/progress_report.h"
+#include "cli/summary_report.h"
 #include "effects/effect_catalogue.h"
 #include "effects/effect_cost.h"
 #include "effects/render_effect.h"
@@ -55,7 +56,7 @@ std::string ParseErrorText(const CLI::ParseError& error) {
       return "未知的选项或多余的参数：" + detail;
     case CLI::ExitCodes::RequiredError:
       if (what.find("subcommand") != std::string::npos) {
-        return "请给出一个命令：demo、run、effects 或 render-effect";
+        return "请给出一个命令：demo、run、report、effects 或 render-effect";
       }
       return "缺少必需的参数：" + what.substr(0, what.find(' '));
     case CLI::ExitCodes::ExcludesError:
@@ -143,6 +144,7 @@ struct RunArgs {
   std::string audio;
   bool all = false;
   std::string jobs = "auto";
+  bool skipExisting = false;
   std::string shard;
   std::int64_t seed = -1;
   int stallTimeout = 60;
@@ -172,13 +174,11 @@ std::string ResolveRunArgs(const RunArgs& args, BatchOptions& options) {
   options.all = args.all;
   options.jobs = ParseJobCount(args.jobs, std::thread::hardware_concurrency());
   if (options.jobs < 1) return "-j 的值必须是正整数或 auto：" + args.jobs;
+  options.skipExisting = args.skipExisting;
   if (!args.shard.empty()) {
     int index = -1;
     int count = 0;
-    char slash = 0;
-    std::istringstream text(args.shard);
-    if (!(text >> index >> slash >> count) || slash != '/' || !text.eof() || count < 1 ||
-        index < 0 || index >= count) {
+    if (!ParseShard(args.shard, index, count)) {
       return "--shard 的值应为 I/N（0 ≤ I < N），例如 0/4：" + args.shard;
     }
     options.shardIndex = index;
@@ -234,6 +234,27 @@ int Run(const RunArgs& args, RunToken& token, const InterruptWatch& watch) {
     if (watch.Signal() != 0) std::cerr << "已停止\n";
   }
   return BatchExitCode(results, watch.Signal());
+}
+
+// Merges the summaries of several runs. Every file is read before any
+// output, so that each one that is not a summary is named.
+int Report(const std::vector<std::string>& files, bool json) {
+  std::vector<NamedSummary> summaries(files.size());
+  bool readable = true;
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    if (std::string problem = ReadSummaryFile(files[i], summaries[i]); !problem.empty()) {
+      std::cerr << "mivora-cli: " << problem << "\n";
+      readable = false;
+    }
+  }
+  if (!readable) return UsageError("report", "请给出 mivora-cli run --json 写下的汇总文件");
+  nlohmann::json merged = MergeSummaries(summaries);
+  if (json) {
+    std::cout << merged.dump(2) << "\n";
+  } else {
+    std::cout << ReportTable(merged);
+  }
+  return ReportExitCode(merged);
 }
 
 // Makes `dir` a fresh, empty demo home. A folder made by an earlier demo is
@@ -425,6 +446,8 @@ int Main(int argc, char** argv) {
       ->add_option("-j,--jobs", run.jobs,
                    "同时处理的素材数；auto（默认）按本机处理器核数选择，每个核一个")
       ->type_name("N|auto");
+  runCommand->add_flag("--skip-existing", run.skipExisting,
+                       "成品已存在的不再生成（中断后接着做同一批）");
   runCommand
       ->add_option("--shard", run.shard,
                    "只处理序号（从 0 数）除以 N 余 I 的素材，用于多台机器分担一批")
@@ -464,6 +487,17 @@ int Main(int argc, char** argv) {
       ->add_option("--watermark-opacity", run.watermarkOpacity, "水印不透明度 0..1（默认 0.8）")
       ->type_name("X");
 
+  std::vector<std::string> reportFiles;
+  bool reportJson = false;
+  CLI::App* report = app.add_subcommand(
+      "report", "把几次运行（例如各个分片）的 JSON 汇总合成一份：每个成品一项，取最近一次的结果");
+  report->add_option("FILE", reportFiles, "run --json 写下的汇总文件")->required();
+  report->add_flag("--json", reportJson, "打印合并后的机器可读汇总，而不是表格");
+  report->footer(
+      "退出状态：每一项都成功或已跳过、没有缺少的分片也没有未开始的运行时为 0，否则为 1；"
+      "有文件不是汇总时为 2。"
+      "两次运行都记着结束时间时以较晚的为准，否则以命令行上靠后的文件为准。");
+
   std::string effectName;
   bool rawTemplate = false;
   CLI::App* effects = app.add_subcommand(
@@ -483,7 +517,7 @@ int Main(int argc, char** argv) {
       ->add_option("--home", render.home, "主目录，在其 ffmpeg/bin 下找编码器（默认与 run 相同）")
       ->type_name("DIR");
 
-  for (CLI::App* command : {demo, runCommand, effects, renderEffect}) {
+  for (CLI::App* command : {demo, runCommand, report, effects, renderEffect}) {
     command->group("命令");
     command->get_help_ptr()->group("选项");
   }
@@ -502,6 +536,7 @@ int Main(int argc, char** argv) {
 
   if (*demo) return Demo(demoDir, demoSeed, token, watch);
   if (*runCommand) return Run(run, token, watch);
+  if (*report) return Report(reportFiles, reportJson);
   if (*effects) return effectName.empty() ? ListEffects() : ShowEffect(effectName, rawTemplate);
   return RenderOne(render, token, watch);
 }

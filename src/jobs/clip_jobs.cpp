@@ -152,6 +152,23 @@ ItemOutcome RunOneItem(ItemQueue& queue, const ItemPlan& plan, RandomSource& ran
   return inputs.videoMode ? RunVideoItem(run, *engine) : RunImageItem(run, *engine);
 }
 
+// A finished video only ever appears by rename, so one that exists is
+// complete and a resumed run keeps it.
+std::optional<ItemOutcome> SkippedOutcome(ItemQueue& queue, const ItemPlan& plan) {
+  if (!queue.inputs.skipExisting) return std::nullopt;
+  std::filesystem::path finished =
+      plan.paths.OutputFolder(queue.inputs.ChoicesNow().videoMode) / plan.outputName;
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(finished, error)) return std::nullopt;
+  queue.events.Emit(
+      [&](JobSink& sink) { sink.RunLog("已存在，跳过：" + finished.string() + "\r\n"); });
+  ItemOutcome outcome;
+  outcome.kind = ItemOutcome::Kind::kSkipped;
+  outcome.status = kSkippedStatus;
+  outcome.output = finished;
+  return outcome;
+}
+
 void TakeItems(ItemQueue& queue) {
   const JobInputs& inputs = queue.inputs;
   for (;;) {
@@ -173,7 +190,9 @@ void TakeItems(ItemQueue& queue) {
     ItemPlan plan = PlanItem(inputs, source, random);
     queue.events.Emit([&](JobSink& sink) { sink.ItemStarted(plan); });
     ItemOutcome outcome;
-    if (queue.refusal.empty()) {
+    if (std::optional<ItemOutcome> skipped = SkippedOutcome(queue, plan)) {
+      outcome = std::move(*skipped);
+    } else if (queue.refusal.empty()) {
       outcome = RunOneItem(queue, plan, random);
     } else {
       outcome.status = queue.refusal;

@@ -47,6 +47,9 @@ std::string ImageVideoName(const std::string& imageName);
 // which other items run, and different for neighbouring items.
 std::uint32_t ItemTick(std::uint32_t seed, int item);
 
+// The status of an output whose finished file was already there.
+inline constexpr char kSkippedStatus[] = "已存在，跳过";
+
 // The work folders of items that work apart live under this folder of RunDir.
 inline constexpr char kItemWorkFolder[] = ".mivora-work";
 

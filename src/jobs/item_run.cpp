@@ -62,8 +62,7 @@ const AssemblyPicks& ItemRun::Picks() {
   picks.overlay =
       PickPath(random_, picks.blackScreen ? choices.blackScreens : choices.greenScreens);
   picks.audio = PickPath(random_, choices.audios);
-  picks.outputFolder =
-      choices.videoMode ? plan_.paths.VideoOutputFolder() : plan_.paths.ImageOutputFolder();
+  picks.outputFolder = plan_.paths.OutputFolder(choices.videoMode);
   picks_ = std::move(picks);
   return *picks_;
 }

@@ -12,15 +12,19 @@
 namespace mivora {
 
 struct ItemOutcome {
-  enum class Kind { kSucceeded, kFailed, kStopped, kCouldNotStart };
+  // kSkipped: the finished file was there already and the run was told to
+  // keep what exists.
+  enum class Kind { kSucceeded, kFailed, kStopped, kCouldNotStart, kSkipped };
   Kind kind = Kind::kFailed;
   // The status the window shows: "成功" or a failure text; empty when stopped.
   std::string status;
   std::string failedStep;        // failures: the step that failed
   std::string lastError;         // failures: the encoder's last lines
-  std::filesystem::path output;  // successes: the finished video
+  std::filesystem::path output;  // successes and skips: the finished video
 
   bool ok() const { return kind == Kind::kSucceeded; }
+  // The finished video exists: made now or found from an earlier run.
+  bool done() const { return kind == Kind::kSucceeded || kind == Kind::kSkipped; }
 };
 
 // Items of a run may work side by side, but the core never calls a sink twice

@@ -51,6 +51,9 @@ struct JobInputs {
   std::function<FrontChoices()> choicesNow;
   std::string engine{kDefaultEngine};  // a name of the engine table
   int jobs = 1;                        // items at once
+  // An output whose finished file already exists is not made again (a batch
+  // resumed after an interruption).
+  bool skipExisting = false;
   // Each item works in a folder of its own under runDir, as parallel items
   // must; otherwise the fixed work paths under runDir.
   bool ownWorkFolders = false;

@@ -26,6 +26,9 @@ struct WorkPaths {
   std::filesystem::path SegmentFile(int number) const;
   std::filesystem::path VideoOutputFolder() const;
   std::filesystem::path ImageOutputFolder() const;
+  std::filesystem::path OutputFolder(bool videoMode) const {
+    return videoMode ? VideoOutputFolder() : ImageOutputFolder();
+  }
   std::filesystem::path ImageVideoFolder() const;
 };
 

@@ -135,6 +135,75 @@ TEST(CliBatchFake, NothingToDoStillPrintsTheSummary) {
   EXPECT_NE(result.err.find(".mp4"), std::string::npos);
 }
 
+// The shards' summaries, kept in files as a scheduler's tasks keep them, make
+// one report; a failure in one shard, then its rerun, decide the exit status.
+TEST(CliBatchFake, ReportMergesTheShardsOfABatch) {
+  FakeHome home(5);
+  TempDir reports;
+  auto runShard = [&](const std::string& shard, const std::string& name,
+                      const std::vector<std::string>& env) {
+    test::CliResult result = RunCli(home.Args({"--all", "--shard", shard}), env);
+    WriteFile(reports / name, result.out);
+    return (reports / name).string();
+  };
+  std::string shard0 = runShard("0/2", "0.json", {});
+  std::string shard1 = runShard("1/2", "1.json", {"MIVORA_FAKE_FAIL_ON=clip4.mp4"});
+
+  struct Case {
+    std::vector<std::string> args;
+    int exitCode;
+    std::string shown;  // in standard output, or standard error when the code is 2
+  };
+  const std::string notes = (reports / "notes.txt").string();
+  WriteFile(notes, "not a summary");
+  const Case cases[] = {
+      {{"report", shard0, shard1}, 1, "共 5 项：成功 4，跳过 0，失败 1，未完成 0\n"},
+      {{"report", shard0, notes, shard1}, 2, "不是 mivora-cli run --json 的汇总：" + notes},
+  };
+  for (const Case& c : cases) {
+    test::CliResult result = RunCli(c.args);
+    EXPECT_EQ(result.exitCode, c.exitCode) << c.args.size() << result.err;
+    const std::string& text = c.exitCode == 2 ? result.err : result.out;
+    EXPECT_NE(text.find(c.shown), std::string::npos) << text;
+  }
+
+  // The failed shard again: its later summary wins, whatever the order given.
+  std::string again = runShard("1/2", "1-again.json", {});
+  test::CliResult merged = RunCli({"report", "--json", again, shard0, shard1});
+  EXPECT_EQ(merged.exitCode, 0) << merged.out;
+  nlohmann::json report = test::Summary(merged);
+  EXPECT_EQ(report["totals"]["items"], 5);
+  EXPECT_EQ(report["totals"]["succeeded"], 5);
+  EXPECT_EQ(report["items"][3]["summary"], again);
+}
+
+// A resumed batch keeps what was finished and makes only what is missing.
+TEST(CliBatchFake, SkipExistingMakesOnlyTheMissingOutputs) {
+  FakeHome home(3);
+  ASSERT_EQ(RunCli(home.Args({"--all"})).exitCode, 0);
+  std::filesystem::path kept = home.home / "生成视频剪辑" / "clip1.mp4";
+  std::filesystem::path lost = home.home / "生成视频剪辑" / "clip2.mp4";
+  ASSERT_TRUE(std::filesystem::exists(kept));
+  std::filesystem::file_time_type keptTime = std::filesystem::last_write_time(kept);
+  std::filesystem::remove(lost);
+
+  test::CliResult result = RunCli(home.Args({"--all", "--skip-existing", "-j", "2"}));
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  nlohmann::json summary = test::Summary(result);
+  EXPECT_EQ(summary["skipped"], 2);
+  EXPECT_EQ(summary["succeeded"], 1);
+  EXPECT_EQ(summary["failed"], 0);
+  for (const auto& item : summary["items"]) {
+    bool remade = item["source"].get<std::string>().find("clip2") != std::string::npos;
+    EXPECT_EQ(item["outcome"], remade ? "succeeded" : "skipped") << item.dump();
+    EXPECT_TRUE(std::filesystem::is_regular_file(item["output"].get<std::string>()));
+  }
+  EXPECT_NE(result.err.find("已存在，跳过：" + kept.string() + "\n"), std::string::npos)
+      << result.err;
+  EXPECT_EQ(std::filesystem::last_write_time(kept), keptTime);
+  EXPECT_TRUE(std::filesystem::exists(lost));
+}
+
 TEST(CliBatchFake, SeedRepeatsTheEffectLinesWhateverTheParallelism) {
   FakeHome home(6);
   auto lines = [&](std::vector<std::string> more) {

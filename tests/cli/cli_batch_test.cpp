@@ -35,6 +35,22 @@ TEST(ShardItems, ShardsTogetherCoverEveryItemOnce) {
   EXPECT_EQ(ShardItems(5, 1, 2), (std::vector<int>{2, 4}));
 }
 
+TEST(ParseShard, TakesOnlyIndexBelowCount) {
+  const std::pair<const char*, bool> cases[] = {{"0/1", true},   {"2/3", true},  {"3/3", false},
+                                                {"-1/3", false}, {"1/0", false}, {"1", false},
+                                                {"1/2x", false}, {"1-2", false}, {"", false}};
+  for (const auto& [text, valid] : cases) {
+    int index = -1;
+    int count = -1;
+    EXPECT_EQ(ParseShard(text, index, count), valid) << text;
+  }
+  int index = -1;
+  int count = -1;
+  ASSERT_TRUE(ParseShard("2/3", index, count));
+  EXPECT_EQ(index, 2);
+  EXPECT_EQ(count, 3);
+}
+
 TEST(ItemTick, RepeatsForSeedAndItemAndDiffersOtherwise) {
   EXPECT_EQ(ItemTick(42, 3), ItemTick(42, 3));
   std::set<std::uint32_t> ticks;
@@ -141,6 +157,10 @@ TEST(BatchSummary, RecordsSeedItemsAndExitStatus) {
   EXPECT_EQ(summary["items"][2]["outcome"], "stopped");
   EXPECT_EQ(summary["items"][2]["status"], "stopped");
   EXPECT_FALSE(summary.contains("message"));
+  // UTC to the millisecond, so that a later run's text sorts after it.
+  std::string finishedAt = summary["finished_at"];
+  ASSERT_EQ(finishedAt.size(), 24u) << finishedAt;
+  EXPECT_EQ(finishedAt.substr(10, 1) + finishedAt.substr(19, 1) + finishedAt.substr(23), "T.Z");
   EXPECT_EQ(BatchSummary(options, {}, 0, "视频剪辑没有导入")["message"], "视频剪辑没有导入");
   EXPECT_EQ(summary["items"][0]["output"], "/h/out/a.mp4");
   EXPECT_TRUE(summary["items"][1]["output"].is_null());

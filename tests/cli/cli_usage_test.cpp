@@ -63,7 +63,7 @@ TEST(CliUsage, ErrorsExitTwoWithAClearMessageAndCreateNothing) {
 }
 
 TEST(CliUsage, EveryCommandHasHelp) {
-  for (std::string command : {"", "demo", "run", "effects", "render-effect"}) {
+  for (std::string command : {"", "demo", "run", "report", "effects", "render-effect"}) {
     std::vector<std::string> args;
     if (!command.empty()) args.push_back(command);
     args.push_back("--help");
