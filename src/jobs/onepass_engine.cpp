@@ -2,8 +2,6 @@
 // the step engine behind it for items that graph cannot do.
 #include "jobs/onepass_engine.h"
 
-#include <unistd.h>
-
 #include <system_error>
 
 #include "jobs/file_guard.h"
@@ -87,8 +85,9 @@ ToolOutcome OnePassEngine::EncodeItem(ItemRun& run, const std::vector<WalkStep>&
   spec.audio = ToolPath(picks.audio);
   // The output name is only given to a finished video: a name of its own until then.
   const int item = run.plan().item;
-  std::filesystem::path video = picks.outputFolder / (".mivora-" + std::to_string(getpid()) + "-" +
-                                                      std::to_string(item) + ".part.mp4");
+  std::filesystem::path video =
+      picks.outputFolder / (run.paths().partPrefix + std::to_string(item) + "-" +
+                            std::to_string(run.plan().variant) + ".part.mp4");
   spec.output = video.string();
   OnePassCommand command = BuildOnePassCommand(spec);
   if (!command.error.empty()) return ToolOutcome::Failed();

@@ -263,7 +263,8 @@ ToolOutcome StepEngine::Assemble(ItemRun& run, const AssemblyPicks& picks) {
   // The finished video appears under its name only when it is complete.
   const std::string& outputName = run.plan().outputName;
   std::filesystem::path finalFile = picks.outputFolder / outputName;
-  std::filesystem::path partFile = picks.outputFolder / (".mivora-" + outputName + ".part.mp4");
+  std::filesystem::path partFile =
+      picks.outputFolder / (run.paths().partPrefix + outputName + ".part.mp4");
   FileGuard partGuard(partFile);
   std::string command =
       "D:\\ffmpeg\\bin\\ffmpeg.exe -an -i D:\\1.mp4 -stream_loop -1 -i D:\\1.mp3 -c:v copy  -t " +

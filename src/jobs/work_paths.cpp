@@ -15,7 +15,8 @@ WorkPaths WorkPaths::InFolder(const std::filesystem::path& runDir,
           workFolder / "out临时.mp4",
           workFolder / "out临时tx.mp4",
           workFolder / "out临时fit.mp4",
-          workFolder / "out临时水印.txt"};
+          workFolder / "out临时水印.txt",
+          ".mivora-"};
 }
 
 std::filesystem::path WorkPaths::SegmentFile(int number) const {

@@ -4,16 +4,20 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 
 namespace mivora {
 
 struct WorkPaths {
-  std::filesystem::path runDir;       // tools, output folders, image-to-video folder
-  std::filesystem::path tempFolder;   // the segments: "临时"
-  std::filesystem::path concatFile;   // "out临时.mp4"
-  std::filesystem::path overlayFile;  // "out临时tx.mp4"
-  std::filesystem::path framedFile;   // a source brought into the frame before the walk
+  std::filesystem::path runDir;         // tools, output folders, image-to-video folder
+  std::filesystem::path tempFolder;     // the segments: "临时"
+  std::filesystem::path concatFile;     // "out临时.mp4"
+  std::filesystem::path overlayFile;    // "out临时tx.mp4"
+  std::filesystem::path framedFile;     // a source brought into the frame before the walk
   std::filesystem::path watermarkText;  // the watermark's text, read by the encoder
+  // The start of the names of the run's part files in the output folder,
+  // which tells whose they are after a crash.
+  std::string partPrefix = ".mivora-";
 
   // The fixed work paths of the window under `runDir`.
   static WorkPaths ForRunDir(const std::filesystem::path& runDir);
