@@ -21,6 +21,12 @@ ListView ItemList(bool videoMode) {
   return videoMode ? kVideoList : kImageList;
 }
 
+std::string FailureHint(const ItemOutcome& outcome) {
+  std::string hint = "失败步骤：" + outcome.failedStep;
+  if (!outcome.lastError.empty()) hint += "\n" + outcome.lastError;
+  return hint;
+}
+
 }  // namespace
 
 int StatusColumn(ListView list) {
@@ -69,10 +75,13 @@ JobInputs ReadJobInputs(WindowOps& window, const std::filesystem::path& runDir, 
 void JobPresenter::ItemStarted(const ItemPlan& plan) {
   ListView list = ItemList(plan.videoMode);
   const int row = plan.item - 1;
+  variants_ = plan.variants;
   window_.SetCellText(list, row, StatusColumn(list), kRunningStatus);
-  window_.SetCellToolTip(list, row, StatusColumn(list), "");
+  // A row's earlier versions keep the failures they named.
+  if (plan.variants == 1 || tallies_.emplace(plan.item, VersionTally{}).second)
+    window_.SetCellToolTip(list, row, StatusColumn(list), "");
   window_.AppendLog("正在剪辑\r\n");
-  running_[plan.item] = 0;
+  running_[{plan.item, plan.variant}] = 0;
   ShowProgress();
   if (!plan.videoMode) {
     window_.SetCellText(list, row, kImageVideoPathColumn, plan.imageVideo.string());
@@ -84,21 +93,22 @@ void JobPresenter::StepStarted(const ItemPlan& plan, std::string_view step) {
   ListView list = ItemList(plan.videoMode);
   window_.SetCellText(list, plan.item - 1, StatusColumn(list),
                       std::string(kRunningStatus) + "：" + std::string(step));
-  running_[plan.item] = 0;
+  running_[{plan.item, plan.variant}] = 0;
   ShowProgress();
 }
 
 void JobPresenter::Progress(const ItemPlan& plan, double secondsDone, double secondsTotal) {
   if (secondsTotal <= 0) return;
-  running_[plan.item] = std::clamp(secondsDone / secondsTotal, 0.0, 1.0);
+  running_[{plan.item, plan.variant}] = std::clamp(secondsDone / secondsTotal, 0.0, 1.0);
   ShowProgress();
 }
 
 void JobPresenter::ShowProgress() {
   if (itemCount_ <= 0) return;
+  const int outputs = itemCount_ * variants_;
   double share = itemsDone_;
-  for (const auto& [item, done] : running_) share += done;
-  window_.SetRunProgress(itemsDone_, itemCount_, std::min(1.0, share / itemCount_));
+  for (const auto& [output, done] : running_) share += done;
+  window_.SetRunProgress(itemsDone_, outputs, std::min(1.0, share / outputs));
 }
 
 void JobPresenter::Log(const ItemPlan&, std::string_view line) {
@@ -117,7 +127,7 @@ void JobPresenter::ItemFinished(const ItemPlan& plan, const ItemOutcome& outcome
   // A stopped run makes no further window call; the cell keeps the step it
   // stopped in.
   if (outcome.kind == ItemOutcome::Kind::kStopped) return;
-  running_.erase(plan.item);
+  running_.erase({plan.item, plan.variant});
   ++itemsDone_;
   ShowProgress();
   // A failed conversion is the image list's own; every other status goes to
@@ -126,14 +136,38 @@ void JobPresenter::ItemFinished(const ItemPlan& plan, const ItemOutcome& outcome
                       ? kImageList
                       : ItemList(window_.IsChecked(Switch::单选框_视频剪辑));
   const int row = plan.item - 1;
-  window_.SetCellText(list, row, StatusColumn(list), outcome.status);
   if (outcome.ok() && !outcome.output.empty()) {
     window_.AppendLog("生成视频：" + outcome.output.string() + "\r\n");
-  } else if (!outcome.failedStep.empty()) {
-    std::string hint = "失败步骤：" + outcome.failedStep;
-    if (!outcome.lastError.empty()) hint += "\n" + outcome.lastError;
-    window_.SetCellToolTip(list, row, StatusColumn(list), hint);
   }
+  if (plan.variants > 1) {
+    VersionFinished(plan, outcome, list);
+    return;
+  }
+  window_.SetCellText(list, row, StatusColumn(list), outcome.status);
+  if (!outcome.ok() && !outcome.failedStep.empty()) {
+    window_.SetCellToolTip(list, row, StatusColumn(list), FailureHint(outcome));
+  }
+}
+
+void JobPresenter::VersionFinished(const ItemPlan& plan, const ItemOutcome& outcome,
+                                   ListView list) {
+  VersionTally& tally = tallies_[plan.item];
+  ++tally.ended;
+  if (outcome.done()) {
+    ++tally.made;
+  } else {
+    std::string failure = plan.outputName + "：" + outcome.status;
+    if (!outcome.failedStep.empty()) failure += "\n" + FailureHint(outcome);
+    tally.failures += (tally.failures.empty() ? "" : "\n\n") + failure;
+  }
+  const std::string of = "/" + std::to_string(plan.variants);
+  // The row is done only when every version has ended; one where none was
+  // made says why the last one failed.
+  std::string status = tally.ended < plan.variants ? "已完成 " + std::to_string(tally.ended) + of
+                       : tally.made > 0            ? "成功 " + std::to_string(tally.made) + of
+                                                   : outcome.status;
+  window_.SetCellText(list, plan.item - 1, StatusColumn(list), status);
+  window_.SetCellToolTip(list, plan.item - 1, StatusColumn(list), tally.failures);
 }
 
 void JobPresenter::JobEnded(const JobEnd& end) {

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/window_ops.h"
@@ -29,7 +30,8 @@ JobInputs ReadJobInputs(WindowOps& window, const std::filesystem::path& runDir, 
 
 class JobPresenter : public JobSink {
  public:
-  // `itemCount`: the items of the run, for its progress (0: none shown).
+  // `itemCount`: the items of the run, for its progress (0: none shown); with
+  // several versions per item the progress counts the versions.
   explicit JobPresenter(WindowOps& window, int itemCount = 0)
       : window_(window), itemCount_(itemCount) {}
 
@@ -46,12 +48,22 @@ class JobPresenter : public JobSink {
 
  private:
   void ShowProgress();
+  // A row whose source makes several versions: its cell counts them.
+  void VersionFinished(const ItemPlan& plan, const ItemOutcome& outcome, ListView list);
 
   WindowOps& window_;
   const int itemCount_;
+  int variants_ = 1;  // finished videos per row
   int itemsDone_ = 0;
-  // The running items' share of their current step that is encoded.
-  std::map<int, double> running_;
+  // The running outputs' (row, version) share of their current step that is encoded.
+  std::map<std::pair<int, int>, double> running_;
+  // Per row with versions: how many ended, how many made, the failures' texts.
+  struct VersionTally {
+    int ended = 0;
+    int made = 0;
+    std::string failures;
+  };
+  std::map<int, VersionTally> tallies_;
 };
 
 }  // namespace mivora

@@ -14,6 +14,8 @@ void ApplyRunSettings(const RunSettings& settings, int cores, JobInputs& inputs)
   inputs.ownWorkFolders = inputs.jobs > 1;
   inputs.stallTimeoutMs = std::max(0, settings.stallTimeoutSeconds) * 1000;
   inputs.fit = settings.fit;
+  inputs.variants = std::clamp(settings.variants, 1, kMaxVariants);
+  inputs.skipExisting = settings.skipExisting;
 }
 
 }  // namespace mivora

@@ -13,13 +13,16 @@ struct RunSettings {
   int jobs = 1;           // "同时处理": items at once
   int stallTimeoutSeconds = 60;
   FitMode fit = kDefaultFitMode;  // "画面适配"
+  int variants = 1;               // "每个素材生成": finished videos per source
+  bool skipExisting = false;      // "跳过已有成品"
 };
 
 // Rows a run takes (and an import lists) under these settings; -1: all.
 int ItemLimit(const RunSettings& settings);
 
 // Puts the settings into a run's inputs; items at once never exceed the
-// machine's cores, and parallel items each get a work folder of their own.
+// machine's cores, parallel items each get a work folder of their own, and
+// versions per source stay within 1..kMaxVariants.
 void ApplyRunSettings(const RunSettings& settings, int cores, JobInputs& inputs);
 
 }  // namespace mivora

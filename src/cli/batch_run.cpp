@@ -1,5 +1,6 @@
 #include "cli/batch_run.h"
 
+#include <algorithm>
 #include <chrono>
 #include <map>
 #include <sstream>
@@ -15,39 +16,45 @@ namespace {
 // Turns the core's events into item results and the observer's calls.
 class BatchSink : public JobSink {
  public:
-  BatchSink(const BatchObserver& observer, std::map<int, ItemResult>& results)
+  BatchSink(const BatchObserver& observer, std::map<OutputId, ItemResult>& results)
       : observer_(observer), results_(results) {}
 
   void ItemStarted(const ItemPlan& plan) override {
-    started_[plan.item] = std::chrono::steady_clock::now();
-    results_[plan.item].effectLine = plan.effects.names;
-    if (observer_.itemStarted) observer_.itemStarted(plan.item, plan.name);
+    started_[Id(plan)] = std::chrono::steady_clock::now();
+    results_[Id(plan)].effectLine = plan.effects.names;
+    if (observer_.itemStarted) observer_.itemStarted(Id(plan), Label(plan));
   }
   void RunLog(std::string_view line) override {
     if (observer_.runLog) observer_.runLog(line);
   }
   void StepStarted(const ItemPlan& plan, std::string_view step) override {
-    if (observer_.itemStep) observer_.itemStep(plan.item, step);
+    if (observer_.itemStep) observer_.itemStep(Id(plan), step);
   }
   void ItemFinished(const ItemPlan& plan, const ItemOutcome& outcome) override {
-    ItemResult& result = results_[plan.item];
+    ItemResult& result = results_[Id(plan)];
     result.kind = outcome.kind;
     result.status = outcome.status;
     result.failedStep = outcome.failedStep;
     result.lastError = outcome.lastError;
+    result.picks = outcome.picks;
     std::error_code error;
     if (outcome.done() && std::filesystem::is_regular_file(outcome.output, error))
       result.output = outcome.output;
     result.seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - started_[plan.item])
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started_[Id(plan)])
             .count();
     if (observer_.itemFinished) observer_.itemFinished(result);
   }
 
  private:
+  static OutputId Id(const ItemPlan& plan) { return {plan.item, plan.variant}; }
+  static std::string Label(const ItemPlan& plan) {
+    return plan.variants > 1 ? plan.outputName : plan.name;
+  }
+
   const BatchObserver& observer_;
-  std::map<int, ItemResult>& results_;
-  std::map<int, std::chrono::steady_clock::time_point> started_;
+  std::map<OutputId, ItemResult>& results_;
+  std::map<OutputId, std::chrono::steady_clock::time_point> started_;
 };
 
 }  // namespace
@@ -62,6 +69,7 @@ std::string PrepareBatch(const BatchOptions& options, JobInputs& inputs) {
   inputs.engine = options.engine;
   inputs.jobs = options.jobs;
   inputs.skipExisting = options.skipExisting;
+  inputs.variants = options.variants;
   inputs.ownWorkFolders = true;
   inputs.seed = options.seed;
   inputs.stallTimeoutMs = options.stallTimeoutSeconds * 1000;
@@ -106,20 +114,27 @@ bool ParseShard(const std::string& text, int& index, int& count) {
 
 std::vector<ItemResult> RunBatch(const JobInputs& inputs, const std::vector<int>& items,
                                  RunToken& token, const BatchObserver& observer) {
+  // The whole list goes to the core, so that names are given alike in every
+  // shard; only `items` are made.
   JobInputs chosen = inputs;
-  chosen.items.clear();
-  std::map<int, ItemResult> byItem;
+  chosen.onlyItems = items;
+  std::vector<OutputId> outputs;
+  std::map<OutputId, ItemResult> byOutput;
   for (int item : items) {
     const SourceItem& source = inputs.items.at(static_cast<std::size_t>(item - 1));
-    chosen.items.push_back(source);
-    byItem[item].item = item;
-    byItem[item].source = source.path;
+    for (int variant = 1; variant <= std::max(1, inputs.variants); ++variant) {
+      OutputId id{item, variant};
+      outputs.push_back(id);
+      byOutput[id].item = item;
+      byOutput[id].variant = variant;
+      byOutput[id].source = source.path;
+    }
   }
-  BatchSink sink(observer, byItem);
+  BatchSink sink(observer, byOutput);
   RunItems(chosen, sink, token);
 
   std::vector<ItemResult> results;
-  for (int item : items) results.push_back(byItem[item]);
+  for (const OutputId& id : outputs) results.push_back(byOutput[id]);
   return results;
 }
 

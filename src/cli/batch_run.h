@@ -33,6 +33,7 @@ struct BatchOptions {
   std::filesystem::path audioFolder;
   bool all = false;  // every item of the list, not only the first two
   int jobs = 1;
+  int variants = 1;           // finished videos per source
   bool skipExisting = false;  // outputs already finished are kept, not made again
   int shardIndex = 0;
   int shardCount = 1;
@@ -41,6 +42,13 @@ struct BatchOptions {
   std::string engine{kDefaultEngine};
   FitMode fit = kDefaultFitMode;
   WatermarkOptions watermark;
+};
+
+// One finished video of a batch: a row of the list and which of its versions.
+struct OutputId {
+  int item = 0;     // 1-based row of the list
+  int variant = 1;  // 1-based version of the row's source
+  auto operator<=>(const OutputId&) const = default;
 };
 
 struct ItemResult {
@@ -53,13 +61,15 @@ struct ItemResult {
   ItemOutcome::Kind kind = ItemOutcome::Kind::kStopped;
   std::string failedStep;  // failures: the step that failed
   std::string lastError;   // failures: the encoder's last lines
+  int variant = 1;         // which version of the source, 1-based
+  AssemblyPicks picks;     // the clips drawn; empty before the item came that far
 };
 
 // Progress of a batch. Called from the worker threads, but never two calls
 // at once, so an observer needs no lock of its own.
 struct BatchObserver {
-  std::function<void(int item, std::string_view name)> itemStarted;
-  std::function<void(int item, std::string_view step)> itemStep;
+  std::function<void(OutputId output, std::string_view name)> itemStarted;
+  std::function<void(OutputId output, std::string_view step)> itemStep;
   std::function<void(const ItemResult& result)> itemFinished;
   std::function<void(std::string_view line)> runLog;
 };
@@ -76,9 +86,10 @@ std::vector<int> ShardItems(int rowCount, int shardIndex, int shardCount);
 // Reads "I/N" with 0 <= I < N; false for anything else.
 bool ParseShard(const std::string& text, int& index, int& count);
 
-// Runs `items` (1-based numbers) of the prepared inputs, `inputs.jobs` at a
-// time, until all are done or `token` is cancelled. Results come back in the
-// order of `items`; items never started are reported stopped.
+// Runs `items` (1-based numbers) of the prepared inputs, every version of
+// each, `inputs.jobs` at a time, until all are done or `token` is cancelled.
+// Results come back in the order of `items`, versions in turn; outputs never
+// started are reported stopped.
 std::vector<ItemResult> RunBatch(const JobInputs& inputs, const std::vector<int>& items,
                                  RunToken& token, const BatchObserver& observer);
 

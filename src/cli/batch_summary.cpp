@@ -43,6 +43,16 @@ nlohmann::json TextOrNull(const std::string& text) {
   return text.empty() ? nlohmann::json(nullptr) : nlohmann::json(text);
 }
 
+// What the output was made with; clips not drawn (or not used) are null.
+nlohmann::json PicksOf(const ItemResult& result) {
+  const AssemblyPicks& picks = result.picks;
+  return {{"effect_line", TextOrNull(result.effectLine)},
+          {"intro", TextOrNull(picks.intro)},
+          {"outro", TextOrNull(picks.outro)},
+          {"overlay", TextOrNull(picks.overlay)},
+          {"audio", TextOrNull(picks.audio)}};
+}
+
 }  // namespace
 
 nlohmann::json BatchSummary(const BatchOptions& options, const std::vector<ItemResult>& results,
@@ -55,8 +65,10 @@ nlohmann::json BatchSummary(const BatchOptions& options, const std::vector<ItemR
     if (result.kind == ItemOutcome::Kind::kSkipped) ++skipped;
     items.push_back(
         {{"item", result.item},
+         {"variant", result.variant},
          {"source", result.source},
          {"effect_line", result.effectLine},
+         {"picks", PicksOf(result)},
          {"outcome", KindName(result.kind)},
          // A stopped item never got a status of its own.
          {"status", result.kind == ItemOutcome::Kind::kStopped ? "stopped" : result.status},
@@ -72,6 +84,7 @@ nlohmann::json BatchSummary(const BatchOptions& options, const std::vector<ItemR
       {"engine", options.engine},
       {"seed", options.seed},
       {"jobs", options.jobs},
+      {"variants", options.variants},
       {"skip_existing", options.skipExisting},
       {"shard", std::to_string(options.shardIndex) + "/" + std::to_string(options.shardCount)},
       {"all", options.all},

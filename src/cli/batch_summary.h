@@ -15,9 +15,9 @@ inline constexpr int kExitFailed = 1;
 inline constexpr int kExitUsage = 2;
 
 // The run's settings (seed included, so any item can be rerun exactly) and,
-// per item, source, effect line, status text, output path and seconds;
-// `message` says why a run had nothing to do; `finished_at` is when the
-// summary was made (UTC).
+// per output, item, version, source, effect line and picks, status text,
+// output path and seconds; `message` says why a run had nothing to do;
+// `finished_at` is when the summary was made (UTC).
 nlohmann::json BatchSummary(const BatchOptions& options, const std::vector<ItemResult>& results,
                             int stopSignal, const std::string& message = {});
 

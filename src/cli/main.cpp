@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -118,7 +119,8 @@ bool ReadWholeFile(const std::filesystem::path& file, std::string& text) {
 // Runs a prepared batch with progress on standard error.
 std::vector<ItemResult> RunWithProgress(const JobInputs& inputs, const std::vector<int>& items,
                                         RunToken& token) {
-  ProgressReport progress(stderr, isatty(STDERR_FILENO) == 1, static_cast<int>(items.size()));
+  ProgressReport progress(stderr, isatty(STDERR_FILENO) == 1,
+                          static_cast<int>(items.size()) * std::max(1, inputs.variants));
   std::vector<ItemResult> results = RunBatch(inputs, items, token, progress.Observer());
   progress.Finish();
   return results;
@@ -144,6 +146,7 @@ struct RunArgs {
   std::string audio;
   bool all = false;
   std::string jobs = "auto";
+  int variants = 1;
   bool skipExisting = false;
   std::string shard;
   std::int64_t seed = -1;
@@ -174,6 +177,10 @@ std::string ResolveRunArgs(const RunArgs& args, BatchOptions& options) {
   options.all = args.all;
   options.jobs = ParseJobCount(args.jobs, std::thread::hardware_concurrency());
   if (options.jobs < 1) return "-j 的值必须是正整数或 auto：" + args.jobs;
+  if (args.variants < 1 || args.variants > kMaxVariants)
+    return "--variants 的值应在 1 到 " + std::to_string(kMaxVariants) + " 之间：" +
+           std::to_string(args.variants);
+  options.variants = args.variants;
   options.skipExisting = args.skipExisting;
   if (!args.shard.empty()) {
     int index = -1;
@@ -446,6 +453,12 @@ int Main(int argc, char** argv) {
       ->add_option("-j,--jobs", run.jobs,
                    "同时处理的素材数；auto（默认）按本机处理器核数选择，每个核一个")
       ->type_name("N|auto");
+  runCommand
+      ->add_option(
+          "--variants", run.variants,
+          "每个素材生成几个成品（1 到 99，默认 1）；多于 1 个时第 k 个名为 <名称>-<k>.mp4，"
+          "各个版本的特效组合、片头、片尾、叠加特效和音频互不相同")
+      ->type_name("N");
   runCommand->add_flag("--skip-existing", run.skipExisting,
                        "成品已存在的不再生成（中断后接着做同一批）");
   runCommand

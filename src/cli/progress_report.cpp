@@ -34,11 +34,13 @@ std::string Status(const ItemResult& result) {
 
 BatchObserver ProgressReport::Observer() {
   BatchObserver observer;
-  observer.itemStarted = [this](int item, std::string_view name) {
-    names_[item] = std::string(name);
-    Event(item, "正在剪辑");
+  observer.itemStarted = [this](OutputId output, std::string_view name) {
+    names_[output] = std::string(name);
+    Event(output, "正在剪辑");
   };
-  observer.itemStep = [this](int item, std::string_view step) { Event(item, std::string(step)); };
+  observer.itemStep = [this](OutputId output, std::string_view step) {
+    Event(output, std::string(step));
+  };
   // A run's own line (its line break is the window's "\r\n") stands alone.
   observer.runLog = [this](std::string_view line) {
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
@@ -48,24 +50,25 @@ BatchObserver ProgressReport::Observer() {
   };
   observer.itemFinished = [this](const ItemResult& result) {
     ++done_;
+    const OutputId output{result.item, result.variant};
     if (terminal_) {
       // A finished item keeps a line of its own above the redrawn one.
-      std::fprintf(out_, "\r\033[K%d %s: %s\n", result.item, names_[result.item].c_str(),
+      std::fprintf(out_, "\r\033[K%d %s: %s\n", result.item, names_[output].c_str(),
                    Status(result).c_str());
     }
-    Event(result.item, Status(result));
-    names_.erase(result.item);
+    Event(output, Status(result));
+    names_.erase(output);
   };
   return observer;
 }
 
-void ProgressReport::Event(int item, const std::string& text) {
+void ProgressReport::Event(OutputId output, const std::string& text) {
   double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
   double left = EstimateSecondsLeft(elapsed, done_, total_);
   std::string leftText = left < 0 ? "--:--" : FormatClock(left);
-  auto name = names_.find(item);
+  auto name = names_.find(output);
   std::string label =
-      std::to_string(item) + " " + (name == names_.end() ? std::string() : name->second);
+      std::to_string(output.item) + " " + (name == names_.end() ? std::string() : name->second);
   if (terminal_) {
     std::fprintf(out_, "\r\033[K[%d/%d] %s: %s | 用时 %s | 剩余约 %s", done_, total_, label.c_str(),
                  text.c_str(), FormatClock(elapsed).c_str(), leftText.c_str());

@@ -31,14 +31,14 @@ class ProgressReport {
   void Finish();
 
  private:
-  void Event(int item, const std::string& text);
+  void Event(OutputId output, const std::string& text);
 
   std::FILE* out_;
   bool terminal_;
   int total_;
   int done_ = 0;
   std::chrono::steady_clock::time_point start_;
-  std::map<int, std::string> names_;
+  std::map<OutputId, std::string> names_;
 };
 
 }  // namespace mivora

@@ -1,6 +1,7 @@
 // Picking and expanding an effect line.
 #include "effects/effect_code.h"
 
+#include <algorithm>
 #include <cassert>
 
 #include "effects/effect_catalogue.h"
@@ -22,9 +23,12 @@ std::string PickEffectLine(const std::vector<std::string>& effectLines, RandomSo
     if (!line.empty()) candidates.push_back(&line);
   }
   if (candidates.empty()) return "&&&";
-  const std::string& names =
-      *candidates[static_cast<std::size_t>(random.PickIndex(static_cast<int>(candidates.size())))];
+  return ExpandEffectLine(
+      *candidates[static_cast<std::size_t>(random.PickIndex(static_cast<int>(candidates.size())))]);
+}
 
+std::string ExpandEffectLine(const std::string& names) {
+  if (names.empty()) return "&&&";
   std::string durations = names;
   ReplaceOptions once;
   once.maxCount = 1;
@@ -33,6 +37,15 @@ std::string PickEffectLine(const std::vector<std::string>& effectLines, RandomSo
     durations = ReplacePairs(durations, {{name, duration}}, once);
   }
   return durations + "&&&" + names;
+}
+
+std::vector<std::string> DistinctEffectLines(const std::vector<std::string>& effectLines) {
+  std::vector<std::string> lines;
+  for (const std::string& line : effectLines) {
+    if (!line.empty() && std::find(lines.begin(), lines.end(), line) == lines.end())
+      lines.push_back(line);
+  }
+  return lines;
 }
 
 EffectPick SplitPick(const std::string& combined) {

@@ -29,6 +29,14 @@ std::vector<std::string> SplitEffectCode(std::string_view code);
 // line is empty the result is "&&&". `effectLines` must hold a line.
 std::string PickEffectLine(const std::vector<std::string>& effectLines, RandomSource& random);
 
+// One line expanded as PickEffectLine does, without drawing: durations line +
+// "&&&" + names line; "&&&" for an empty line.
+std::string ExpandEffectLine(const std::string& names);
+
+// The different non-empty lines, in their order: what versions of one source
+// choose among.
+std::vector<std::string> DistinctEffectLines(const std::vector<std::string>& effectLines);
+
 struct EffectPick {
   std::string durations;
   std::string names;

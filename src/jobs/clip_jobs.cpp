@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <random>
 #include <set>
 #include <thread>
 
@@ -14,8 +15,11 @@
 #include "jobs/file_guard.h"
 #include "jobs/input_check.h"
 #include "jobs/item_run.h"
+#include "jobs/output_names.h"
 #include "jobs/run_check.h"
 #include "jobs/segment_pass.h"
+#include "jobs/version_picks.h"
+#include "media/run_lock.h"
 #include "media/work_folders.h"
 #include "runner/media_info.h"
 #include "runner/placeholders.h"
@@ -31,22 +35,67 @@ constexpr char kInputCheckStep[] = "检查素材";
 // Below this a file is no picture anyone took.
 constexpr int kSmallestImageSide = 16;
 
-std::filesystem::path ItemWorkFolder(const std::filesystem::path& runDir, int item) {
-  return runDir / kItemWorkFolder / ("item-" + std::to_string(item));
+// One finished video to make: a source of the list and which of its versions.
+struct Output {
+  std::size_t source = 0;  // index into the job's items
+  int variant = 1;
+};
+
+// Shared state of one run of items: the outputs to make, the next to take and
+// the outcomes.
+struct ItemQueue {
+  const JobInputs& inputs;
+  RunToken& token;
+  EventGate events;
+  std::vector<Output> outputs;
+  std::vector<ItemOutcome> outcomes;  // per output
+  std::atomic<std::size_t> next{0};
+  // Every item fails with this status, without any encoder run.
+  std::string refusal;
+  // Per source of the list: its finished names and the seed its versions
+  // draw their tuples from.
+  std::vector<std::vector<std::string>> names;
+  std::vector<std::uint32_t> versionSeeds;
+  // The run's own work folder and the start of its part files' names.
+  std::filesystem::path workFolder;
+  std::string partPrefix;
+};
+
+int Variants(const JobInputs& inputs) {
+  return std::max(1, inputs.variants);
 }
 
-ItemPlan PlanItem(const JobInputs& inputs, const SourceItem& source, RandomSource& random) {
+std::filesystem::path ItemWorkFolder(const ItemQueue& queue, const Output& output) {
+  const JobInputs& inputs = queue.inputs;
+  std::string name = "item-" + std::to_string(inputs.items[output.source].item);
+  if (Variants(inputs) > 1) name += "-" + std::to_string(output.variant);
+  return queue.workFolder / name;
+}
+
+ItemPlan PlanItem(const ItemQueue& queue, const Output& output, RandomSource& random) {
+  const JobInputs& inputs = queue.inputs;
+  const SourceItem& source = inputs.items[output.source];
   ItemPlan plan;
   plan.item = source.item;
+  plan.variant = output.variant;
+  plan.variants = Variants(inputs);
   plan.videoMode = inputs.videoMode;
   plan.source = source.path;
   plan.name = source.name;
-  plan.outputName = inputs.videoMode ? source.name : ImageVideoName(source.name);
+  plan.outputName = queue.names[output.source][static_cast<std::size_t>(output.variant - 1)];
   plan.paths = inputs.ownWorkFolders
-                   ? WorkPaths::InFolder(inputs.runDir, ItemWorkFolder(inputs.runDir, source.item))
+                   ? WorkPaths::InFolder(inputs.runDir, ItemWorkFolder(queue, output))
                    : WorkPaths::ForRunDir(inputs.runDir);
+  plan.paths.partPrefix = queue.partPrefix;
   if (!inputs.videoMode) plan.imageVideo = plan.paths.ImageVideoFolder() / plan.outputName;
-  plan.effects = SplitPick(PickEffectLine(inputs.effectLines, random));
+  if (plan.variants > 1) {
+    VersionPicks version = DrawVersion(inputs.ChoicesNow(), inputs.effectLines,
+                                       queue.versionSeeds[output.source], output.variant);
+    plan.effects = SplitPick(version.effectLine);
+    plan.versionClips = std::move(version.clips);
+  } else {
+    plan.effects = SplitPick(PickEffectLine(inputs.effectLines, random));
+  }
   return plan;
 }
 
@@ -129,17 +178,6 @@ ItemOutcome RunImageItem(ItemRun& run, ClipEngine& engine) {
   return SegmentPass(run, engine, seconds, plan.imageVideo);
 }
 
-// Shared state of one run of items: the next item to take and the outcomes.
-struct ItemQueue {
-  const JobInputs& inputs;
-  RunToken& token;
-  EventGate events;
-  std::vector<ItemOutcome> outcomes;
-  std::atomic<std::size_t> next{0};
-  // Every item fails with this status, without any encoder run.
-  std::string refusal;
-};
-
 ItemOutcome RunOneItem(ItemQueue& queue, const ItemPlan& plan, RandomSource& random) {
   const JobInputs& inputs = queue.inputs;
   std::unique_ptr<ClipEngine> engine = MakeEngine(inputs.engine);
@@ -174,20 +212,23 @@ void TakeItems(ItemQueue& queue) {
   for (;;) {
     if (queue.token.IsCancelled()) return;
     std::size_t index = queue.next.fetch_add(1);
-    if (index >= inputs.items.size()) return;
-    const SourceItem& source = inputs.items[index];
+    if (index >= queue.outputs.size()) return;
+    const Output& output = queue.outputs[index];
+    const SourceItem& source = inputs.items[output.source];
 
     // Items side by side may not share one generator; a lone item draws from
     // the program's one source, as the window always did.
     std::unique_ptr<RandomSource> own;
     if (inputs.seed && !inputs.random) {
-      own = std::make_unique<RandomSource>(ItemTick(*inputs.seed, source.item));
+      std::uint32_t tick = ItemTick(*inputs.seed, source.item);
+      own = std::make_unique<RandomSource>(Variants(inputs) > 1 ? ItemTick(tick, output.variant)
+                                                                : tick);
     } else if (inputs.jobs > 1) {
       own = std::make_unique<RandomSource>();
     }
     RandomSource& random = own ? *own : inputs.random ? *inputs.random : RandomSource::Shared();
 
-    ItemPlan plan = PlanItem(inputs, source, random);
+    ItemPlan plan = PlanItem(queue, output, random);
     queue.events.Emit([&](JobSink& sink) { sink.ItemStarted(plan); });
     ItemOutcome outcome;
     if (std::optional<ItemOutcome> skipped = SkippedOutcome(queue, plan)) {
@@ -200,10 +241,48 @@ void TakeItems(ItemQueue& queue) {
     }
     if (inputs.ownWorkFolders) {
       std::error_code error;
-      std::filesystem::remove_all(ItemWorkFolder(inputs.runDir, source.item), error);
+      std::filesystem::remove_all(ItemWorkFolder(queue, output), error);
     }
     queue.events.EmitAlways([&](JobSink& sink) { sink.ItemFinished(plan, outcome); });
     queue.outcomes[index] = std::move(outcome);
+  }
+}
+
+// The outputs a run makes: every version of every chosen item, in list order.
+std::vector<Output> OutputsOf(const JobInputs& inputs) {
+  std::vector<Output> outputs;
+  for (std::size_t i = 0; i < inputs.items.size(); ++i) {
+    if (!inputs.onlyItems.empty() && std::find(inputs.onlyItems.begin(), inputs.onlyItems.end(),
+                                               inputs.items[i].item) == inputs.onlyItems.end()) {
+      continue;
+    }
+    for (int k = 1; k <= Variants(inputs); ++k) outputs.push_back({i, k});
+  }
+  return outputs;
+}
+
+// Names and version seeds over the whole list, so that every shard agrees;
+// the clashes resolved are said in the log.
+void NameTheOutputs(ItemQueue& queue) {
+  const JobInputs& inputs = queue.inputs;
+  std::vector<std::string> plain;
+  for (const SourceItem& source : inputs.items) {
+    plain.push_back(inputs.videoMode ? source.name : ImageVideoName(source.name));
+    queue.versionSeeds.push_back(inputs.seed ? ItemTick(*inputs.seed, source.item)
+                                             : std::random_device{}());
+  }
+  OutputNames named = NameOutputs(plain, Variants(inputs));
+  queue.names = std::move(named.names);
+  for (const std::string& note : named.notes) {
+    queue.events.Emit([&](JobSink& sink) { sink.RunLog(note + "\r\n"); });
+  }
+  const std::uint64_t combinations =
+      SpaceOf(inputs.ChoicesNow(), inputs.effectLines).Combinations();
+  if (Variants(inputs) > 1 && combinations < static_cast<std::uint64_t>(Variants(inputs))) {
+    std::string line = "特效代码和素材目录只够 " + std::to_string(combinations) +
+                       " 种不同的组合，少于每个素材要生成的 " + std::to_string(Variants(inputs)) +
+                       " 个版本：多出的版本会重复已有的组合\r\n";
+    queue.events.Emit([&](JobSink& sink) { sink.RunLog(line); });
   }
 }
 
@@ -224,6 +303,9 @@ std::uint32_t ItemTick(std::uint32_t seed, int item) {
 }
 
 std::vector<ItemOutcome> RunItems(const JobInputs& inputs, JobSink& sink, RunToken& token) {
+  // The run's claim on the home; what crashed runs left behind goes first.
+  const WorkPaths home = WorkPaths::ForRunDir(inputs.runDir);
+  RunLock lock(inputs.runDir, {home.VideoOutputFolder(), home.ImageOutputFolder()});
   // Clip files nobody can read are named once and never picked, instead of
   // failing whichever item draws them.
   FrontChoices now = inputs.ChoicesNow();
@@ -237,7 +319,14 @@ std::vector<ItemOutcome> RunItems(const JobInputs& inputs, JobSink& sink, RunTok
       return WithoutClips(inputs.choicesNow(), unreadable);
     };
   }
-  ItemQueue queue{checked, token, EventGate(sink, token), {}, {}, {}};
+  ItemQueue queue{checked, token, EventGate(sink, token), OutputsOf(inputs), {}, {}, {},
+                  {},      {},    lock.WorkFolder(),      lock.PartPrefix()};
+  if (!lock.removed().empty()) {
+    std::string line = "已清理中断的运行留下的文件：";
+    for (std::size_t i = 0; i < lock.removed().size(); ++i)
+      line += (i == 0 ? "" : "、") + lock.removed()[i].string();
+    queue.events.Emit([&](JobSink& each) { each.RunLog(line + "\r\n"); });
+  }
   std::string names;
   for (const std::string& path : unreadable) {
     queue.events.Emit(
@@ -250,23 +339,17 @@ std::vector<ItemOutcome> RunItems(const JobInputs& inputs, JobSink& sink, RunTok
   if (!now.audios.empty() && WithoutClips(now, unreadable).audios.empty()) {
     queue.refusal = "音频无法读取：" + names;
   }
+  NameTheOutputs(queue);
   ItemOutcome notStarted;
   notStarted.kind = ItemOutcome::Kind::kStopped;
-  queue.outcomes.assign(inputs.items.size(), notStarted);
+  queue.outcomes.assign(queue.outputs.size(), notStarted);
 
   std::size_t workers = std::min<std::size_t>(static_cast<std::size_t>(std::max(inputs.jobs, 1)),
-                                              inputs.items.size());
+                                              queue.outputs.size());
   std::vector<std::thread> threads;
   for (std::size_t i = 1; i < workers; ++i) threads.emplace_back(TakeItems, std::ref(queue));
   if (workers > 0) TakeItems(queue);
   for (std::thread& thread : threads) thread.join();
-
-  // The shared folder goes once no item works in it any more (other shards
-  // of a batch may still use it, so only when empty).
-  if (inputs.ownWorkFolders) {
-    std::error_code error;
-    std::filesystem::remove(inputs.runDir / kItemWorkFolder, error);
-  }
   return queue.outcomes;
 }
 

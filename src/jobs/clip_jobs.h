@@ -35,9 +35,11 @@ JobEnd RunClipJob(JobInputs inputs, JobSink& sink, RunToken& token);
 // refuses the run, or the empty text (also when there is no watermark).
 std::string PrepareWatermark(JobInputs& inputs, RunToken& token);
 
-// Runs every item of `inputs`, `inputs.jobs` at a time, until all are done or
-// `token` is stopped. Outcomes come back in the order of the items; an item
-// never started is reported stopped.
+// Runs every item of `inputs` (or those of `inputs.onlyItems`), each version
+// of each, `inputs.jobs` at a time, until all are done or `token` is stopped.
+// The run holds a lock on its home meanwhile and first removes what crashed
+// runs left there. Outcomes come back in the order of the items, versions in
+// turn; an output never started is reported stopped.
 std::vector<ItemOutcome> RunItems(const JobInputs& inputs, JobSink& sink, RunToken& token);
 
 // The image's video name: every ".jpg" (any case) becomes ".mp4".
@@ -49,8 +51,5 @@ std::uint32_t ItemTick(std::uint32_t seed, int item);
 
 // The status of an output whose finished file was already there.
 inline constexpr char kSkippedStatus[] = "已存在，跳过";
-
-// The work folders of items that work apart live under this folder of RunDir.
-inline constexpr char kItemWorkFolder[] = ".mivora-work";
 
 }  // namespace mivora

@@ -4,9 +4,9 @@
 
 namespace mivora {
 
-PartFile::PartFile(std::filesystem::path finalFile)
+PartFile::PartFile(std::filesystem::path finalFile, std::string_view prefix)
     : final_(std::move(finalFile)),
-      part_(final_.parent_path() / (".mivora-" + final_.filename().string() + ".part" +
+      part_(final_.parent_path() / (std::string(prefix) + final_.filename().string() + ".part" +
                                     final_.extension().string())) {}
 
 PartFile::~PartFile() {

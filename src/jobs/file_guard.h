@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <utility>
 
@@ -31,11 +32,12 @@ class FileGuard {
 };
 
 // A finished file is written as a part file beside its final name, hidden
-// (".mivora-<name>.part<ext>"), and renamed to that name only when complete:
-// a file under its final name is always whole. Removed unless committed.
+// ("<prefix><name>.part<ext>", the prefix ".mivora-" and what tells the run
+// it belongs to), and renamed to that name only when complete: a file under
+// its final name is always whole. Removed unless committed.
 class PartFile {
  public:
-  explicit PartFile(std::filesystem::path finalFile);
+  PartFile(std::filesystem::path finalFile, std::string_view prefix);
   ~PartFile();
   PartFile(const PartFile&) = delete;
   PartFile& operator=(const PartFile&) = delete;

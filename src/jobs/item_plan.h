@@ -5,24 +5,13 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "effects/effect_code.h"
 #include "jobs/work_paths.h"
 
 namespace mivora {
-
-struct ItemPlan {
-  int item = 0;  // 1-based number in its list
-  bool videoMode = true;
-  std::string source;      // the video, or the still image in image mode
-  std::string name;        // the source's file name as listed
-  std::string outputName;  // the finished video's file name
-  // Image mode: the 15-second video made from the still, which the walk cuts.
-  std::filesystem::path imageVideo;
-  EffectPick effects;
-  WorkPaths paths;
-};
 
 // The clips one item is assembled with.
 struct AssemblyPicks {
@@ -32,6 +21,25 @@ struct AssemblyPicks {
   std::string overlay;      // full path, empty when the chosen list is empty
   std::string audio;        // full path
   std::filesystem::path outputFolder;
+};
+
+struct ItemPlan {
+  int item = 0;  // 1-based number in its list
+  // Which of its source's finished videos this is (1-based), of how many.
+  int variant = 1;
+  int variants = 1;
+  bool videoMode = true;
+  std::string source;      // the video, or the still image in image mode
+  std::string name;        // the source's file name as listed
+  std::string outputName;  // the finished video's file name
+  // Image mode: the 15-second video made from the still, which the walk cuts.
+  std::filesystem::path imageVideo;
+  EffectPick effects;
+  // One of several versions: its clips, drawn with its effect line when the
+  // version starts so that its tuple differs from its siblings'. Otherwise
+  // the clips are drawn when first needed.
+  std::optional<AssemblyPicks> versionClips;
+  WorkPaths paths;
 };
 
 }  // namespace mivora

@@ -55,6 +55,12 @@ const AssemblyPicks& ItemRun::Picks() {
   if (picks_) return *picks_;
   FrontChoices choices = inputs_.ChoicesNow();
   AssemblyPicks picks;
+  if (plan_.versionClips) {
+    picks = *plan_.versionClips;
+    picks.outputFolder = plan_.paths.OutputFolder(choices.videoMode);
+    picks_ = std::move(picks);
+    return *picks_;
+  }
   random_.Reseed();
   if (choices.intro) picks.intro = PickPath(random_, choices.intros);
   if (choices.outro) picks.outro = PickPath(random_, choices.outros);
@@ -107,6 +113,7 @@ ItemOutcome ItemRun::Finish(bool succeeded, std::string status) const {
     return outcome;
   }
   outcome.status = std::move(status);
+  if (picks_) outcome.picks = *picks_;
   if (succeeded) {
     outcome.kind = ItemOutcome::Kind::kSucceeded;
     if (picks_) outcome.output = picks_->outputFolder / plan_.outputName;

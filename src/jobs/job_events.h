@@ -21,6 +21,7 @@ struct ItemOutcome {
   std::string failedStep;        // failures: the step that failed
   std::string lastError;         // failures: the encoder's last lines
   std::filesystem::path output;  // successes and skips: the finished video
+  AssemblyPicks picks;           // the clips drawn, once the item came that far
 
   bool ok() const { return kind == Kind::kSucceeded; }
   // The finished video exists: made now or found from an earlier run.

@@ -40,10 +40,19 @@ struct SourceItem {
   std::string name;  // file name as listed
 };
 
+// The most versions of one source a run makes.
+inline constexpr int kMaxVariants = 99;
+
 struct JobInputs {
   std::filesystem::path runDir;
   bool videoMode = true;
   std::vector<SourceItem> items;
+  // The items (1-based numbers) this run makes, a shard of a batch; empty:
+  // every item. Output names are given over the whole list either way.
+  std::vector<int> onlyItems;
+  // Finished videos per item (1..kMaxVariants); the versions of an item
+  // differ in their picks.
+  int variants = 1;
   std::vector<std::string> effectLines;
   FrontChoices choices;
   // Asked again whenever a pick is due, so a switch changed during a run

@@ -59,7 +59,8 @@ ToolOutcome OnePassEngine::EncodeItem(ItemRun& run, const std::vector<WalkStep>&
   spec.blackScreen = picks.blackScreen;
   spec.audio = ToolPath(picks.audio);
   // The output name is only given to a finished video; Assemble gives it.
-  auto video = std::make_unique<PartFile>(picks.outputFolder / run.plan().outputName);
+  auto video = std::make_unique<PartFile>(picks.outputFolder / run.plan().outputName,
+                                          run.paths().partPrefix);
   spec.output = video->path().string();
   OnePassCommand command = BuildOnePassCommand(spec);
   if (!command.error.empty()) return ToolOutcome::Failed();

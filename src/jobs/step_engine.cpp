@@ -245,7 +245,7 @@ ToolOutcome StepEngine::Assemble(ItemRun& run, const AssemblyPicks& picks) {
   run.Step("添加音频", seconds);
   if (run.Stopped()) return ToolOutcome::Failed();
   // The finished video appears under its name only when it is complete.
-  PartFile partFile(picks.outputFolder / run.plan().outputName);
+  PartFile partFile(picks.outputFolder / run.plan().outputName, run.paths().partPrefix);
   std::string command =
       "D:\\ffmpeg\\bin\\ffmpeg.exe -an -i D:\\1.mp4 -stream_loop -1 -i D:\\1.mp3 -c:v copy  -t " +
       std::to_string(seconds) + " -y D:\\out.mp4";

@@ -19,7 +19,8 @@ WorkPaths WorkPaths::InFolder(const std::filesystem::path& runDir,
           workFolder / kFramedWorkFile,
           workFolder / kWatermarkTextFile,
           workFolder / kFramedIntroWorkFile,
-          workFolder / kFramedOutroWorkFile};
+          workFolder / kFramedOutroWorkFile,
+          ".mivora-"};
 }
 
 std::filesystem::path WorkPaths::VideoOutputFolder() const { return runDir / kVideoOutputFolder; }

@@ -4,18 +4,22 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 
 namespace mivora {
 
 struct WorkPaths {
-  std::filesystem::path runDir;       // tools, output folders, image-to-video folder
-  std::filesystem::path tempFolder;   // the segments
-  std::filesystem::path concatFile;   // the join
-  std::filesystem::path overlayFile;  // the join under the keyed overlay
-  std::filesystem::path framedFile;   // a source brought into the frame before the walk
+  std::filesystem::path runDir;         // tools, output folders, image-to-video folder
+  std::filesystem::path tempFolder;     // the segments
+  std::filesystem::path concatFile;     // the join
+  std::filesystem::path overlayFile;    // the join under the keyed overlay
+  std::filesystem::path framedFile;     // a source brought into the frame before the walk
   std::filesystem::path watermarkText;  // the watermark's text, read by the encoder
   std::filesystem::path framedIntro;    // an intro of another shape, framed before the join
   std::filesystem::path framedOutro;    // the same for an outro
+  // The start of the names of the run's part files in the output folder,
+  // which tells whose they are after a crash.
+  std::string partPrefix = ".mivora-";
 
   // The fixed work paths of the window under `runDir`.
   static WorkPaths ForRunDir(const std::filesystem::path& runDir);

@@ -138,5 +138,57 @@ TEST(JobPresenter, ShowsTheEndOfAJobUnlessItWasStopped) {
   EXPECT_EQ(window.InfoMessages(), (std::vector<std::string>{"找不到编码器", "任务完毕"}));
 }
 
+// A row whose source makes several versions is done when all of them are;
+// its cell counts what was made and its tooltip names what failed.
+TEST(JobPresenter, ARowWithVersionsCountsThem) {
+  using Kind = ItemOutcome::Kind;
+  struct Case {
+    const char* name;
+    std::vector<ItemOutcome> outcomes;  // versions 1..3, in the order they end
+    std::string status;
+    std::vector<std::string> inTooltip;
+  } cases[] = {
+      {"all made, one found from before",
+       {Outcome(Kind::kSucceeded, "成功"), Outcome(Kind::kSkipped, "已存在，跳过"),
+        Outcome(Kind::kSucceeded, "成功")},
+       "成功 3/3",
+       {}},
+      {"one failed",
+       {Outcome(Kind::kSucceeded, "成功"), Outcome(Kind::kFailed, "剪切失败", "剪切 out1"),
+        Outcome(Kind::kSucceeded, "成功")},
+       "成功 2/3",
+       {"a-2.mp4：剪切失败", "失败步骤：剪切 out1"}},
+      {"none made",
+       {Outcome(Kind::kFailed, "剪切失败"), Outcome(Kind::kFailed, "剪切失败"),
+        Outcome(Kind::kFailed, "剪切失败：素材太短")},
+       "剪切失败：素材太短",
+       {"a-1.mp4：剪切失败", "a-3.mp4：剪切失败：素材太短"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    MemoryWindow window;
+    window.AppendRow(kVideoList);
+    JobPresenter presenter(window, 1);
+    for (int k = 1; k <= 3; ++k) {
+      ItemPlan plan = Plan(true, 1);
+      plan.variant = k;
+      plan.variants = 3;
+      plan.outputName = "a-" + std::to_string(k) + ".mp4";
+      presenter.ItemStarted(plan);
+      presenter.ItemFinished(plan, c.outcomes[static_cast<std::size_t>(k - 1)]);
+      if (k < 3) {
+        EXPECT_EQ(window.CellText(kVideoList, 0, 3), "已完成 " + std::to_string(k) + "/3");
+      }
+    }
+    EXPECT_EQ(window.CellText(kVideoList, 0, 3), c.status);
+    std::string tooltip = window.CellToolTip(kVideoList, 0, 3);
+    EXPECT_EQ(tooltip.empty(), c.inTooltip.empty()) << tooltip;
+    for (const std::string& part : c.inTooltip)
+      EXPECT_NE(tooltip.find(part), std::string::npos) << tooltip;
+    EXPECT_EQ(window.RunProgress().itemsDone, 3);
+    EXPECT_EQ(window.RunProgress().itemsTotal, 3);
+  }
+}
+
 }  // namespace
 }  // namespace mivora

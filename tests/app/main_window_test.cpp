@@ -361,6 +361,8 @@ TEST(MainWindowSettings, ASavedFileSetsTheControlsAndChangesAreSaved) {
     settings.setValue("run/jobs", 2);
     settings.setValue("run/stallTimeout", 30);
     settings.setValue("run/fit", "cover");
+    settings.setValue("run/variants", 3);
+    settings.setValue("run/skipExisting", true);
     settings.setValue("choices/effectCode", "特效7");
     settings.setValue("choices/videoMode", false);
     settings.setValue("choices/blackScreen", false);
@@ -385,14 +387,20 @@ TEST(MainWindowSettings, ASavedFileSetsTheControlsAndChangesAreSaved) {
   EXPECT_TRUE(shown.onePass && shown.allItems);
   EXPECT_EQ(shown.stallTimeoutSeconds, 30);
   EXPECT_EQ(shown.fit, FitMode::kCover);
+  EXPECT_EQ(shown.variants, 3);
+  EXPECT_TRUE(shown.skipExisting);
 
   onePass->setChecked(false);
+  window.findChild<QSpinBox*>("数值框_每个素材生成")->setValue(12);
+  window.findChild<QCheckBox*>("选择框_跳过已有成品")->setChecked(false);
   window.findChild<QSpinBox*>("数值框_无响应超时")->setValue(90);
   window.findChild<QComboBox*>("下拉框_画面适配")->setCurrentIndex(2);
   QSettings saved("Mivora", "mivora");
   EXPECT_EQ(saved.value("run/engine").toString(), "steps");
   EXPECT_EQ(saved.value("run/stallTimeout").toInt(), 90);
   EXPECT_EQ(saved.value("run/fit").toString(), "stretch");
+  EXPECT_EQ(saved.value("run/variants").toInt(), 12);
+  EXPECT_FALSE(saved.value("run/skipExisting").toBool());
   EXPECT_EQ(saved.value("choices/videoMode").toBool(), false);
 }
 

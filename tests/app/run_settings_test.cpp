@@ -16,11 +16,28 @@ TEST(RunSettings, BecomeTheRunsInputs) {
     int jobs;
     bool ownWorkFolders;
     int limit;
+    int variants;
   } cases[] = {
-      {"defaults: today's run", {}, 4, "steps", 1, false, 2},
-      {"one pass, every row, two at once", {true, true, 2, 30}, 4, "onepass", 2, true, -1},
-      {"more than the cores", {false, false, 8, 60}, 2, "steps", 2, true, 2},
-      {"nonsense counts", {false, false, 0, -5}, 0, "steps", 1, false, 2},
+      {"defaults: today's run", {}, 4, "steps", 1, false, 2, 1},
+      {"one pass, every row, two at once", {true, true, 2, 30}, 4, "onepass", 2, true, -1, 1},
+      {"more than the cores", {false, false, 8, 60}, 2, "steps", 2, true, 2, 1},
+      {"nonsense counts", {false, false, 0, -5, kDefaultFitMode, 0}, 0, "steps", 1, false, 2, 1},
+      {"versions, resumed",
+       {false, false, 1, 60, kDefaultFitMode, 3, true},
+       4,
+       "steps",
+       1,
+       false,
+       2,
+       3},
+      {"too many versions",
+       {false, false, 1, 60, kDefaultFitMode, 500},
+       4,
+       "steps",
+       1,
+       false,
+       2,
+       kMaxVariants},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -31,6 +48,8 @@ TEST(RunSettings, BecomeTheRunsInputs) {
     EXPECT_EQ(inputs.ownWorkFolders, c.ownWorkFolders);
     EXPECT_EQ(inputs.stallTimeoutMs, std::max(0, c.settings.stallTimeoutSeconds) * 1000);
     EXPECT_EQ(ItemLimit(c.settings), c.limit);
+    EXPECT_EQ(inputs.variants, c.variants);
+    EXPECT_EQ(inputs.skipExisting, c.settings.skipExisting);
   }
 }
 

@@ -144,16 +144,47 @@ TEST(BatchSummary, RecordsSeedItemsAndExitStatus) {
        1.5,
        ItemOutcome::Kind::kSucceeded,
        {},
+       {},
+       2,
+       {"/h/片头/i.mp4", "", true, "/h/黑幕特效/b.mp4", "/a/x.mp3", "/h/out"}},
+      {5,
+       "/h/b.mp4",
+       "特效8",
+       "剪切失败",
+       "",
+       0.5,
+       ItemOutcome::Kind::kFailed,
+       "剪切 out1",
+       "boom",
+       1,
        {}},
-      {5, "/h/b.mp4", "特效8", "剪切失败", "", 0.5, ItemOutcome::Kind::kFailed, "剪切 out1",
-       "boom"},
-      {8, "/h/c.mp4", "特效9", "", "", 0.2, ItemOutcome::Kind::kStopped, {}, {}}};
+      {8, "/h/c.mp4", "特效9", "", "", 0.2, ItemOutcome::Kind::kStopped, {}, {}, 1, {}},
+      {8,
+       "/h/c.mp4",
+       "特效9",
+       kSkippedStatus,
+       "/h/out/c-2.mp4",
+       0,
+       ItemOutcome::Kind::kSkipped,
+       {},
+       {},
+       2,
+       {}}};
   nlohmann::json summary = BatchSummary(options, results, 0);
   EXPECT_EQ(summary["seed"], 1234);
   EXPECT_EQ(summary["shard"], "1/3");
   EXPECT_EQ(summary["succeeded"], 1);
+  EXPECT_EQ(summary["skipped"], 1);
   EXPECT_EQ(summary["failed"], 2);
-  ASSERT_EQ(summary["items"].size(), 3u);
+  ASSERT_EQ(summary["items"].size(), 4u);
+  EXPECT_EQ(summary["items"][0]["variant"], 2);
+  EXPECT_EQ(summary["items"][0]["picks"], nlohmann::json({{"effect_line", "特效7-特效8"},
+                                                          {"intro", "/h/片头/i.mp4"},
+                                                          {"outro", nullptr},
+                                                          {"overlay", "/h/黑幕特效/b.mp4"},
+                                                          {"audio", "/a/x.mp3"}}));
+  EXPECT_EQ(summary["items"][3]["outcome"], "skipped");
+  EXPECT_EQ(summary["items"][3]["output"], "/h/out/c-2.mp4");
   EXPECT_EQ(summary["items"][2]["outcome"], "stopped");
   EXPECT_EQ(summary["items"][2]["status"], "stopped");
   EXPECT_FALSE(summary.contains("message"));
@@ -172,6 +203,7 @@ TEST(BatchSummary, RecordsSeedItemsAndExitStatus) {
 
   EXPECT_EQ(BatchExitCode(results, 0), 1);
   EXPECT_EQ(BatchExitCode({results[0]}, 0), 0);
+  EXPECT_EQ(BatchExitCode({results[0], results[3]}, 0), 0) << "a skipped output is done";
   EXPECT_EQ(BatchExitCode({}, 0), 0);
   EXPECT_EQ(BatchExitCode({results[0]}, 2), 130);
 }

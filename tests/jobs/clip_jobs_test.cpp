@@ -83,9 +83,13 @@ TEST_F(ClipJobs, VideoItemRunsTheDescribedCommands) {
                            "overlay=x=0[out] -map [out]" +
                            tail + home + "/out临时tx.mp4");
   EXPECT_EQ(calls[17], "-i " + home + "/out临时.mp4");
-  EXPECT_EQ(calls[18], "-an -i " + home +
-                           "/out临时tx.mp4 -stream_loop -1 -i /music/a.mp3 -c:v copy -t 20 -y " +
-                           home + "/生成视频剪辑/.mivora-my clip.mp4.part.mp4");
+  // The part file carries the run's name, so a later run can tell it from
+  // one of a run still at work.
+  const std::string audioStep =
+      "-an -i " + home + "/out临时tx.mp4 -stream_loop -1 -i /music/a.mp3 -c:v copy -t 20 -y " +
+      home + "/生成视频剪辑/.mivora-run";
+  EXPECT_EQ(calls[18].substr(0, audioStep.size()), audioStep) << calls[18];
+  EXPECT_TRUE(calls[18].ends_with("-my clip.mp4.part.mp4")) << calls[18];
 
   EXPECT_EQ(h.Log(),
             "正在剪辑\r\n视频特效处理。。。\r\n视频剪切成功。。。\r\n合并特效视频音频成功。。。\r\n"
@@ -380,7 +384,12 @@ TEST_F(ClipJobs, StopDuringTheAudioStepLeavesNoHalfWrittenVideo) {
   while (test::FindProcesses({encoder, "stream_loop"}).empty() ||
          !test::ProcessRunning("sleep 1006"))
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  EXPECT_TRUE(std::filesystem::exists(h.home / "生成视频剪辑/.mivora-a.mp4.part.mp4"));
+  std::vector<std::string> parts;
+  for (const auto& entry : std::filesystem::directory_iterator(h.home / "生成视频剪辑"))
+    parts.push_back(entry.path().filename().string());
+  ASSERT_EQ(parts.size(), 1u);
+  EXPECT_TRUE(parts[0].starts_with(".mivora-run") && parts[0].ends_with("-a.mp4.part.mp4"))
+      << parts[0];
   h.token.Cancel();
   worker.join();
   EXPECT_TRUE(std::filesystem::is_empty(h.home / "生成视频剪辑"));

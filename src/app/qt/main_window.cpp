@@ -60,6 +60,8 @@ constexpr const char* kAllItemsKey = "run/allItems";
 constexpr const char* kJobsKey = "run/jobs";
 constexpr const char* kStallTimeoutKey = "run/stallTimeout";
 constexpr const char* kFitKey = "run/fit";
+constexpr const char* kVariantsKey = "run/variants";
+constexpr const char* kSkipExistingKey = "run/skipExisting";
 // The framing choices in the order of the "画面适配" box.
 constexpr std::array<FitMode, 3> kFitChoices = {FitMode::kBlur, FitMode::kCover, FitMode::kStretch};
 constexpr const char* kHomeKey = "paths/home";
@@ -317,49 +319,58 @@ void MainWindow::BuildControls() {
 void MainWindow::BuildRunSettings() {
   auto* group = new QGroupBox("运行设置", this);
   group->setObjectName("分组框_运行设置");
-  group->setGeometry(765, 418, 232, 200);
+  group->setGeometry(765, 418, 232, 240);
   onePass_ =
       MakeSwitch<QCheckBox>(group, "选择框_一次编码", "一次编码（更快）", {12, 20, 210, 24}, false);
   allItems_ =
       MakeSwitch<QCheckBox>(group, "选择框_处理全部素材", "处理全部素材", {12, 46, 210, 24}, false);
   auto* jobsLabel = new QLabel("同时处理", group);
-  jobsLabel->setGeometry(14, 74, 120, 24);
+  jobsLabel->setGeometry(14, 72, 120, 24);
   jobs_ = new QSpinBox(group);
   jobs_->setObjectName("数值框_同时处理");
-  jobs_->setGeometry(150, 74, 70, 24);
+  jobs_->setGeometry(150, 72, 70, 24);
   jobs_->setRange(1, std::max(1, QThread::idealThreadCount()));
   jobsLabel->setBuddy(jobs_);
   auto* stallLabel = new QLabel("无响应超时（秒）", group);
-  stallLabel->setGeometry(14, 102, 130, 24);
+  stallLabel->setGeometry(14, 98, 130, 24);
   stallTimeout_ = new QSpinBox(group);
   stallTimeout_->setObjectName("数值框_无响应超时");
-  stallTimeout_->setGeometry(150, 102, 70, 24);
+  stallTimeout_->setGeometry(150, 98, 70, 24);
   stallTimeout_->setRange(0, 3600);
   stallTimeout_->setValue(60);
   stallLabel->setBuddy(stallTimeout_);
   auto* fitLabel = new QLabel("画面适配", group);
-  fitLabel->setGeometry(14, 130, 80, 24);
+  fitLabel->setGeometry(14, 124, 80, 24);
   fit_ = new QComboBox(group);
   fit_->setObjectName("下拉框_画面适配");
-  fit_->setGeometry(96, 130, 124, 24);
+  fit_->setGeometry(96, 124, 124, 24);
   fit_->addItems({"模糊背景", "裁切铺满", "拉伸"});
   fitLabel->setBuddy(fit_);
-  MakeButton(group, "按钮_主目录", "主目录", {12, 162, 70, 30});
-  MakeButton(group, "按钮_打开输出文件夹", "打开输出文件夹", {90, 162, 130, 30});
+  auto* variantsLabel = new QLabel("每个素材生成", group);
+  variantsLabel->setGeometry(14, 150, 130, 24);
+  variants_ = new QSpinBox(group);
+  variants_->setObjectName("数值框_每个素材生成");
+  variants_->setGeometry(150, 150, 70, 24);
+  variants_->setRange(1, kMaxVariants);
+  variantsLabel->setBuddy(variants_);
+  skipExisting_ = MakeSwitch<QCheckBox>(group, "选择框_跳过已有成品", "跳过已有成品",
+                                        {12, 176, 210, 24}, false);
+  MakeButton(group, "按钮_主目录", "主目录", {12, 204, 70, 30});
+  MakeButton(group, "按钮_打开输出文件夹", "打开输出文件夹", {90, 204, 130, 30});
 
   home_ = new QLabel(this);
   home_->setObjectName("标签_主目录");
-  home_->setGeometry(767, 622, 228, 44);
+  home_->setGeometry(767, 660, 228, 28);
   home_->setWordWrap(true);
   progress_ = new QProgressBar(this);
   progress_->setObjectName("进度条_运行");
-  progress_->setGeometry(767, 670, 228, 24);
+  progress_->setGeometry(767, 690, 228, 20);
   progress_->setRange(0, 1000);
   progress_->setValue(0);
   progress_->setFormat("0/0");
   times_ = new QLabel(this);
   times_->setObjectName("标签_运行时间");
-  times_->setGeometry(767, 698, 228, 24);
+  times_->setGeometry(767, 712, 228, 22);
 }
 
 void MainWindow::SetTabOrder() {
@@ -369,15 +380,20 @@ void MainWindow::SetTabOrder() {
                         Button::按钮_停止检测}) {
     chain.push_back(runButtons_[static_cast<int>(button)]);
   }
-  chain.insert(chain.end(), {onePass_, allItems_, jobs_, stallTimeout_, fit_,
-                             findChild<QPushButton*>("按钮_主目录"),
+  chain.insert(chain.end(), {onePass_, allItems_, jobs_, stallTimeout_, fit_, variants_,
+                             skipExisting_, findChild<QPushButton*>("按钮_主目录"),
                              findChild<QPushButton*>("按钮_打开输出文件夹"), log_});
   for (std::size_t i = 1; i < chain.size(); ++i) setTabOrder(chain[i - 1], chain[i]);
 }
 
 RunSettings MainWindow::CurrentRunSettings() const {
-  return RunSettings{onePass_->isChecked(), allItems_->isChecked(), jobs_->value(),
-                     stallTimeout_->value(), kFitChoices[std::max(0, fit_->currentIndex())]};
+  return RunSettings{onePass_->isChecked(),
+                     allItems_->isChecked(),
+                     jobs_->value(),
+                     stallTimeout_->value(),
+                     kFitChoices[std::max(0, fit_->currentIndex())],
+                     variants_->value(),
+                     skipExisting_->isChecked()};
 }
 
 void MainWindow::LoadSettings() {
@@ -386,6 +402,8 @@ void MainWindow::LoadSettings() {
   allItems_->setChecked(settings.value(kAllItemsKey, false).toBool());
   jobs_->setValue(settings.value(kJobsKey, 1).toInt());
   stallTimeout_->setValue(settings.value(kStallTimeoutKey, 60).toInt());
+  variants_->setValue(settings.value(kVariantsKey, 1).toInt());
+  skipExisting_->setChecked(settings.value(kSkipExistingKey, false).toBool());
   std::optional<FitMode> fit = ParseFitMode(settings.value(kFitKey).toString().toStdString());
   for (std::size_t i = 0; i < kFitChoices.size(); ++i) {
     if (kFitChoices[i] == fit.value_or(kDefaultFitMode)) fit_->setCurrentIndex(static_cast<int>(i));
@@ -412,6 +430,8 @@ void MainWindow::SaveSettings() {
   settings.setValue(kAllItemsKey, allItems_->isChecked());
   settings.setValue(kJobsKey, jobs_->value());
   settings.setValue(kStallTimeoutKey, stallTimeout_->value());
+  settings.setValue(kVariantsKey, variants_->value());
+  settings.setValue(kSkipExistingKey, skipExisting_->isChecked());
   settings.setValue(kFitKey,
                     QString::fromStdString(std::string(FitModeName(CurrentRunSettings().fit))));
   settings.setValue(kEffectCodeKey, effectCode_->toPlainText());
@@ -494,8 +514,10 @@ void MainWindow::WireEvents() {
   });
   onClick("按钮_打开输出文件夹", [this] { OpenOutputFolder(); });
   auto save = [this] { SaveSettings(); };
-  for (QCheckBox* box : {onePass_, allItems_}) connect(box, &QCheckBox::toggled, this, save);
-  for (QSpinBox* box : {jobs_, stallTimeout_}) connect(box, &QSpinBox::valueChanged, this, save);
+  for (QCheckBox* box : {onePass_, allItems_, skipExisting_})
+    connect(box, &QCheckBox::toggled, this, save);
+  for (QSpinBox* box : {jobs_, stallTimeout_, variants_})
+    connect(box, &QSpinBox::valueChanged, this, save);
   connect(fit_, &QComboBox::currentIndexChanged, this, save);
   for (QAbstractButton* control : switches_)
     connect(control, &QAbstractButton::toggled, this, save);

@@ -139,7 +139,9 @@ class MainWindow : public QWidget, public WindowOps {
   QCheckBox* allItems_ = nullptr;
   QSpinBox* jobs_ = nullptr;
   QSpinBox* stallTimeout_ = nullptr;
-  QComboBox* fit_ = nullptr;  // 画面适配
+  QComboBox* fit_ = nullptr;           // 画面适配
+  QSpinBox* variants_ = nullptr;       // 每个素材生成
+  QCheckBox* skipExisting_ = nullptr;  // 跳过已有成品
   QLabel* home_ = nullptr;
   QProgressBar* progress_ = nullptr;
   QLabel* times_ = nullptr;
