@@ -14,6 +14,10 @@ const char* KindName(ItemOutcome::Kind kind) {
       return "stopped";
     case ItemOutcome::Kind::kCouldNotStart:
       return "could_not_start";
+    case ItemOutcome::Kind::kDiskFull:
+      return "disk_full";
+    case ItemOutcome::Kind::kUnwritable:
+      return "output_unwritable";
   }
   return "failed";
 }

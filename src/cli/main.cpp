@@ -218,6 +218,13 @@ int Run(const RunArgs& args, RunToken& token, const InterruptWatch& watch) {
     if (args.json) std::cout << BatchSummary(options, {}, 0, message).dump(2) << "\n";
     return UsageError("run", message);
   }
+  // Before any encoder runs, so no item's work is lost to a folder it
+  // cannot write in the end.
+  if (std::string refusal = FolderRefusal(inputs); !refusal.empty()) {
+    if (args.json) std::cout << BatchSummary(options, {}, 0, refusal).dump(2) << "\n";
+    std::cerr << "mivora-cli: " << refusal << "\n";
+    return kExitUsage;
+  }
   if (std::string missing = MissingEncoderMessage(options.runDir); !missing.empty()) {
     std::cerr << "mivora-cli: " << missing << "\n";
     return kExitFailed;

@@ -20,6 +20,7 @@ struct JobEnd {
     kFinished,  // every item had its turn: `message` is "任务完毕"
     kRefused,   // nothing was run: `message` says why
     kStopped,   // stopped from outside: nothing more to show
+    kHalted,    // the machine failed an item and no item after it ran: `message` says how
   };
   Kind kind = Kind::kFinished;
   std::string message;
@@ -27,17 +28,23 @@ struct JobEnd {
 };
 
 // The Start button's job: refuses an empty list ("视频剪辑没有导入",
-// "图片剪辑没有导入") or a missing encoder (that message also goes to the
-// log), then runs the items and ends with "任务完毕".
+// "图片剪辑没有导入"), a folder it cannot write into or a missing encoder
+// (those messages also go to the log), then runs the items and ends with
+// "任务完毕", or with the machine's fault that stopped them.
 JobEnd RunClipJob(JobInputs inputs, JobSink& sink, RunToken& token);
 
 // Checks the watermark's options and finds its font; the message that
 // refuses the run, or the empty text (also when there is no watermark).
 std::string PrepareWatermark(JobInputs& inputs, RunToken& token);
 
-// Runs every item of `inputs`, `inputs.jobs` at a time, until all are done or
-// `token` is stopped. Outcomes come back in the order of the items; an item
-// never started is reported stopped.
+// The refusal of a run whose folders cannot be written into, before any
+// encoder runs: "输出目录无法写入：<folder>" (see UnwritableFolder), or empty.
+std::string FolderRefusal(const JobInputs& inputs);
+
+// Runs every item of `inputs`, `inputs.jobs` at a time, until all are done,
+// `token` is stopped or the machine failed an item (a full disk, a closed
+// folder: no further item is taken). Outcomes come back in the order of the
+// items; an item never started is reported stopped.
 std::vector<ItemOutcome> RunItems(const JobInputs& inputs, JobSink& sink, RunToken& token);
 
 // The image's video name: every ".jpg" (any case) becomes ".mp4".

@@ -12,7 +12,16 @@
 namespace mivora {
 
 struct ItemOutcome {
-  enum class Kind { kSucceeded, kFailed, kStopped, kCouldNotStart };
+  enum class Kind {
+    kSucceeded,
+    kFailed,
+    kStopped,
+    kCouldNotStart,
+    // The machine's faults: the run goes no further, since every item after
+    // would meet them too.
+    kDiskFull,    // "磁盘空间不足：<folder>"
+    kUnwritable,  // "输出目录无法写入：<folder>"
+  };
   Kind kind = Kind::kFailed;
   // The status the window shows: "成功" or a failure text; empty when stopped.
   std::string status;
@@ -21,6 +30,7 @@ struct ItemOutcome {
   std::filesystem::path output;  // successes: the finished video
 
   bool ok() const { return kind == Kind::kSucceeded; }
+  bool MachineFault() const { return kind == Kind::kDiskFull || kind == Kind::kUnwritable; }
 };
 
 // Items of a run may work side by side, but the core never calls a sink twice
