@@ -35,6 +35,10 @@ const char* KindName(ItemOutcome::Kind kind) {
       return "could_not_start";
     case ItemOutcome::Kind::kSkipped:
       return "skipped";
+    case ItemOutcome::Kind::kDiskFull:
+      return "disk_full";
+    case ItemOutcome::Kind::kUnwritable:
+      return "output_unwritable";
   }
   return "failed";
 }

@@ -229,6 +229,12 @@ int Run(const RunArgs& args, RunToken& token, const InterruptWatch& watch) {
   }
   if (std::optional<RunRefusal> refusal = CheckMachine(inputs, token)) {
     std::cerr << "mivora-cli: " << refusal->message << "\n";
+    // A folder that cannot be written is the user's to mend, like a usage
+    // error; a script reading the summary learns it too.
+    if (refusal->kind == RunRefusal::Kind::kUnwritable) {
+      if (args.json) std::cout << BatchSummary(options, {}, 0, refusal->message).dump(2) << "\n";
+      return kExitUsage;
+    }
     return kExitFailed;
   }
   std::vector<int> items =

@@ -15,6 +15,7 @@
 #include "jobs/file_guard.h"
 #include "jobs/input_check.h"
 #include "jobs/item_run.h"
+#include "jobs/machine_checks.h"
 #include "jobs/output_names.h"
 #include "jobs/run_check.h"
 #include "jobs/segment_pass.h"
@@ -31,6 +32,11 @@ namespace {
 
 // The step of a run whose clip files are all unreadable.
 constexpr char kInputCheckStep[] = "检查素材";
+// The step of an item its disk has no room for.
+constexpr char kSpaceCheckStep[] = "检查磁盘空间";
+
+// Every picture becomes a video of this many seconds first.
+constexpr double kImageVideoSeconds = 15;
 
 // Below this a file is no picture anyone took.
 constexpr int kSmallestImageSide = 16;
@@ -59,6 +65,8 @@ struct ItemQueue {
   // The run's own work folder and the start of its part files' names.
   std::filesystem::path workFolder;
   std::string partPrefix;
+  // Set by an output the machine failed: no further one is taken.
+  std::atomic<bool> halted{false};
 };
 
 int Variants(const JobInputs& inputs) {
@@ -99,22 +107,75 @@ ItemPlan PlanItem(const ItemQueue& queue, const Output& output, RandomSource& ra
   return plan;
 }
 
+// The item fails before any encode when the output's or the work folder's
+// file system has no room for an item of `seconds`.
+std::optional<ItemOutcome> NoRoomFor(ItemRun& run, double seconds) {
+  const ItemPlan& plan = run.plan();
+  std::string problem = ShortOfSpace(
+      {plan.videoMode ? plan.paths.VideoOutputFolder() : plan.paths.ImageOutputFolder(),
+       plan.paths.concatFile.parent_path()},
+      BytesNeeded(seconds));
+  if (problem.empty()) return std::nullopt;
+  run.Log(problem + "\r\n");
+  ItemOutcome outcome;
+  outcome.kind = ItemOutcome::Kind::kDiskFull;
+  outcome.status = problem;
+  outcome.failedStep = kSpaceCheckStep;
+  return outcome;
+}
+
+// A raw stream holds no times, and the length the encoder guesses for it
+// from a bit rate in its header can be a fraction of a second for minutes
+// of pictures; nor can anything seek in it. Such a source, or one without
+// a length or too short to use, is copied once into a file with the times
+// of its pictures, which the item then reads instead.
+std::optional<std::filesystem::path> CopyWithTimes(ItemRun& run, const SourceInfo& info) {
+  if (!info.shape || (!info.lengthGuessed && info.seconds >= 1.0)) return std::nullopt;
+  std::filesystem::path copy = run.paths().framedFile.parent_path() / "out临时源.mkv";
+  EnsureFolder(copy.parent_path());
+  ToolOutcome outcome =
+      RunJudged(run.tools(), {std::string(kEncoderPlaceholder), "-y", "-fflags", "+genpts", "-i",
+                              ToolPath(run.plan().source), "-map", "0:v:0", "-map", "0:a:0?", "-c",
+                              "copy", "-f", "matroska", copy.string()});
+  if (!outcome.ok()) {
+    DeleteWorkFile(copy);
+    // Only the machine's refusal is worth telling; otherwise the source is
+    // judged by what the first probe said.
+    if (outcome.MachineFault()) run.Judge(outcome);
+    return std::nullopt;
+  }
+  return copy;
+}
+
 ItemOutcome RunVideoItem(ItemRun& run, ClipEngine& engine) {
   const std::string& source = run.plan().source;
   run.Step("探测时长");
+  run.WatchSource(source);
   SourceInfo info = source.empty() ? SourceInfo{} : ProbeSource(run.tools(), source);
   if (run.Stopped()) return run.Finish(false, {});
-  run.KnowShape(source, info.shape);
-  // Said apart, so a user can tell a file nobody can read from a short one.
-  std::string problem = !info.shape          ? "剪切失败：素材无法读取"
-                        : info.seconds < 1.0 ? "剪切失败：素材太短"
-                                             : "";
+  std::optional<std::filesystem::path> copy = CopyWithTimes(run, info);
+  FileGuard copyGuard(copy.value_or(std::filesystem::path()));
+  if (run.Stopped()) return run.Finish(false, {});
+  if (copy) {
+    SourceInfo copied = ProbeSource(run.tools(), *copy);
+    if (run.Stopped()) return run.Finish(false, {});
+    copied.shape = info.shape;
+    info = copied;
+  }
+  std::filesystem::path walked = copy.value_or(std::filesystem::path(source));
+  run.KnowShape(walked, info.shape);
+  // Said apart, so a user can tell a file nobody can read from one with
+  // sound only or a short one.
+  std::string problem = info.shape       ? (info.seconds < 1.0 ? "剪切失败：素材太短" : "")
+                        : info.soundOnly ? "剪切失败：素材没有画面"
+                                         : "剪切失败：素材无法读取";
   if (!problem.empty()) {
     run.Log("剪切失败。。。\r\n");
     return run.Finish(false, problem);
   }
+  if (std::optional<ItemOutcome> noRoom = NoRoomFor(run, info.seconds)) return *noRoom;
   if (info.audioNeedsEncoding) run.EncodeSourceAudio();
-  return SegmentPass(run, engine, static_cast<int>(info.seconds), source);
+  return SegmentPass(run, engine, static_cast<int>(info.seconds), walked);
 }
 
 // The picture is read by its content, whatever its name says; one the
@@ -144,6 +205,7 @@ ItemOutcome RunImageItem(ItemRun& run, ClipEngine& engine) {
     run.Judge(ToolOutcome::Failed(problem));
     return run.Finish(false, problem);
   }
+  if (std::optional<ItemOutcome> noRoom = NoRoomFor(run, kImageVideoSeconds)) return *noRoom;
   EnsureFolder(plan.paths.ImageVideoFolder());
   // A picture of another shape is first brought into the frame, once.
   std::filesystem::path image = plan.source;
@@ -210,7 +272,7 @@ std::optional<ItemOutcome> SkippedOutcome(ItemQueue& queue, const ItemPlan& plan
 void TakeItems(ItemQueue& queue) {
   const JobInputs& inputs = queue.inputs;
   for (;;) {
-    if (queue.token.IsCancelled()) return;
+    if (queue.token.IsCancelled() || queue.halted) return;
     std::size_t index = queue.next.fetch_add(1);
     if (index >= queue.outputs.size()) return;
     const Output& output = queue.outputs[index];
@@ -243,6 +305,8 @@ void TakeItems(ItemQueue& queue) {
       std::error_code error;
       std::filesystem::remove_all(ItemWorkFolder(queue, output), error);
     }
+    // A full disk or a closed folder fails every item after it the same way.
+    if (outcome.MachineFault()) queue.halted = true;
     queue.events.EmitAlways([&](JobSink& sink) { sink.ItemFinished(plan, outcome); });
     queue.outcomes[index] = std::move(outcome);
   }
@@ -327,19 +391,12 @@ std::vector<ItemOutcome> RunItems(const JobInputs& inputs, JobSink& sink, RunTok
       line += (i == 0 ? "" : "、") + lock.removed()[i].string();
     queue.events.Emit([&](JobSink& each) { each.RunLog(line + "\r\n"); });
   }
-  std::string names;
   for (const std::string& path : unreadable) {
     queue.events.Emit(
         [&](JobSink& each) { each.RunLog("无法读取，不参与选择：" + path + "\r\n"); });
-    if (std::find(now.audios.begin(), now.audios.end(), path) != now.audios.end()) {
-      names += (names.empty() ? "" : "、") + std::filesystem::path(path).filename().string();
-    }
-  }
-  // Every item needs an audio file.
-  if (!now.audios.empty() && WithoutClips(now, unreadable).audios.empty()) {
-    queue.refusal = "音频无法读取：" + names;
   }
   NameTheOutputs(queue);
+  queue.refusal = ClipRefusal(now, unreadable);
   ItemOutcome notStarted;
   notStarted.kind = ItemOutcome::Kind::kStopped;
   queue.outcomes.assign(queue.outputs.size(), notStarted);
@@ -365,8 +422,13 @@ JobEnd RunClipJob(JobInputs inputs, JobSink& sink, RunToken& token) {
     return {JobEnd::Kind::kRefused, refusal->message,
             refusal->logged() ? refusal->message + "\r\n" : std::string()};
   }
-  RunItems(inputs, sink, token);
+  std::vector<ItemOutcome> outcomes = RunItems(inputs, sink, token);
   if (token.IsCancelled()) return {JobEnd::Kind::kStopped, {}, {}};
+  for (const ItemOutcome& outcome : outcomes) {
+    if (outcome.MachineFault()) {
+      return {JobEnd::Kind::kHalted, outcome.status, "任务停止：" + outcome.status + "\r\n"};
+    }
+  }
   return {JobEnd::Kind::kFinished, "任务完毕", {}};
 }
 

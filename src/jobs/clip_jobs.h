@@ -20,6 +20,7 @@ struct JobEnd {
     kFinished,  // every item had its turn: `message` is "任务完毕"
     kRefused,   // nothing was run: `message` says why
     kStopped,   // stopped from outside: nothing more to show
+    kHalted,    // the machine failed an item and no item after it ran: `message` says how
   };
   Kind kind = Kind::kFinished;
   std::string message;
@@ -27,8 +28,9 @@ struct JobEnd {
 };
 
 // The Start button's job: refuses an empty list ("视频剪辑没有导入",
-// "图片剪辑没有导入") or a missing encoder (that message also goes to the
-// log), then runs the items and ends with "任务完毕".
+// "图片剪辑没有导入"), a folder it cannot write into or a missing encoder
+// (those messages also go to the log), then runs the items and ends with
+// "任务完毕", or with the machine's fault that stopped them.
 JobEnd RunClipJob(JobInputs inputs, JobSink& sink, RunToken& token);
 
 // Checks the watermark's options and finds its font; the message that
@@ -36,10 +38,11 @@ JobEnd RunClipJob(JobInputs inputs, JobSink& sink, RunToken& token);
 std::string PrepareWatermark(JobInputs& inputs, RunToken& token);
 
 // Runs every item of `inputs` (or those of `inputs.onlyItems`), each version
-// of each, `inputs.jobs` at a time, until all are done or `token` is stopped.
-// The run holds a lock on its home meanwhile and first removes what crashed
-// runs left there. Outcomes come back in the order of the items, versions in
-// turn; an output never started is reported stopped.
+// of each, `inputs.jobs` at a time, until all are done, `token` is stopped or
+// the machine failed an output (a full disk, a closed folder: no further one
+// is taken). The run holds a lock on its home meanwhile and first removes
+// what crashed runs left there. Outcomes come back in the order of the
+// items, versions in turn; an output never started is reported stopped.
 std::vector<ItemOutcome> RunItems(const JobInputs& inputs, JobSink& sink, RunToken& token);
 
 // The image's video name: every ".jpg" (any case) becomes ".mp4".

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <filesystem>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -14,7 +16,31 @@ void Remove(std::vector<std::string>& paths, const std::set<std::string>& unread
   std::erase_if(paths, [&](const std::string& path) { return unreadable.count(path) > 0; });
 }
 
+// "<kind>无法读取：<names>" when every one of `paths` is unreadable.
+std::string AllUnreadable(std::string_view kind, const std::vector<std::string>& paths,
+                          const std::set<std::string>& unreadable) {
+  std::string names;
+  for (const std::string& path : paths) {
+    if (unreadable.count(path) == 0) return {};
+    names += (names.empty() ? "" : "、") + std::filesystem::path(path).filename().string();
+  }
+  return names.empty() ? "" : std::string(kind) + "无法读取：" + names;
+}
+
 }  // namespace
+
+std::string ClipRefusal(const FrontChoices& choices, const std::set<std::string>& unreadable) {
+  std::string refusal;
+  auto add = [&refusal](const std::string& problem) {
+    if (!problem.empty()) refusal += (refusal.empty() ? "" : "；") + problem;
+  };
+  add(AllUnreadable("音频", choices.audios, unreadable));
+  if (choices.intro) add(AllUnreadable("片头", choices.intros, unreadable));
+  if (choices.outro) add(AllUnreadable("片尾", choices.outros, unreadable));
+  add(choices.blackScreen ? AllUnreadable("黑幕特效", choices.blackScreens, unreadable)
+                          : AllUnreadable("绿幕特效", choices.greenScreens, unreadable));
+  return refusal;
+}
 
 std::set<std::string> UnreadableClips(const FrontChoices& choices, const ToolEnv& tools,
                                       std::map<std::string, VideoShape>& shapes) {

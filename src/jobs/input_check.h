@@ -19,6 +19,12 @@ namespace mivora {
 std::set<std::string> UnreadableClips(const FrontChoices& choices, const ToolEnv& tools,
                                       std::map<std::string, VideoShape>& shapes);
 
+// Why no item of a run can be made as asked: a kind of file it needs (the
+// audio; the intro or outro when switched on; the overlay clips of the
+// chosen kind when there are any) of which every file is in `unreadable`,
+// e.g. "片头无法读取：a.mp4、b.mp4", several joined by "；"; empty when none.
+std::string ClipRefusal(const FrontChoices& choices, const std::set<std::string>& unreadable);
+
 // `choices` without the files of `unreadable`.
 FrontChoices WithoutClips(FrontChoices choices, const std::set<std::string>& unreadable);
 

@@ -46,6 +46,15 @@ ToolOutcome ItemRun::Judge(ToolOutcome outcome) {
   return outcome;
 }
 
+void ItemRun::WatchSource(const std::filesystem::path& source) {
+  watched_ = source;
+  watchedStamp_ = StampOf(source);
+}
+
+bool ItemRun::SourceChanged() const {
+  return !watched_.empty() && StampOf(watched_) != watchedStamp_;
+}
+
 std::string ItemRun::PickEffectAudio() {
   random_.Reseed();
   return PickPath(random_, inputs_.ChoicesNow().audios);
@@ -123,8 +132,22 @@ ItemOutcome ItemRun::Finish(bool succeeded, std::string status) const {
   if (failure_) {
     outcome.failedStep = failure_->step;
     outcome.lastError = failure_->outcome.lastLines;
-    if (failure_->outcome.kind == ToolOutcome::Kind::kCouldNotStart)
-      outcome.kind = ItemOutcome::Kind::kCouldNotStart;
+    switch (failure_->outcome.kind) {
+      case ToolOutcome::Kind::kCouldNotStart:
+        outcome.kind = ItemOutcome::Kind::kCouldNotStart;
+        break;
+      // The machine's fault is the item's status, whatever step met it.
+      case ToolOutcome::Kind::kDiskFull:
+        outcome.kind = ItemOutcome::Kind::kDiskFull;
+        outcome.status = failure_->outcome.text;
+        break;
+      case ToolOutcome::Kind::kUnwritable:
+        outcome.kind = ItemOutcome::Kind::kUnwritable;
+        outcome.status = failure_->outcome.text;
+        break;
+      default:
+        break;
+    }
   }
   return outcome;
 }

@@ -16,6 +16,7 @@
 #include "jobs/item_plan.h"
 #include "jobs/job_events.h"
 #include "jobs/job_inputs.h"
+#include "media/file_stamp.h"
 #include "runner/media_info.h"
 #include "runner/run_token.h"
 #include "runner/tool.h"
@@ -69,6 +70,12 @@ class ItemRun {
   // Remembers a failed run with the step it belongs to, for the outcome.
   ToolOutcome Judge(ToolOutcome outcome);
 
+  // Remembers the state of the source file the item reads, before anything
+  // reads it; SourceChanged() then tells whether it was deleted, replaced or
+  // written over since.
+  void WatchSource(const std::filesystem::path& source);
+  bool SourceChanged() const;
+
   // The source's audio has to be encoded in the cut, as an MP4 cannot hold
   // it by stream copy.
   void EncodeSourceAudio() { encodeSourceAudio_ = true; }
@@ -99,7 +106,8 @@ class ItemRun {
   std::string WatermarkFilterText();
 
   // The item's outcome with `status` as the window shows it. Stopped wins;
-  // a failure names the step that failed and the encoder's last lines.
+  // a failure names the step that failed and the encoder's last lines; a
+  // fault of the machine is the status itself, whatever step met it.
   ItemOutcome Finish(bool succeeded, std::string status) const;
 
  private:
@@ -112,6 +120,8 @@ class ItemRun {
   std::string step_;
   double stepSeconds_ = 0;
   bool encodeSourceAudio_ = false;
+  std::filesystem::path watched_;
+  std::optional<FileStamp> watchedStamp_;
   std::optional<AssemblyPicks> picks_;
   std::map<std::filesystem::path, std::optional<VideoShape>> shapes_;
   struct Failure {

@@ -12,9 +12,19 @@
 namespace mivora {
 
 struct ItemOutcome {
-  // kSkipped: the finished file was there already and the run was told to
-  // keep what exists.
-  enum class Kind { kSucceeded, kFailed, kStopped, kCouldNotStart, kSkipped };
+  enum class Kind {
+    kSucceeded,
+    kFailed,
+    kStopped,
+    kCouldNotStart,
+    // The finished file was there already and the run was told to keep what
+    // exists.
+    kSkipped,
+    // The machine's faults: the run goes no further, since every item after
+    // would meet them too.
+    kDiskFull,    // "磁盘空间不足：<folder>"
+    kUnwritable,  // "输出目录无法写入：<folder>"
+  };
   Kind kind = Kind::kFailed;
   // The status the window shows: "成功" or a failure text; empty when stopped.
   std::string status;
@@ -26,6 +36,7 @@ struct ItemOutcome {
   bool ok() const { return kind == Kind::kSucceeded; }
   // The finished video exists: made now or found from an earlier run.
   bool done() const { return kind == Kind::kSucceeded || kind == Kind::kSkipped; }
+  bool MachineFault() const { return kind == Kind::kDiskFull || kind == Kind::kUnwritable; }
 };
 
 // Items of a run may work side by side, but the core never calls a sink twice

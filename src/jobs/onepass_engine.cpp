@@ -19,9 +19,10 @@ ToolOutcome OnePassEngine::RunWalk(ItemRun& run, const std::vector<WalkStep>& st
   finished_.reset();
   fellBack_ = false;
   ToolOutcome outcome = EncodeItem(run, steps, source);
-  // A hung encoder would only hang again in steps, a damaged source fall short again.
+  // A hung encoder would only hang again in steps, a damaged source fall
+  // short again, a full or closed folder refuse the steps' files too.
   if (outcome.ok() || run.Stopped() || outcome.kind == ToolOutcome::Kind::kStalled ||
-      outcome.kind == ToolOutcome::Kind::kDamaged) {
+      outcome.kind == ToolOutcome::Kind::kDamaged || outcome.MachineFault()) {
     return outcome;
   }
   run.Log("一次编码失败，改用分步处理重试。。。\r\n");

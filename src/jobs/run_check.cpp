@@ -1,6 +1,7 @@
 #include "jobs/run_check.h"
 
 #include "jobs/clip_jobs.h"
+#include "jobs/machine_checks.h"
 #include "runner/tool.h"
 
 namespace mivora {
@@ -22,6 +23,9 @@ std::optional<RunRefusal> CheckLists(const JobInputs& inputs) {
 
 std::optional<RunRefusal> CheckMachine(JobInputs& inputs, RunToken& token) {
   using Kind = RunRefusal::Kind;
+  if (std::string refusal = UnwritableFolder(RunFolders(inputs)); !refusal.empty()) {
+    return RunRefusal{Kind::kUnwritable, refusal};
+  }
   if (std::string missing = MissingEncoderMessage(inputs.runDir); !missing.empty()) {
     return RunRefusal{Kind::kNoEncoder, missing};
   }

@@ -16,6 +16,7 @@ struct RunRefusal {
     kNoAudio,       // "音频没有导入"
     kNoEffectCode,  // "特效代码不能为空"
     kNoItems,       // "视频剪辑没有导入" / "图片剪辑没有导入"
+    kUnwritable,    // "输出目录无法写入：<folder>": found at the end, it would cost every item its work
     kNoEncoder,     // the encoder is nowhere to be found
     kWatermark,     // the watermark's options or its font
   };
@@ -24,7 +25,7 @@ struct RunRefusal {
 
   // Whether the log records the refusal too: problems of the machine, which a
   // user may want to read again, not an empty list.
-  bool logged() const { return kind == Kind::kNoEncoder || kind == Kind::kWatermark; }
+  bool logged() const { return kind != Kind::kNoAudio && kind != Kind::kNoEffectCode && kind != Kind::kNoItems; }
 };
 
 // Checks `inputs` in the order above; nothing when the run may start. Also

@@ -33,6 +33,12 @@ ItemOutcome SegmentPass(ItemRun& run, ClipEngine& engine, int sourceSeconds,
                                          SplitText(effects.names, "-"), true);
   ToolOutcome walk =
       steps.empty() ? ToolOutcome::Failed() : engine.RunWalk(run, steps, source, effectAudio);
+  // A source deleted or replaced while it was cut: whatever came of it is
+  // no video of the file the user chose.
+  if (!run.Stopped() && !walk.MachineFault() && run.SourceChanged()) {
+    run.Log("剪切失败。。。\r\n");
+    return run.Finish(false, "剪切失败：素材无法读取");
+  }
   if (!walk.ok() || run.Stopped()) {
     run.Log("剪切失败。。。\r\n");
     // A hung encoder and a damaged source are worth telling apart from a

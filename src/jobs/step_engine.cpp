@@ -13,6 +13,7 @@
 #include "jobs/framing.h"
 #include "jobs/item_output.h"
 #include "media/work_folders.h"
+#include "runner/media_info.h"
 #include "runner/placeholders.h"
 #include "runner/run_capture.h"
 
@@ -116,20 +117,20 @@ struct WholeSecondCuts {
 WholeSecondCuts CutsAtWholeSeconds(ItemRun& run, const std::vector<std::string>& inputs,
                                    const std::string& overlay) {
   constexpr double kHalfFrame = 1.0 / 60;
-  // One run reads every input's length, fraction included.
-  std::vector<std::string> args = {ResolveTool(run.tools().runDir, "ffmpeg")};
-  args.insert(args.end(), inputs.begin(), inputs.end());
-  if (!overlay.empty()) args.insert(args.end(), {"-i", ToolPath(overlay)});
-  CaptureResult probe = RunCapture(args, run.tools().token);
-  std::vector<double> lengths = ParseDurationsSeconds(probe.output);
+  // The pictures' lengths: a segment's own length follows its audio, which
+  // may run past pictures that began late in the source.
+  std::vector<std::string> files;
+  for (std::size_t i = 1; i < inputs.size(); i += 2) files.push_back(inputs[i]);
+  if (!overlay.empty()) files.push_back(ToolPath(overlay));
+  // Without every length (an input it could not read, one without
+  // pictures) nothing is cut.
+  std::vector<double> lengths;
+  for (const std::string& file : files) {
+    lengths.push_back(ProbeVideoSeconds(run.tools(), file));
+    if (run.Stopped() || lengths.back() <= 0) return {};
+  }
   const std::size_t joined = inputs.size() / 2;
   WholeSecondCuts cuts;
-  // Without every length (an input it could not read, one without a known
-  // length) nothing is cut.
-  if (probe.cancelled || lengths.size() != joined + (overlay.empty() ? 0 : 1) ||
-      std::any_of(lengths.begin(), lengths.end(), [](double seconds) { return seconds <= 0; })) {
-    return cuts;
-  }
   double join = std::accumulate(lengths.begin(), lengths.begin() + joined, 0.0);
   int whole = static_cast<int>(std::floor(join + kHalfFrame));
   if (whole <= 0) return cuts;

@@ -1,5 +1,6 @@
 #include "runner/media_info.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -168,12 +169,68 @@ std::optional<VideoShape> ProbeVideoShape(const ToolEnv& env, const std::filesys
   return ParseVideoShape(run.output);
 }
 
+SourceInfo ParseSourceInfo(std::string_view captured) {
+  bool audio = false;
+  bool video = false;
+  for (std::string_view line : Lines(captured)) {
+    line = TrimStart(line);
+    if (!line.starts_with("Stream #")) continue;
+    audio = audio || line.find(": Audio: ") != std::string_view::npos;
+    video = video || (line.find(": Video: ") != std::string_view::npos &&
+                      line.find("(attached pic)") == std::string_view::npos);
+  }
+  return {ParseDurationSeconds(captured), ParseVideoShape(captured), AudioNeedsEncoding(captured),
+          audio && !video,
+          captured.find("Estimating duration from bitrate") != std::string_view::npos};
+}
+
+double ParseFrameListSeconds(std::string_view listing) {
+  constexpr std::string_view kTimeBase = "#tb 0: ";
+  double unit = 0;
+  std::optional<long long> first;
+  long long end = 0;
+  for (std::string_view line : Lines(listing)) {
+    if (line.starts_with(kTimeBase)) {
+      std::string_view ratio = line.substr(kTimeBase.size());
+      std::optional<int> num = TakeCount(ratio);
+      if (num && !ratio.empty() && ratio.front() == '/') {
+        ratio.remove_prefix(1);
+        if (std::optional<int> den = TakeCount(ratio)) unit = static_cast<double>(*num) / *den;
+      }
+      continue;
+    }
+    std::vector<std::string> fields = SplitText(line, ",");
+    if (fields.size() < 4 || TrimStart(fields[0]) != "0") continue;
+    long long pts = 0;
+    long long duration = 0;
+    std::string_view ptsText = TrimStart(fields[2]);
+    std::string_view durationText = TrimStart(fields[3]);
+    if (std::from_chars(ptsText.data(), ptsText.data() + ptsText.size(), pts).ec != std::errc() ||
+        std::from_chars(durationText.data(), durationText.data() + durationText.size(), duration)
+                .ec != std::errc()) {
+      continue;
+    }
+    first = first ? std::min(*first, pts) : pts;
+    end = std::max(end, pts + duration);
+  }
+  if (!first || end <= *first) return 0;
+  return static_cast<double>(end - *first) * unit;
+}
+
+double ProbeVideoSeconds(const ToolEnv& env, const std::filesystem::path& file) {
+  CaptureResult run =
+      RunCapture({ResolveTool(env.runDir, "ffmpeg"), "-v", "error", "-nostats", "-i",
+                  ToolPath(file), "-map", "0:v:0", "-c", "copy", "-f", "framecrc", "-"},
+                 env.token);
+  if (run.cancelled) return 0;
+  return ParseFrameListSeconds(run.output);
+}
+
 SourceInfo ProbeSource(const ToolEnv& env, const std::filesystem::path& file) {
   CaptureResult run =
       RunCapture({ResolveTool(env.runDir, "ffmpeg"), "-i", file.string()}, env.token);
   if (run.cancelled) return {};
-  return {ParseDurationSeconds(run.output), ParseVideoShape(run.output),
-          AudioNeedsEncoding(run.output)};
+  return ParseSourceInfo(run.output);
 }
 
 }  // namespace mivora

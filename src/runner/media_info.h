@@ -42,8 +42,27 @@ struct SourceInfo {
   std::optional<VideoShape> shape;
   // Its audio is of a kind an MP4 cannot take by stream copy (PCM).
   bool audioNeedsEncoding = false;
+  // It has sound and no video stream at all (a cover picture is none).
+  bool soundOnly = false;
+  // The length was guessed from the file's size and a bit rate in a header
+  // (raw streams hold no times), which can be far off.
+  bool lengthGuessed = false;
 };
 
 SourceInfo ProbeSource(const ToolEnv& env, const std::filesystem::path& file);
+
+// The same read from a captured "<encoder> -i FILE" text.
+SourceInfo ParseSourceInfo(std::string_view captured);
+
+// The length of the pictures alone, from the first picture's time to the end
+// of the last, read from a frame listing ("-f framecrc": a "#tb 0: a/b" line,
+// then one "stream, dts, pts, duration, size, crc" line per packet); 0 when
+// it lists none. A file's own length follows its longest stream, often its
+// audio, which a join of pictures does not.
+double ParseFrameListSeconds(std::string_view listing);
+
+// Lists the first video stream's packets by stream copy and reads the length
+// of its pictures; 0 when there are none or the run was stopped.
+double ProbeVideoSeconds(const ToolEnv& env, const std::filesystem::path& file);
 
 }  // namespace mivora

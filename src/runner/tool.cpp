@@ -35,6 +35,20 @@ constexpr std::array<Verdict, 9> kVerdicts = {{
 // What the demuxer prints on reading past the end of a cut-off file.
 constexpr std::string_view kCutOffInput = ": partial file";
 
+// What the C library says of a write the file system refused for space, and
+// of a file that may not be created or written.
+constexpr std::array<std::string_view, 2> kNoSpace = {"No space left on device",
+                                                      "Disk quota exceeded"};
+constexpr std::array<std::string_view, 2> kNoWrite = {"Permission denied", "Read-only file system"};
+
+// The line of `captured` around position `at`.
+std::string_view LineAt(std::string_view captured, std::size_t at) {
+  std::size_t begin = captured.find_last_of("\r\n", at);
+  begin = begin == std::string_view::npos ? 0 : begin + 1;
+  std::size_t end = captured.find_first_of("\r\n", at);
+  return captured.substr(begin, end == std::string_view::npos ? end : end - begin);
+}
+
 // Text-to-number in the C library's manner, independent of the user's locale.
 double ToNumber(const std::string& text) {
   static locale_t cLocale = newlocale(LC_ALL_MASK, "C", nullptr);
@@ -64,6 +78,35 @@ std::string ClassifyOutput(std::string_view captured) {
   return std::string(kUnknownError);
 }
 
+ToolOutcome MachineFaultOf(std::string_view captured, const std::string& output) {
+  std::string folder = std::filesystem::path(output).parent_path().string();
+  if (folder.empty()) folder = ".";
+  auto fault = [&](ToolOutcome::Kind kind, std::string_view text, std::string_view line) {
+    ToolOutcome outcome{kind, std::string(text) + "：" + folder, std::string(line)};
+    return outcome;
+  };
+  for (std::string_view phrase : kNoSpace) {
+    std::size_t at = captured.find(phrase);
+    if (at != std::string_view::npos) {
+      return fault(ToolOutcome::Kind::kDiskFull, kDiskFull, LineAt(captured, at));
+    }
+  }
+  // Only the output's own line counts: an input nobody may read is the
+  // source's problem, not the output folder's.
+  if (!output.empty()) {
+    for (std::string_view phrase : kNoWrite) {
+      for (std::size_t at = captured.find(phrase); at != std::string_view::npos;
+           at = captured.find(phrase, at + 1)) {
+        std::string_view line = LineAt(captured, at);
+        if (line.find(output) != std::string_view::npos) {
+          return fault(ToolOutcome::Kind::kUnwritable, kFolderUnwritable, line);
+        }
+      }
+    }
+  }
+  return ToolOutcome::Failed();
+}
+
 ToolOutcome RunJudged(const ToolEnv& env, std::vector<std::string> args) {
   for (std::string& arg : args) {
     if (arg == kEncoderPlaceholder) arg = ResolveTool(env.runDir, "ffmpeg");
@@ -88,6 +131,9 @@ ToolOutcome RunJudged(const ToolEnv& env, std::vector<std::string> args) {
   } else if (run.stalled) {
     outcome.kind = ToolOutcome::Kind::kStalled;
     outcome.text = kEncoderStalled;
+  } else if (ToolOutcome fault = MachineFaultOf(run.output, args.empty() ? "" : args.back());
+             fault.MachineFault()) {
+    outcome = std::move(fault);
   } else {
     outcome.text = ClassifyOutput(run.output);
     // The demuxer says so when a file ends before the data its index promises

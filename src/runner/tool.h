@@ -23,6 +23,10 @@ inline constexpr std::string_view kUnknownError = "未知错误";
 inline constexpr std::string_view kEncoderStalled = "编码器无响应";
 // The outcome of an encode whose picture fell far short of its length.
 inline constexpr std::string_view kSourceDamaged = "素材损坏";
+// The machine's faults, each followed by "：<folder>": the folder's file
+// system is full, or nothing may be written there.
+inline constexpr std::string_view kDiskFull = "磁盘空间不足";
+inline constexpr std::string_view kFolderUnwritable = "输出目录无法写入";
 
 // How a judged run ended. The text is what the window shows: "输出成功" for
 // a success, otherwise a failure text of the classification table.
@@ -34,6 +38,8 @@ struct ToolOutcome {
     kCouldNotStart,  // the program could not be started at all
     kStalled,        // the encoder made no progress and was stopped
     kDamaged,        // it finished, but its source gave far too few frames
+    kDiskFull,       // the output's file system ran out of space
+    kUnwritable,     // the output could not be written where it goes
   };
   Kind kind = Kind::kFailed;
   std::string text;
@@ -41,6 +47,9 @@ struct ToolOutcome {
   int frames = -1;        // video frames the encoder's final report counts (-1: none)
 
   bool ok() const { return kind == Kind::kSucceeded; }
+  // A fault of the machine, not of the source or the encoder's graph: any
+  // other engine or item would meet it again.
+  bool MachineFault() const { return kind == Kind::kDiskFull || kind == Kind::kUnwritable; }
   static ToolOutcome Succeeded() { return {Kind::kSucceeded, std::string(kOutputSucceeded), {}}; }
   static ToolOutcome Failed(std::string text = std::string(kUnknownError)) {
     return {Kind::kFailed, std::move(text), {}};
@@ -71,10 +80,18 @@ std::string MissingEncoderMessage(const std::filesystem::path& runDir);
 // The outcome for a captured console text, by the classification table.
 std::string ClassifyOutput(std::string_view captured);
 
+// The fault of the machine in a console text of an encoder that wrote
+// `output`: a full file system (whatever file it was writing) or a refused
+// write of `output` itself, with the text "磁盘空间不足：<folder>" or
+// "输出目录无法写入：<folder>"; kind kFailed when there is none.
+ToolOutcome MachineFaultOf(std::string_view captured, const std::string& output);
+
 // Rewrites the tool placeholders, empties the output box, runs the command,
 // shows the captured text and classifies it. A cancelled run is never a
 // success, even though a stopped encoder prints its final statistics; nor is
-// one that read past the end of a cut-off input (kind damaged).
+// one that read past the end of a cut-off input (kind damaged), nor one the
+// machine refused its output (the last argument), which the encoder may
+// still end with its statistics.
 ToolOutcome RunJudged(const ToolEnv& env, std::vector<std::string> args);
 
 // The same for a command template with its placeholders.

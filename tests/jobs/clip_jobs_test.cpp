@@ -71,8 +71,10 @@ TEST_F(ClipJobs, VideoItemRunsTheDescribedCommands) {
                            "/临时/out7.mp4");
   std::string inputs;
   for (int k = 1; k <= 7; ++k) inputs += "-i " + home + "/临时/out" + std::to_string(k) + ".mp4 ";
-  // One run reads the lengths of the join's inputs and of the overlay clip.
-  EXPECT_EQ(calls[14], inputs + "-i /black/k.mp4");
+  // The pictures' lengths of the join's inputs are listed one by one, up to
+  // the first that lists none.
+  EXPECT_EQ(calls[14],
+            "-v error -nostats -i " + home + "/临时/out1.mp4 -map 0:v:0 -c copy -f framecrc -");
   EXPECT_EQ(calls[15].substr(0, 3 + inputs.size()), "-y " + inputs);
   EXPECT_NE(calls[15].find("concat=n=7:v=1 [v] -map [v]" + tail + home + "/out临时.mp4"),
             std::string::npos)
@@ -298,6 +300,32 @@ TEST_F(ClipJobs, TroubledItemsSayWhy) {
     }
   }
   unsetenv("MIVORA_FAKE_SLEEP_SECONDS");
+}
+
+// A source deleted or written over while its item runs: the item fails as
+// unreadable instead of making a video of something else, and the next goes on.
+TEST_F(ClipJobs, ASourceChangedWhileItRunsFailsOnlyItsItem) {
+  const std::filesystem::path changed = h.home / "src/a.mp4";
+  const std::filesystem::path kept = h.home / "src/b.mp4";
+  for (const char* engine : {"steps", "onepass"}) {
+    for (const char* change : {"MIVORA_FAKE_REMOVE", "MIVORA_FAKE_APPEND_TO"}) {
+      SCOPED_TRACE(std::string(engine) + " " + change);
+      test::JobHarness run;
+      test::InstallFakeEncoder(run.home.path());
+      run.engineName = engine;
+      test::WriteFile(changed, "a");
+      test::WriteFile(kept, "b");
+      run.AddRow(ListView::超级列表框5, "/music/a.mp3");
+      run.AddRow(ListView::超级列表框1, changed.string());
+      run.AddRow(ListView::超级列表框1, kept.string());
+      setenv(change, changed.c_str(), 1);
+      run.VideoClipJob();
+      unsetenv(change);
+      EXPECT_EQ(run.window.CellText(ListView::超级列表框1, 0, 3), "剪切失败：素材无法读取");
+      EXPECT_EQ(run.window.CellText(ListView::超级列表框1, 1, 3), "成功");
+      EXPECT_FALSE(std::filesystem::exists(run.home / "生成视频剪辑/a.mp4"));
+    }
+  }
 }
 
 // Clip files the encoder cannot read are named once at the start and never

@@ -33,7 +33,10 @@ class OnePassEngineTest : public ::testing::Test {
     AddRow(ListView::超级列表框5, "/music/a.mp3");
     AddRow(ListView::超级列表框7, "/black/k.mp4");
   }
-  void TearDown() override { unsetenv("MIVORA_FAKE_FAIL_ON"); }
+  void TearDown() override {
+    unsetenv("MIVORA_FAKE_FAIL_ON");
+    unsetenv("MIVORA_FAKE_FAIL_TEXT");
+  }
 
   void AddRow(ListView list, const std::string& path) {
     int row = window.AppendRow(list);
@@ -201,6 +204,45 @@ TEST_F(OnePassEngineTest, AVideoNeverNamedIsDeleted) {
   EXPECT_EQ(engine.Assemble(first, picks).text, "输出成功");
   EXPECT_EQ(Leftovers(), std::vector<std::string>{"two.mp4"});
   EXPECT_TRUE(std::filesystem::exists(home / "生成视频剪辑/a.mp4"));
+}
+
+}  // namespace
+}  // namespace mivora
+
+namespace mivora {
+namespace {
+
+// A full disk or a folder that refuses the output fails in any engine: the
+// item says so instead of blaming its source or its step, and the one-pass
+// engine does not do the work again step by step.
+TEST_F(OnePassEngineTest, TheMachinesFaultsAreSaidAndNotRetried) {
+  const std::string output = (home / "生成视频剪辑").string();
+  struct Case {
+    const char* engine;
+    const char* failOn;
+    const char* text;
+    std::string status;
+  } cases[] = {
+      {"onepass", "tpad=", "No space left on device", "磁盘空间不足：" + output},
+      {"onepass", "tpad=", "Permission denied", "输出目录无法写入：" + output},
+      {"steps", "stream_loop", "Permission denied", "输出目录无法写入：" + output},
+      {"steps", "/src/a.mp4", "No space left on device",
+       "磁盘空间不足：" + (home / "临时").string()},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.engine) + " " + c.text);
+    h.engineName = c.engine;
+    setenv("MIVORA_FAKE_FAIL_ON", c.failOn, 1);
+    setenv("MIVORA_FAKE_FAIL_TEXT", c.text, 1);
+    std::size_t before = Log().size();
+    ItemOutcome outcome = h.ProcessVideoItem(1);
+    EXPECT_EQ(Status(), c.status);
+    EXPECT_EQ(outcome.status, c.status);
+    EXPECT_TRUE(outcome.MachineFault());
+    EXPECT_EQ(Log().find(kRetry, before), std::string::npos) << Log();
+    EXPECT_FALSE(std::filesystem::exists(home / "生成视频剪辑/a.mp4"));
+    EXPECT_TRUE(Leftovers().empty());
+  }
 }
 
 }  // namespace

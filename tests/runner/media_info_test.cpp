@@ -100,3 +100,56 @@ TEST(ParseVideoShape, NothingWithoutAReadableVideoStream) {
 
 }  // namespace
 }  // namespace mivora
+
+namespace mivora {
+namespace {
+
+TEST(ParseFrameListSeconds, ReadsThePicturesFromFirstToLastEnd) {
+  struct Case {
+    std::string listing;
+    double seconds;
+  } cases[] = {
+      // 58 frames of 1/30 s starting late: the pictures, not the audio, count.
+      {"#tb 0: 1/15360\n0,  768,  768, 512, 100, 0x1\n0, 29952, 29952, 512, 100, 0x2\n",
+       29696.0 / 15360},
+      // Reordered frames: the latest end and the earliest start.
+      {"#tb 0: 1/30\n0, -1, 2, 1, 9, 0x1\n0, 0, 0, 1, 9, 0x1\n0, 1, 1, 1, 9, 0x1\n", 0.1},
+      // Packets of other streams and noise are not the first video stream's.
+      {"#tb 0: 1/25\n#tb 1: 1/44100\n1, 0, 0, 1024, 9, 0x1\n0, 0, 0, 1, 9, 0x1\nx,y\n", 0.04},
+      {"#tb 0: 1/25\n", 0},
+      {"0, 0, 0, 1, 9, 0x1\n", 0},  // no time base
+      {"", 0},
+  };
+  for (const Case& c : cases) {
+    EXPECT_NEAR(ParseFrameListSeconds(c.listing), c.seconds, 1e-9) << c.listing;
+  }
+}
+
+TEST(ParseSourceInfo, TellsSoundOnlyAndGuessedLengthsApart) {
+  struct Case {
+    std::string text;
+    bool picture, soundOnly, guessed;
+  } cases[] = {
+      {"  Duration: 00:00:03.00, start: 0\n  Stream #0:0(und): Audio: aac (LC), 44100 Hz\n", false,
+       true, false},
+      {"[mpegvideo @ 0x1] Estimating duration from bitrate, this may be inaccurate\n"
+       "  Duration: 00:00:00.02, bitrate: 104853 kb/s\n"
+       "  Stream #0:0: Video: mpeg1video, yuv420p(tv), 160x120 [SAR 1:1 DAR 4:3], 25 fps\n",
+       true, false, true},
+      // A video stream of no readable size is not sound alone, nor a cover picture a video.
+      {"  Stream #0:0: Video: h264, yuv420p, 30 fps\n  Stream #0:1: Audio: aac\n", false, false,
+       false},
+      {"  Stream #0:0: Audio: mp3\n  Stream #0:1: Video: mjpeg, 300x300 (attached pic)\n", false,
+       true, false},
+      {"x.mp4: Invalid data found when processing input\n", false, false, false},
+  };
+  for (const Case& c : cases) {
+    SourceInfo info = ParseSourceInfo(c.text);
+    EXPECT_EQ(info.shape.has_value(), c.picture) << c.text;
+    EXPECT_EQ(info.soundOnly, c.soundOnly) << c.text;
+    EXPECT_EQ(info.lengthGuessed, c.guessed) << c.text;
+  }
+}
+
+}  // namespace
+}  // namespace mivora

@@ -29,6 +29,36 @@ TEST(ClassifyOutput, TableOrderDecides) {
   for (const Case& c : cases) EXPECT_EQ(ClassifyOutput(c.text), c.outcome) << c.text;
 }
 
+TEST(MachineFaultOf, BlamesTheMachineOnlyForItsOwnFaults) {
+  const std::string out = "/home/u/生成视频剪辑/.part.mp4";
+  struct Case {
+    std::string text;
+    ToolOutcome::Kind kind;
+    std::string outcome;
+  } cases[] = {
+      // A full disk is the machine's whatever file the encoder was writing;
+      // the encoder may still end with its statistics.
+      {"av_interleaved_write_frame(): No space left on device\nmuxing overhead: unknown",
+       ToolOutcome::Kind::kDiskFull, "磁盘空间不足：/home/u/生成视频剪辑"},
+      {"Error writing trailer of /tmp/x.mp4: Disk quota exceeded", ToolOutcome::Kind::kDiskFull,
+       "磁盘空间不足：/home/u/生成视频剪辑"},
+      {out + ": Permission denied", ToolOutcome::Kind::kUnwritable,
+       "输出目录无法写入：/home/u/生成视频剪辑"},
+      {"x\r" + out + ": Read-only file system\r", ToolOutcome::Kind::kUnwritable,
+       "输出目录无法写入：/home/u/生成视频剪辑"},
+      // An input nobody may read is no fault of the output folder.
+      {"/home/u/测试视频剪辑/a.mp4: Permission denied\n" + out, ToolOutcome::Kind::kFailed,
+       "未知错误"},
+      {"muxing overhead: 1%", ToolOutcome::Kind::kFailed, "未知错误"},
+  };
+  for (const Case& c : cases) {
+    ToolOutcome outcome = MachineFaultOf(c.text, out);
+    EXPECT_EQ(outcome.kind, c.kind) << c.text;
+    EXPECT_EQ(outcome.text, c.outcome) << c.text;
+    EXPECT_EQ(outcome.MachineFault(), c.kind != ToolOutcome::Kind::kFailed) << c.text;
+  }
+}
+
 TEST(ParseDuration, ReadsWholeSeconds) {
   struct Case {
     std::string text;
@@ -71,6 +101,21 @@ TEST(RunJudged, UsesTheEncoderUnderRunDirAndShowsItsOutput) {
   EXPECT_EQ(console,
             "args: -y -i /a b.mp4 /o.mp4\nmuxing overhead: 1%\n");
   EXPECT_EQ(ResolveTool(home.path(), "ffplay"), "ffplay");
+}
+
+TEST(RunJudged, AFullDiskIsNeitherSuccessNorDamage) {
+  test::TempDir home;
+  test::WriteFile(home / "ffmpeg/bin/ffmpeg",
+                  "#!/bin/sh\necho 'frame=  117 fps=0 time=00:00:03.90'\n"
+                  "echo 'av_interleaved_write_frame(): No space left on device'\n"
+                  "echo 'video:786kB muxing overhead: unknown'\n");
+  chmod((home / "ffmpeg/bin/ffmpeg").c_str(), 0755);
+  ToolEnv env{home.path(), test::NeverStopped()};
+  ToolOutcome outcome =
+      ExpectFrames(RunJudged(env, {std::string(kEncoderPlaceholder), "-y", "/o/a.mp4"}), 10);
+  EXPECT_EQ(outcome.kind, ToolOutcome::Kind::kDiskFull);
+  EXPECT_EQ(outcome.text, "磁盘空间不足：/o");
+  EXPECT_EQ(outcome.lastLines, "av_interleaved_write_frame(): No space left on device");
 }
 
 TEST(RunJudged, EmptyCommandIsAFailure) {

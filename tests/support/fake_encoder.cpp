@@ -28,9 +28,15 @@ if { [ "$#" -eq 2 ] && [ "$1" = "-i" ]; } || { [ "$#" -eq 3 ] && [ "$2" = "-i" ]
   exit 1
 fi
 for a in "$@"; do last="$a"; done
+# A frame listing lists nothing: no length of pictures is known.
+for a in "$@"; do [ "$a" = framecrc ] && exit 0; done
+# A source written over or deleted while the run goes.
+if [ -n "$MIVORA_FAKE_APPEND_TO" ]; then echo x >> "$MIVORA_FAKE_APPEND_TO"; fi
+if [ -n "$MIVORA_FAKE_REMOVE" ]; then rm -f "$MIVORA_FAKE_REMOVE"; fi
 for a in "$@"; do
   if [ -n "$MIVORA_FAKE_FAIL_ON" ] && case "$a" in *"$MIVORA_FAKE_FAIL_ON"*) true;; *) false;; esac; then
-    echo "Error reinitializing filters"; exit 1
+    if [ -n "$MIVORA_FAKE_FAIL_TEXT" ]; then echo "$last: $MIVORA_FAKE_FAIL_TEXT"; else echo "Error reinitializing filters"; fi
+    exit 1
   fi
   if [ -n "$MIVORA_FAKE_SLOW_ON" ] && case "$a" in *"$MIVORA_FAKE_SLOW_ON"*) true;; *) false;; esac; then
     for t in 1 2 3; do sleep 0.3; printf 'size=%dkB time=00:00:0%d.00 bitrate=1kbits/s\r' "$t" "$t"; done

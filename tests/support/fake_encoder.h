@@ -5,9 +5,13 @@
 //     (MIVORA_FAKE_DURATION, default 00:00:20.00) and a video stream of
 //     MIVORA_FAKE_SIZE (default 720x1280; empty: no size); a file whose
 //     path contains MIVORA_FAKE_UNREADABLE is unreadable
+//   a frame listing ("-f framecrc"): lists no frame
 //   an argument containing MIVORA_FAKE_SLOW_ON: prints a progress line
 //     every 0.3 seconds, three times, then goes on as below
-//   an argument containing MIVORA_FAKE_FAIL_ON: prints an error phrase
+//   every other run: appends a line to MIVORA_FAKE_APPEND_TO and deletes
+//     MIVORA_FAKE_REMOVE, when set
+//   an argument containing MIVORA_FAKE_FAIL_ON: prints an error phrase, or
+//     "<last argument>: MIVORA_FAKE_FAIL_TEXT" when that is set
 //   an argument containing MIVORA_FAKE_SLEEP_ON: creates the output, then
 //     sleeps until killed (for
 //     MIVORA_FAKE_SLEEP_SECONDS, default 1000; tests pick distinct values so

@@ -48,6 +48,14 @@ bool MakeClip(const std::filesystem::path& file, const ClipSpec& spec, std::stri
   return Encode(args, log);
 }
 
+bool MakeMedia(const std::filesystem::path& file, const std::vector<std::string>& arguments) {
+  std::filesystem::create_directories(file.parent_path());
+  std::vector<std::string> args = {"ffmpeg", "-y", "-hide_banner"};
+  args.insert(args.end(), arguments.begin(), arguments.end());
+  args.push_back(file.string());
+  return Encode(args, nullptr);
+}
+
 bool MakeImage(const std::filesystem::path& file, int width, int height) {
   std::filesystem::create_directories(file.parent_path());
   return Encode({"ffmpeg", "-y", "-hide_banner", "-f", "lavfi", "-i",

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace mivora::test {
 
@@ -23,6 +24,10 @@ bool MakeClip(const std::filesystem::path& file, const ClipSpec& spec, std::stri
 bool MakeImage(const std::filesystem::path& file, int width, int height);
 // An mp3 tone of the given length.
 bool MakeTone(const std::filesystem::path& file, double seconds, int frequencyHz = 440);
+
+// Media of an odd kind made by the encoder from `arguments` (inputs,
+// options), written to `file`; false when the encoder failed.
+bool MakeMedia(const std::filesystem::path& file, const std::vector<std::string>& arguments);
 
 // What ffprobe-like reading of a file gives.
 struct MediaInfo {
