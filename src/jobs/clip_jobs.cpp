@@ -219,8 +219,10 @@ std::vector<ItemOutcome> RunItems(const JobInputs& inputs, JobSink& sink, RunTok
   ItemQueue queue{checked, token, EventGate(sink, token), {}, {}, {}};
   std::string names;
   for (const std::string& path : unreadable) {
-    queue.events.Emit(
-        [&](JobSink& each) { each.RunLog("无法读取，不参与选择：" + path + "\r\n"); });
+    queue.events.Emit([&](JobSink& each) {
+      each.RunLog("无法读取，不参与选择：" + path + "\r\n");
+      each.ClipUnreadable(path);
+    });
     if (std::find(now.audios.begin(), now.audios.end(), path) != now.audios.end()) {
       names += (names.empty() ? "" : "、") + std::filesystem::path(path).filename().string();
     }
