@@ -1,6 +1,10 @@
 #include "app/job_presenter.h"
 
 #include <algorithm>
+#include <chrono>
+#include <ctime>
+#include <iomanip>
+#include <sstream>
 
 namespace mivora {
 namespace {
@@ -9,6 +13,10 @@ constexpr int kImageVideoPathColumn = 3;
 constexpr int kImageVideoNameColumn = 4;
 constexpr char kImageConversionStep[] = "图片转视频";
 constexpr char kRunningStatus[] = "正在剪辑";
+// A step may take at most this part of what is left of its item: how many
+// steps an item has is known only as they come, and the bar must never go
+// back when the next one begins.
+constexpr double kStepShare = 0.6;
 
 std::vector<std::string> ListPaths(WindowOps& window, ListView list) {
   std::vector<std::string> paths;
@@ -21,8 +29,19 @@ ListView ItemList(bool videoMode) {
   return videoMode ? kVideoList : kImageList;
 }
 
+std::string Now() {
+  std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+  std::tm local{};
+  localtime_r(&now, &local);
+  std::ostringstream text;
+  text << std::put_time(&local, "%Y-%m-%d %H:%M:%S");
+  return text.str();
+}
+
+// What a row's hint says about an item that did not succeed.
 std::string FailureHint(const ItemOutcome& outcome) {
-  std::string hint = "失败步骤：" + outcome.failedStep;
+  std::string hint = outcome.status;
+  if (!outcome.failedStep.empty()) hint += "\n失败步骤：" + outcome.failedStep;
   if (!outcome.lastError.empty()) hint += "\n" + outcome.lastError;
   return hint;
 }
@@ -68,8 +87,17 @@ JobInputs ReadJobInputs(WindowOps& window, const std::filesystem::path& runDir, 
                             window.CellText(list, row, kNameColumn)});
   }
   inputs.choices = ReadChoices(window);
-  inputs.choicesNow = [&window] { return ReadChoices(window); };
   return inputs;
+}
+
+std::string JobPresenter::Named(const ItemPlan& plan, std::string_view line) const {
+  if (lines_ == LogLines::kPlain) return std::string(line);
+  return "【" + std::to_string(plan.item) + " " + plan.name + "】" + std::string(line);
+}
+
+void JobPresenter::RunStarted() {
+  window_.AppendLog("========== " + Now() + " 开始 ==========\r\n");
+  ShowProgress();
 }
 
 void JobPresenter::ItemStarted(const ItemPlan& plan) {
@@ -80,8 +108,8 @@ void JobPresenter::ItemStarted(const ItemPlan& plan) {
   // A row's earlier versions keep the failures they named.
   if (plan.variants == 1 || tallies_.emplace(plan.item, VersionTally{}).second)
     window_.SetCellToolTip(list, row, StatusColumn(list), "");
-  window_.AppendLog("正在剪辑\r\n");
-  running_[{plan.item, plan.variant}] = 0;
+  window_.AppendLog(Named(plan, "正在剪辑\r\n"));
+  running_[{plan.item, plan.variant}] = {};
   ShowProgress();
   if (!plan.videoMode) {
     window_.SetCellText(list, row, kImageVideoPathColumn, plan.imageVideo.string());
@@ -93,30 +121,43 @@ void JobPresenter::StepStarted(const ItemPlan& plan, std::string_view step) {
   ListView list = ItemList(plan.videoMode);
   window_.SetCellText(list, plan.item - 1, StatusColumn(list),
                       std::string(kRunningStatus) + "：" + std::string(step));
-  running_[{plan.item, plan.variant}] = 0;
-  ShowProgress();
+  ItemShare& share = running_[{plan.item, plan.variant}];
+  share.stepBase = share.shown;
 }
 
 void JobPresenter::Progress(const ItemPlan& plan, double secondsDone, double secondsTotal) {
   if (secondsTotal <= 0) return;
-  running_[{plan.item, plan.variant}] = std::clamp(secondsDone / secondsTotal, 0.0, 1.0);
+  ItemShare& share = running_[{plan.item, plan.variant}];
+  double step = std::clamp(secondsDone / secondsTotal, 0.0, 1.0);
+  share.shown = std::max(share.shown, share.stepBase + (1 - share.stepBase) * kStepShare * step);
   ShowProgress();
 }
 
 void JobPresenter::ShowProgress() {
   if (itemCount_ <= 0) return;
-  const int outputs = itemCount_ * variants_;
-  double share = itemsDone_;
-  for (const auto& [output, done] : running_) share += done;
-  window_.SetRunProgress(itemsDone_, outputs, std::min(1.0, share / outputs));
+  double done = itemsDone_;
+  for (const auto& [output, share] : running_) done += share.shown;
+  shownFraction_ = std::max(shownFraction_, std::min(1.0, done / Outputs()));
+  window_.SetRunProgress(shownFraction_,
+                         std::to_string(itemsDone_) + "/" + std::to_string(Outputs()));
 }
 
-void JobPresenter::Log(const ItemPlan&, std::string_view line) {
-  window_.AppendLog(std::string(line));
+void JobPresenter::Log(const ItemPlan& plan, std::string_view line) {
+  window_.AppendLog(Named(plan, line));
 }
 
 void JobPresenter::RunLog(std::string_view line) {
   window_.AppendLog(std::string(line));
+}
+
+void JobPresenter::ClipUnreadable(const std::string& path) {
+  // Only the audio list has a status column.
+  int rows = window_.RowCount(kAudioList);
+  for (int row = 0; row < rows; ++row) {
+    if (window_.CellText(kAudioList, row, kPathColumn) == path) {
+      window_.SetCellText(kAudioList, row, StatusColumn(kAudioList), "无法读取");
+    }
+  }
 }
 
 void JobPresenter::ConsoleOutput(const std::string& text) {
@@ -124,18 +165,21 @@ void JobPresenter::ConsoleOutput(const std::string& text) {
 }
 
 void JobPresenter::ItemFinished(const ItemPlan& plan, const ItemOutcome& outcome) {
-  // A stopped run makes no further window call; the cell keeps the step it
-  // stopped in.
-  if (outcome.kind == ItemOutcome::Kind::kStopped) return;
   running_.erase({plan.item, plan.variant});
-  ++itemsDone_;
-  ShowProgress();
   // A failed conversion is the image list's own; every other status goes to
-  // the list of the mode checked when the item ends.
-  ListView list = outcome.failedStep == kImageConversionStep
-                      ? kImageList
-                      : ItemList(window_.IsChecked(Switch::单选框_视频剪辑));
+  // the list of the item's mode.
+  ListView list =
+      outcome.failedStep == kImageConversionStep ? kImageList : ItemList(plan.videoMode);
   const int row = plan.item - 1;
+  if (outcome.kind == ItemOutcome::Kind::kStopped) {
+    // Stopped is no failure: the row says so and the item is not counted.
+    window_.SetCellText(list, row, StatusColumn(list), kStoppedStatus);
+    window_.SetCellToolTip(list, row, StatusColumn(list), "");
+    return;
+  }
+  ++itemsDone_;
+  if (!outcome.done()) ++itemsFailed_;
+  ShowProgress();
   if (outcome.ok() && !outcome.output.empty()) {
     window_.AppendLog("生成视频：" + outcome.output.string() + "\r\n");
   }
@@ -144,9 +188,7 @@ void JobPresenter::ItemFinished(const ItemPlan& plan, const ItemOutcome& outcome
     return;
   }
   window_.SetCellText(list, row, StatusColumn(list), outcome.status);
-  if (!outcome.ok() && !outcome.failedStep.empty()) {
-    window_.SetCellToolTip(list, row, StatusColumn(list), FailureHint(outcome));
-  }
+  if (!outcome.done()) window_.SetCellToolTip(list, row, StatusColumn(list), FailureHint(outcome));
 }
 
 void JobPresenter::VersionFinished(const ItemPlan& plan, const ItemOutcome& outcome,
@@ -156,8 +198,7 @@ void JobPresenter::VersionFinished(const ItemPlan& plan, const ItemOutcome& outc
   if (outcome.done()) {
     ++tally.made;
   } else {
-    std::string failure = plan.outputName + "：" + outcome.status;
-    if (!outcome.failedStep.empty()) failure += "\n" + FailureHint(outcome);
+    std::string failure = plan.outputName + "：" + FailureHint(outcome);
     tally.failures += (tally.failures.empty() ? "" : "\n\n") + failure;
   }
   const std::string of = "/" + std::to_string(plan.variants);
@@ -171,9 +212,34 @@ void JobPresenter::VersionFinished(const ItemPlan& plan, const ItemOutcome& outc
 }
 
 void JobPresenter::JobEnded(const JobEnd& end) {
-  if (end.kind == JobEnd::Kind::kStopped) return;
+  if (end.kind == JobEnd::Kind::kStopped) {
+    JobStopped();
+    return;
+  }
   if (!end.logLine.empty()) window_.AppendLog(end.logLine);
-  window_.ShowInfo(end.message);
+  if (end.kind == JobEnd::Kind::kRefused) {
+    window_.ShowRunEnd("");
+    window_.ShowInfo(end.message);
+    return;
+  }
+  std::string message = end.message;
+  if (itemCount_ > 0) {
+    window_.SetRunProgress(1.0, std::to_string(itemsDone_ - itemsFailed_) + "/" +
+                                    std::to_string(Outputs()) + " 成功");
+  }
+  if (itemsFailed_ > 0) {
+    message += "\r\n成功 " + std::to_string(itemsDone_ - itemsFailed_) + " 个，失败 " +
+               std::to_string(itemsFailed_) + " 个";
+  }
+  window_.ShowRunEnd("已完成");
+  window_.ShowInfo(message);
+}
+
+void JobPresenter::JobStopped() {
+  std::string line = "已停止：完成 " + std::to_string(itemsDone_) + " 个";
+  if (itemCount_ > 0) line += "，共 " + std::to_string(Outputs()) + " 个";
+  window_.AppendLog(line + "\r\n");
+  window_.ShowRunEnd(kStoppedStatus);
 }
 
 }  // namespace mivora

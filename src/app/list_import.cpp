@@ -129,6 +129,21 @@ void ClearList(WindowOps& window, ListView list) {
   window.ClearRows(list);
 }
 
+std::string NothingFoundMessage(ListView list, const std::filesystem::path& folder) {
+  MediaKind kind = KindOf(list);
+  std::filesystem::path read = kind == MediaKind::kAudio ? folder : folder / ImportFolderName(kind);
+  return "没有找到素材：" + read.string() + " 中没有 *" + ImportExtension(kind) + " 文件";
+}
+
+std::string NoMediaFoldersMessage(const std::filesystem::path& home) {
+  std::string names;
+  for (ListView list :
+       {kVideoList, kImageList, kIntroList, kOutroList, kGreenScreenList, kBlackScreenList}) {
+    names += (names.empty() ? "" : "、") + ImportFolderName(KindOf(list));
+  }
+  return "主目录中没有素材文件夹：" + home.string() + "\r\n应有的文件夹：" + names;
+}
+
 int AddDroppedPaths(WindowOps& window, ListView list,
                     const std::vector<std::filesystem::path>& dropped) {
   const std::string extension = ImportExtension(KindOf(list));

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 #include <vector>
 
 #include "app/window_ops.h"
@@ -34,6 +35,14 @@ void ImportAudio(WindowOps& window, const std::filesystem::path& folder);
 // The clear buttons of the green-screen and black-screen lists. A clear counts
 // as the latest import: an import begun before it does not refill the list.
 void ClearList(WindowOps& window, ListView list);
+
+// What an import that found nothing says: the folder it read and the
+// extension it looked for. `folder` is the audio folder for the audio list,
+// the home folder for the others.
+std::string NothingFoundMessage(ListView list, const std::filesystem::path& folder);
+
+// What choosing a home folder without any media folder says.
+std::string NoMediaFoldersMessage(const std::filesystem::path& home);
 
 // Files and folders dropped on a list: the list's media files among them, and
 // those in the dropped folders (not their subfolders), each group in list

@@ -121,10 +121,16 @@ void MemoryWindow::SetCellToolTip(ListView list, int row, int column, const std:
   toolTips_[{list, row, column}] = text;
 }
 
-void MemoryWindow::SetRunProgress(int itemsDone, int itemsTotal, double fraction) {
+void MemoryWindow::SetRunProgress(double fraction, const std::string& label) {
   std::lock_guard lock(mutex_);
-  progress_ = {itemsDone, itemsTotal, fraction};
+  progress_.fraction = fraction;
+  progress_.label = label;
   progressHistory_.push_back(fraction);
+}
+
+void MemoryWindow::ShowRunEnd(const std::string& note) {
+  std::lock_guard lock(mutex_);
+  progress_.endNote = note;
 }
 
 std::string MemoryWindow::CellToolTip(ListView list, int row, int column) {

@@ -33,7 +33,8 @@ class MemoryWindow : public WindowOps {
   void SetEnabled(Button button, bool enabled) override;
   void ShowInfo(const std::string& text) override;
   void SetCellToolTip(ListView list, int row, int column, const std::string& text) override;
-  void SetRunProgress(int itemsDone, int itemsTotal, double fraction) override;
+  void SetRunProgress(double fraction, const std::string& label) override;
+  void ShowRunEnd(const std::string& note) override;
 
   // What a user does in the window.
   void SetText(TextBox box, const std::string& text);
@@ -43,9 +44,9 @@ class MemoryWindow : public WindowOps {
   std::vector<std::string> InfoMessages();
   std::string CellToolTip(ListView list, int row, int column);
   struct Progress {
-    int itemsDone = 0;
-    int itemsTotal = 0;
     double fraction = 0;
+    std::string label;
+    std::string endNote;  // what ShowRunEnd said last
   };
   // The latest progress and every fraction reported, in order.
   Progress RunProgress();

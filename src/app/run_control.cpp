@@ -21,9 +21,20 @@ void SetButtons(WindowOps& window, bool start, bool stop, bool pause, bool resum
 
 }  // namespace
 
+std::string MissingClipList(const FrontChoices& choices) {
+  if (choices.intro && choices.intros.empty()) return "片头没有导入";
+  if (choices.outro && choices.outros.empty()) return "片尾没有导入";
+  // The overlay is not refused: one of its two buttons is always checked, so
+  // an empty list (emptied with "清空") is the way to make videos without one.
+  return {};
+}
+
 RunControl::RunControl(WindowOps& window, std::filesystem::path runDir,
-                       std::function<void(int ms)> pumpWait)
-    : window_(window), runDir_(std::move(runDir)), pumpWait_(std::move(pumpWait)) {}
+                       std::function<void(int ms)> pumpWait, PostToFront post)
+    : window_(window),
+      runDir_(std::move(runDir)),
+      pumpWait_(std::move(pumpWait)),
+      post_(post ? std::move(post) : [](std::function<void()> task) { task(); }) {}
 
 RunControl::~RunControl() {
   {
@@ -33,7 +44,7 @@ RunControl::~RunControl() {
   WaitUntilIdle();
 }
 
-void RunControl::StartRun() {
+void RunControl::StartRun(const StartOptions& options) {
   if (starting_.exchange(true)) return;
   struct ClearStarting {
     std::atomic<bool>& flag;
@@ -45,7 +56,6 @@ void RunControl::StartRun() {
   }
 
   std::vector<std::string> lines = SplitEffectCode(window_.ControlText(TextBox::编辑框_特效代码));
-  const RunSettings settings = settingsSource_ ? settingsSource_() : RunSettings{};
   std::filesystem::path runDir;
   {
     std::lock_guard lock(mutex_);
@@ -53,44 +63,57 @@ void RunControl::StartRun() {
     runDir = runDir_;
   }
   PrepareWorkFolders(runDir);
-  if (window_.RowCount(ListView::超级列表框5) == 0) {
-    window_.ShowInfo("音频没有导入");
-    StopRun();
-    return;
-  }
-  if (lines.empty()) {
-    window_.ShowInfo("特效代码不能为空");
+  std::string refusal = window_.RowCount(ListView::超级列表框5) == 0
+                            ? "音频没有导入"
+                            : MissingClipList(ReadChoices(window_));
+  if (refusal.empty() && lines.empty()) refusal = "特效代码不能为空";
+  if (!refusal.empty()) {
+    window_.ShowInfo(refusal);
     StopRun();
     return;
   }
   if (pumpWait_) pumpWait_(1000);
   SetButtons(window_, false, true, true, false);
 
-  bool videoMode = window_.IsChecked(Switch::单选框_视频剪辑);
+  // Read once, after the buttons have changed: from here on nothing that
+  // changes a run's inputs can be used in the window.
+  const bool videoMode = window_.IsChecked(Switch::单选框_视频剪辑);
+  const int limit = ItemLimit(options.settings);
+  JobInputs inputs =
+      ReadJobInputs(window_, runDir, videoMode, std::move(lines), limit < 0 ? INT_MAX : limit);
+  ApplyRunSettings(options.settings, static_cast<int>(std::thread::hardware_concurrency()), inputs);
+  inputs.watermark = options.watermark;
+  auto presenter = std::make_shared<JobPresenter>(window_, static_cast<int>(inputs.items.size()),
+                                                  JobPresenter::LogLines::kNamed);
+  presenter->RunStarted();
+
   auto token = std::make_shared<RunToken>();
   auto done = std::make_shared<std::atomic<bool>>(false);
   std::lock_guard lock(mutex_);
   JoinFinishedWorkers();
   token_ = token;
   workers_.push_back(
-      {std::thread(&RunControl::Worker, this, token, videoMode, settings, runDir, done), done});
+      {std::thread(&RunControl::Worker, this, std::move(inputs), presenter, token, done), done});
 }
 
-void RunControl::Worker(std::shared_ptr<RunToken> token, bool videoMode, RunSettings settings,
-                        std::filesystem::path runDir, std::shared_ptr<std::atomic<bool>> done) {
-  const int limit = ItemLimit(settings);
-  JobInputs inputs =
-      ReadJobInputs(window_, runDir, videoMode, EffectLines(), limit < 0 ? INT_MAX : limit);
-  ApplyRunSettings(settings, static_cast<int>(std::thread::hardware_concurrency()), inputs);
-  if (inputsHook_) inputsHook_(inputs);
-  JobPresenter presenter(window_, static_cast<int>(inputs.items.size()));
-  JobEnd end = RunClipJob(inputs, presenter, *token);
-  // The end is shown only to a run that goes on; a paused one shows it once
-  // resumed, a stopped one not at all.
-  if (token->WaitWhilePaused()) {
-    presenter.JobEnded(end);
-    if (end.kind != JobEnd::Kind::kStopped && !token->IsCancelled()) StopRun();
-  }
+void RunControl::Worker(JobInputs inputs, std::shared_ptr<JobPresenter> presenter,
+                        std::shared_ptr<RunToken> token, std::shared_ptr<std::atomic<bool>> done) {
+  QueuedSink sink(post_, presenter, token);
+  JobEnd end = RunClipJob(std::move(inputs), sink, *token);
+  // A paused run shows its end once resumed; a stopped one says it stopped.
+  if (!token->WaitWhilePaused()) end.kind = JobEnd::Kind::kStopped;
+  post_([window = &window_, presenter, token, end] {
+    if (end.kind == JobEnd::Kind::kStopped || token->IsCancelled()) {
+      presenter->JobStopped();
+      return;
+    }
+    presenter->JobEnded(end);
+    // The end's message has been closed: the buttons go idle.
+    if (!token->IsCancelled()) {
+      SetButtons(*window, true, false, false, false);
+      token->Cancel();
+    }
+  });
   *done = true;
 }
 
@@ -129,17 +152,9 @@ void RunControl::WaitUntilIdle() {
   for (WorkerSlot& slot : slots) slot.thread.join();
 }
 
-void RunControl::SetInputsHook(std::function<void(JobInputs&)> hook) {
-  inputsHook_ = std::move(hook);
-}
-
 std::vector<std::string> RunControl::EffectLines() const {
   std::lock_guard lock(mutex_);
   return effectLines_;
-}
-
-void RunControl::SetSettingsSource(std::function<RunSettings()> source) {
-  settingsSource_ = std::move(source);
 }
 
 void RunControl::SetRunDir(std::filesystem::path runDir) {

@@ -1,7 +1,8 @@
-// The run buttons' logic: Start checks the inputs, prepares the work folders
-// and runs one job on a worker thread; Pause, Resume and Stop act on that
-// worker and on the encoder it runs. Independent of any window toolkit: the Qt
-// window and the command line both drive it.
+// The run buttons' logic: Start checks the inputs, prepares the work folders,
+// reads every input of the run at once on the caller's thread and runs one
+// job on a worker thread; Pause, Resume and Stop act on that worker and on the
+// encoder it runs. The worker hands what it has to show to the front's thread
+// and never waits for it. Independent of any window toolkit.
 #pragma once
 
 #include <atomic>
@@ -13,19 +14,33 @@
 #include <thread>
 #include <vector>
 
+#include "app/queued_sink.h"
 #include "app/run_settings.h"
 #include "app/window_ops.h"
-#include "effects/random_source.h"
 #include "jobs/job_inputs.h"
+#include "jobs/watermark.h"
 #include "runner/run_token.h"
 
 namespace mivora {
+
+// What Start takes from a front besides its window operations.
+struct StartOptions {
+  RunSettings settings;
+  WatermarkOptions watermark;
+};
+
+// The refusal of a ticked intro or outro switch whose clip list is empty
+// ("片头没有导入", "片尾没有导入"), or the empty text.
+std::string MissingClipList(const FrontChoices& choices);
 
 class RunControl {
  public:
   // `pumpWait(ms)` waits on the caller's thread while keeping its window
   // responsive (the Qt window runs its event loop; elsewhere a plain sleep).
-  RunControl(WindowOps& window, std::filesystem::path runDir, std::function<void(int ms)> pumpWait);
+  // `post` carries the run's events to the window's thread; without it they
+  // are shown on the worker.
+  RunControl(WindowOps& window, std::filesystem::path runDir, std::function<void(int ms)> pumpWait,
+             PostToFront post = {});
   // Stops a running job and waits for its worker to end.
   ~RunControl();
   RunControl(const RunControl&) = delete;
@@ -33,7 +48,8 @@ class RunControl {
 
   // Button routines. StartRun may be called while a worker still runs only if
   // Start is enabled; a second Start during its own one-second wait is ignored.
-  void StartRun();
+  // The run's inputs are read on the caller's thread when its buttons change.
+  void StartRun(const StartOptions& options = {});
   // Idle buttons; the worker and its encoder end at once and make no further
   // window call. Safe from any thread, also from the worker itself.
   void StopRun();
@@ -48,15 +64,9 @@ class RunControl {
   // The lines of the last Start.
   std::vector<std::string> EffectLines() const;
 
-  // Where the run settings come from, asked on the caller's thread at each
-  // Start; without it every run has the default settings.
-  void SetSettingsSource(std::function<RunSettings()> source);
   // The home folder of the next Start.
   void SetRunDir(std::filesystem::path runDir);
   std::filesystem::path RunDir() const;
-  // Called on the worker with the inputs read at Start, for the choices a
-  // front keeps outside the window operations (framing, watermark).
-  void SetInputsHook(std::function<void(JobInputs&)> hook);
 
  private:
   // A stopped worker may still be blocked in a message box; it is kept here
@@ -66,15 +76,14 @@ class RunControl {
     std::shared_ptr<std::atomic<bool>> done;
   };
 
-  void Worker(std::shared_ptr<RunToken> token, bool videoMode, RunSettings settings,
-              std::filesystem::path runDir, std::shared_ptr<std::atomic<bool>> done);
+  void Worker(JobInputs inputs, std::shared_ptr<JobPresenter> presenter,
+              std::shared_ptr<RunToken> token, std::shared_ptr<std::atomic<bool>> done);
   void JoinFinishedWorkers();
 
   WindowOps& window_;
   std::filesystem::path runDir_;
   std::function<void(int)> pumpWait_;
-  std::function<RunSettings()> settingsSource_;
-  std::function<void(JobInputs&)> inputsHook_;
+  PostToFront post_;
 
   mutable std::mutex mutex_;
   std::vector<std::string> effectLines_;

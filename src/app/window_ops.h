@@ -81,9 +81,12 @@ class WindowOps {
   virtual void ShowInfo(const std::string& text) = 0;
   // The hint shown when the pointer rests on a cell; no effect for a missing row.
   virtual void SetCellToolTip(ListView list, int row, int column, const std::string& text) = 0;
-  // The run's progress: `itemsDone` of `itemsTotal` items have ended and
-  // `fraction` (0..1) of the whole run's encoding is done.
-  virtual void SetRunProgress(int itemsDone, int itemsTotal, double fraction) = 0;
+  // The run's progress: `fraction` (0..1) of the whole run is done; `label`
+  // says how many items, e.g. "1/2" or "3/4 成功".
+  virtual void SetRunProgress(double fraction, const std::string& label) = 0;
+  // The run has ended; its clock stops and `note` says how ("已完成",
+  // "已停止"; empty for a run that never began).
+  virtual void ShowRunEnd(const std::string& note) = 0;
 };
 
 // Number of columns of a list (a cell beyond them reads as empty).

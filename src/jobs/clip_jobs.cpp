@@ -392,8 +392,10 @@ std::vector<ItemOutcome> RunItems(const JobInputs& inputs, JobSink& sink, RunTok
     queue.events.Emit([&](JobSink& each) { each.RunLog(line + "\r\n"); });
   }
   for (const std::string& path : unreadable) {
-    queue.events.Emit(
-        [&](JobSink& each) { each.RunLog("无法读取，不参与选择：" + path + "\r\n"); });
+    queue.events.Emit([&](JobSink& each) {
+      each.RunLog("无法读取，不参与选择：" + path + "\r\n");
+      each.ClipUnreadable(path);
+    });
   }
   NameTheOutputs(queue);
   queue.refusal = ClipRefusal(now, unreadable);

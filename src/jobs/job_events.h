@@ -49,6 +49,9 @@ class JobSink {
   // A log line of the whole run, with its line break, e.g. a clip file left
   // out of the picks at its start.
   virtual void RunLog(std::string_view /*line*/) {}
+  // A clip file (intro, outro, overlay or audio) that cannot be read and is
+  // left out of the picks; told once at the start of a run.
+  virtual void ClipUnreadable(const std::string& /*path*/) {}
   virtual void ItemStarted(const ItemPlan&) {}
   // A step begins: a short text such as "剪切 out1", "特效12", "合并生成视频".
   virtual void StepStarted(const ItemPlan&, std::string_view /*step*/) {}

@@ -41,22 +41,21 @@ TEST(JobPresenter, TurnsARecordedSequenceIntoCellsAndLogLines) {
   struct Case {
     const char* name;
     bool videoMode;
-    bool videoCheckedAtEnd;
     ItemOutcome outcome;
     ListView statusList;
     int statusColumn;
     std::string status;
   } cases[] = {
-      {"video success", true, true, Outcome(Kind::kSucceeded, "成功"), kVideoList, 3, "成功"},
-      {"image failure of a later step", false, false,
-       Outcome(Kind::kFailed, "剪切失败", "剪切 out1"), kImageList, 5, "剪切失败"},
-      {"a failed conversion stays in the image list", false, true,
+      {"video success", true, Outcome(Kind::kSucceeded, "成功"), kVideoList, 3, "成功"},
+      {"image failure of a later step", false, Outcome(Kind::kFailed, "剪切失败", "剪切 out1"),
+       kImageList, 5, "剪切失败"},
+      {"a failed conversion stays in the image list", false,
        Outcome(Kind::kFailed, "【图片转视频】未知错误", "图片转视频"), kImageList, 5,
        "【图片转视频】未知错误"},
-      {"the mode checked at the end decides", false, true, Outcome(Kind::kSucceeded, "成功"),
-       kVideoList, 3, "成功"},
-      {"a stopped item keeps its running status", true, true, Outcome(Kind::kStopped, ""),
-       kVideoList, 3, "正在剪辑：特效12"},
+      {"the item's own mode decides", false, Outcome(Kind::kSucceeded, "成功"), kImageList, 5,
+       "成功"},
+      {"a stopped item says so", true, Outcome(Kind::kStopped, ""), kVideoList, 3, "已停止"},
+      {"a stopped image says so", false, Outcome(Kind::kStopped, ""), kImageList, 5, "已停止"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -73,8 +72,6 @@ TEST(JobPresenter, TurnsARecordedSequenceIntoCellsAndLogLines) {
     presenter.Log(plan, "视频特效处理。。。\r\n");
     presenter.ConsoleOutput("");
     presenter.ConsoleOutput("muxing overhead: 1%\n");
-    window.SetChecked(c.videoCheckedAtEnd ? Switch::单选框_视频剪辑 : Switch::单选框_图片剪辑,
-                      true);
     presenter.ItemFinished(plan, c.outcome);
 
     EXPECT_EQ(Log(window), "正在剪辑\r\n视频特效处理。。。\r\n");
@@ -88,54 +85,126 @@ TEST(JobPresenter, TurnsARecordedSequenceIntoCellsAndLogLines) {
   }
 }
 
-// Two items at once: the bar counts ended items and the running items' share
-// of their current step, never goes back within a step and ends full; a
-// success names its video in the log, a failure explains itself in a hint.
+// Two items at once, each through several steps: the bar counts ended items
+// and the running items' shares, never goes back (also when a step begins)
+// and ends full; its label counts ended items, and successes at the end.
+// Log lines name their item; a success names its video, every other ending
+// explains itself in a hint.
 TEST(JobPresenter, ReportsProgressFinishedVideosAndFailureHints) {
   MemoryWindow window;
   for (int row = 0; row < 2; ++row) window.AppendRow(kVideoList);
-  JobPresenter presenter(window, 2);
+  JobPresenter presenter(window, 2, JobPresenter::LogLines::kNamed);
   ItemPlan first = Plan(true, 1);
+  first.name = "a.mp4";
   ItemPlan second = Plan(true, 2);
+  second.name = "b.mp4";
   presenter.ItemStarted(first);
   presenter.ItemStarted(second);
-  presenter.StepStarted(first, "合并生成视频");
-  presenter.Progress(first, 5, 10);
-  presenter.Progress(second, 2.5, 10);
+  for (const char* step : {"剪切 out1", "特效12", "合并生成视频"}) {
+    presenter.StepStarted(first, step);
+    presenter.StepStarted(second, step);
+    for (double seconds : {0.0, 2.5, 5.0, 10.0}) {
+      presenter.Progress(first, seconds, 10);
+      presenter.Progress(second, seconds / 2, 10);
+    }
+  }
   presenter.Progress(second, 1, 0);  // an unknown total changes nothing
-  EXPECT_DOUBLE_EQ(window.RunProgress().fraction, (0.5 + 0.25) / 2);
+  EXPECT_GT(window.RunProgress().fraction, 0.5);
+  EXPECT_LT(window.RunProgress().fraction, 1.0);
+  EXPECT_EQ(window.RunProgress().label, "0/2");
   ItemOutcome done = Outcome(ItemOutcome::Kind::kSucceeded, "成功");
   done.output = "/home/生成视频剪辑/a.mp4";
   presenter.ItemFinished(first, done);
-  EXPECT_EQ(window.RunProgress().itemsDone, 1);
-  EXPECT_DOUBLE_EQ(window.RunProgress().fraction, (1 + 0.25) / 2);
+  EXPECT_EQ(window.RunProgress().label, "1/2");
+  presenter.Log(second, "视频特效处理。。。\r\n");
   ItemOutcome failed = Outcome(ItemOutcome::Kind::kFailed, "剪切失败", "剪切 out1");
   failed.lastError = "Invalid data found\nwhen processing input";
   presenter.ItemFinished(second, failed);
+  presenter.JobEnded({JobEnd::Kind::kFinished, "任务完毕", {}});
 
   MemoryWindow::Progress end = window.RunProgress();
-  EXPECT_EQ(end.itemsDone, 2);
-  EXPECT_EQ(end.itemsTotal, 2);
+  EXPECT_EQ(end.label, "1/2 成功");
+  EXPECT_EQ(end.endNote, "已完成");
   EXPECT_DOUBLE_EQ(end.fraction, 1.0);
   std::vector<double> history = window.ProgressHistory();
   EXPECT_TRUE(std::is_sorted(history.begin(), history.end()));
-  EXPECT_EQ(Log(window), "正在剪辑\r\n正在剪辑\r\n生成视频：/home/生成视频剪辑/a.mp4\r\n");
+  EXPECT_EQ(Log(window),
+            "【1 a.mp4】正在剪辑\r\n【2 b.mp4】正在剪辑\r\n生成视频：/home/生成视频剪辑/a.mp4\r\n"
+            "【2 b.mp4】视频特效处理。。。\r\n");
   EXPECT_EQ(window.CellToolTip(kVideoList, 0, 3), "");
   EXPECT_EQ(window.CellToolTip(kVideoList, 1, 3),
-            "失败步骤：剪切 out1\nInvalid data found\nwhen processing input");
+            "剪切失败\n失败步骤：剪切 out1\nInvalid data found\nwhen processing input");
   // The next run of the row starts without the old hint.
   presenter.ItemStarted(second);
   EXPECT_EQ(window.CellToolTip(kVideoList, 1, 3), "");
 }
 
-TEST(JobPresenter, ShowsTheEndOfAJobUnlessItWasStopped) {
+// How a job ends: a refusal shows its message, a stop tells the log and the
+// clock with the count done, a finished job says "任务完毕" with a second
+// line only when something failed.
+TEST(JobPresenter, ShowsTheEndOfAJob) {
+  using Kind = ItemOutcome::Kind;
+  struct Case {
+    const char* name;
+    std::vector<Kind> outcomes;
+    JobEnd end;
+    std::vector<std::string> infos;
+    std::string logTail;
+    std::string endNote;
+  } cases[] = {
+      {"refused",
+       {},
+       {JobEnd::Kind::kRefused, "找不到编码器", "找不到编码器\r\n"},
+       {"找不到编码器"},
+       "找不到编码器\r\n",
+       ""},
+      {"stopped after one",
+       {Kind::kSucceeded, Kind::kStopped},
+       {JobEnd::Kind::kStopped, {}, {}},
+       {},
+       "已停止：完成 1 个，共 2 个\r\n",
+       "已停止"},
+      {"all succeeded",
+       {Kind::kSucceeded, Kind::kSucceeded},
+       {JobEnd::Kind::kFinished, "任务完毕", {}},
+       {"任务完毕"},
+       "",
+       "已完成"},
+      {"one of two failed",
+       {Kind::kSucceeded, Kind::kCouldNotStart},
+       {JobEnd::Kind::kFinished, "任务完毕", {}},
+       {"任务完毕\r\n成功 1 个，失败 1 个"},
+       "",
+       "已完成"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    MemoryWindow window;
+    for (int row = 0; row < 2; ++row) window.AppendRow(kVideoList);
+    JobPresenter presenter(window, static_cast<int>(c.outcomes.size()));
+    for (std::size_t i = 0; i < c.outcomes.size(); ++i) {
+      presenter.ItemFinished(Plan(true, static_cast<int>(i) + 1), Outcome(c.outcomes[i], "x"));
+    }
+    std::string before = Log(window);
+    presenter.JobEnded(c.end);
+    EXPECT_EQ(window.InfoMessages(), c.infos);
+    EXPECT_EQ(Log(window).substr(before.size()), c.logTail);
+    EXPECT_EQ(window.RunProgress().endNote, c.endNote);
+  }
+}
+
+// A clip nobody can read is named in the audio list's row, not only in the log.
+TEST(JobPresenter, MarksAnUnreadableAudioFileInItsRow) {
   MemoryWindow window;
+  for (const char* path : {"/m/a.mp3", "/m/b.mp3"}) {
+    int row = window.AppendRow(kAudioList);
+    window.SetCellText(kAudioList, row, kPathColumn, path);
+  }
   JobPresenter presenter(window);
-  presenter.JobEnded({JobEnd::Kind::kRefused, "找不到编码器", "找不到编码器\r\n"});
-  presenter.JobEnded({JobEnd::Kind::kStopped, {}, {}});
-  presenter.JobEnded({JobEnd::Kind::kFinished, "任务完毕", {}});
-  EXPECT_EQ(Log(window), "找不到编码器\r\n");
-  EXPECT_EQ(window.InfoMessages(), (std::vector<std::string>{"找不到编码器", "任务完毕"}));
+  presenter.ClipUnreadable("/m/b.mp3");
+  presenter.ClipUnreadable("/m/片头.mp4");
+  EXPECT_EQ(window.CellText(kAudioList, 0, 3), "");
+  EXPECT_EQ(window.CellText(kAudioList, 1, 3), "无法读取");
 }
 
 // A row whose source makes several versions is done when all of them are;

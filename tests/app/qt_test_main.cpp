@@ -4,7 +4,11 @@
 
 #include <stdlib.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include <QApplication>
+#include <QByteArray>
 #include <QSettings>
 
 #include "support/temp_dir.h"
@@ -24,9 +28,13 @@ class ClearSettings : public testing::EmptyTestEventListener {
 }  // namespace
 
 int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
   // The user's own settings are never read or written.
   mivora::test::TempDir config;
+  // One screen of a small laptop, on which the whole window has to fit.
+  const std::filesystem::path screens = config / "screens.json";
+  std::ofstream(screens) << R"({"screens": [{"name": "laptop", "x": 0, "y": 0,)"
+                         << R"( "width": 1366, "height": 768, "logicalDpi": 96}]})";
+  qputenv("QT_QPA_PLATFORM", QByteArray("offscreen:configfile=") + screens.c_str());
   setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
   QApplication app(argc, argv);
   // Closing a test's window must not end the event loops of later tests.

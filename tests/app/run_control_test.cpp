@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <functional>
+#include <mutex>
 #include <thread>
+#include <vector>
 
 #include "app/memory_window.h"
 #include "support/fake_encoder.h"
@@ -99,8 +102,9 @@ TEST_F(RunControlTest, ARunGoesThroughItsButtonStatesAndEndsIdle) {
   // A killed process needs a moment to be gone from /proc.
   EXPECT_TRUE(
       test::WaitUntil([] { return !test::ProcessRunning("sleep 1003"); }, std::chrono::seconds(3)));
-  // The stopped row shows the step it stopped in.
-  EXPECT_EQ(window.CellText(ListView::超级列表框1, 0, 3), "正在剪辑：特效1");
+  // The stopped row says so, and so does the log.
+  EXPECT_EQ(window.CellText(ListView::超级列表框1, 0, 3), "已停止");
+  EXPECT_TRUE(window.ControlText(TextBox::编辑框_日志).ends_with("已停止：完成 0 个，共 1 个\r\n"));
 
   // The next Start makes the video.
   unsetenv("MIVORA_FAKE_SLEEP_ON");
@@ -132,6 +136,71 @@ TEST_F(RunControlTest, PauseHoldsTheJobAndResumeFinishesIt) {
   control.ResumeRun();
   control.WaitUntilIdle();
   EXPECT_EQ(window.CellText(ListView::超级列表框1, 0, 3), "成功");
+}
+
+// A ticked switch whose list is empty refuses Start by name, in the order of
+// the checks, instead of leaving the clip out; audio comes first.
+TEST_F(RunControlTest, TickedSwitchesWithEmptyListsRefuseStart) {
+  struct Case {
+    const char* name;
+    std::vector<Switch> checked;
+    std::vector<ListView> filled;
+    std::string refusal;
+  } cases[] = {
+      {"no audio before anything else", {Switch::选择框_加片头}, {}, "音频没有导入"},
+      {"intro", {Switch::选择框_加片头}, {kAudioList, kBlackScreenList}, "片头没有导入"},
+      {"outro", {Switch::选择框_加片尾}, {kAudioList, kBlackScreenList}, "片尾没有导入"},
+      {"an empty overlay list means no overlay",
+       {Switch::单选框_加绿幕},
+       {kAudioList},
+       "视频剪辑没有导入"},
+      {"intro before outro",
+       {Switch::选择框_加片头, Switch::选择框_加片尾},
+       {kAudioList, kBlackScreenList},
+       "片头没有导入"},
+      {"every list there: the item list is next",
+       {Switch::选择框_加片头, Switch::单选框_加绿幕},
+       {kAudioList, kIntroList, kGreenScreenList},
+       "视频剪辑没有导入"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    MemoryWindow fresh;
+    fresh.SetText(TextBox::编辑框_特效代码, "特效1");
+    for (Switch control : c.checked) fresh.SetChecked(control, true);
+    for (ListView list : c.filled) {
+      int row = fresh.AppendRow(list);
+      fresh.SetCellText(list, row, kPathColumn, "/x/a");
+    }
+    RunControl run{fresh, home.path(), [](int) {}};
+    run.StartRun();
+    run.WaitUntilIdle();
+    EXPECT_EQ(fresh.InfoMessages(), std::vector<std::string>{c.refusal});
+  }
+}
+
+// The worker hands the front what it has to show and never waits for it: a
+// job runs to its end while the front's thread takes nothing, and the front
+// then shows it all, in order.
+TEST_F(RunControlTest, AJobEndsWhileTheFrontTakesNothing) {
+  AddRow(ListView::超级列表框5, "/m/a.mp3");
+  AddRow(ListView::超级列表框1, "/v/a.mp4");
+  std::mutex mutex;
+  std::vector<std::function<void()>> held;
+  RunControl run{window, home.path(), [](int) {},
+                 [&](std::function<void()> task) {
+                   std::lock_guard lock(mutex);
+                   held.push_back(std::move(task));
+                 }};
+  run.StartRun();
+  run.WaitUntilIdle();
+  EXPECT_EQ(window.CellText(kVideoList, 0, 3), "");
+  EXPECT_TRUE(window.InfoMessages().empty());
+  EXPECT_FALSE(std::filesystem::is_empty(home / "生成视频剪辑"));
+  for (auto& task : held) task();
+  EXPECT_EQ(window.CellText(kVideoList, 0, 3), "成功");
+  EXPECT_EQ(window.InfoMessages(), std::vector<std::string>{"任务完毕"});
+  EXPECT_EQ(State(), (Buttons{true, false, false, false}));
 }
 
 TEST(MemoryWindowTest, MissingCellsReadEmptyAndIgnoreWrites) {

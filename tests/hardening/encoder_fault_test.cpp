@@ -99,7 +99,7 @@ TEST_F(EncoderFault, KilledFromOutsideInTheMiddleOfARender) {
   EXPECT_TRUE(std::filesystem::exists(home / "生成视频剪辑/b.mp4"));
   EXPECT_FALSE(AnyWorkFile());
   EXPECT_TRUE(test::FindProcesses({home.path().string()}).empty());
-  EXPECT_EQ(window.InfoMessages(), std::vector<std::string>{"任务完毕"});
+  EXPECT_EQ(window.InfoMessages(), std::vector<std::string>{"任务完毕\r\n成功 1 个，失败 1 个"});
 }
 
 // Permission bits do not stop root, under which CI may run, so the output
@@ -127,7 +127,7 @@ TEST_F(EncoderFault, AnOutputFolderThatCannotBeWritten) {
   std::size_t first = log.find("合并特效视频音频----【失败】");
   ASSERT_NE(first, std::string::npos) << log;
   EXPECT_NE(log.find("合并特效视频音频----【失败】", first + 1), std::string::npos) << log;
-  EXPECT_EQ(window.InfoMessages(), std::vector<std::string>{"任务完毕"});
+  EXPECT_EQ(window.InfoMessages(), std::vector<std::string>{"任务完毕\r\n成功 0 个，失败 2 个"});
   EXPECT_EQ(test::ReadFile(home / "生成视频剪辑"), "in the way");
   EXPECT_EQ(std::filesystem::file_size(home / "测试视频剪辑/a.mp4"), sourceSize);
   EXPECT_FALSE(AnyWorkFile());

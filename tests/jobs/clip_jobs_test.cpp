@@ -120,7 +120,7 @@ TEST_F(ClipJobs, AFailedRowDoesNotStopTheNext) {
             "正在剪辑\r\n视频特效处理。。。\r\n视频剪切成功。。。\r\n合并特效视频音频成功。。。\r\n"
             "生成视频：" +
                 h.home.path().string() + "/生成视频剪辑/good.mp4\r\n");
-  EXPECT_EQ(h.window.InfoMessages(), std::vector<std::string>{"任务完毕"});
+  EXPECT_EQ(h.window.InfoMessages(), std::vector<std::string>{"任务完毕\r\n成功 1 个，失败 1 个"});
   EXPECT_EQ(h.stopCalls, 1);
 }
 
@@ -393,9 +393,9 @@ TEST_F(ClipJobs, StopEndsTheEncoderAndSilencesTheJob) {
   EXPECT_TRUE(stoppedCleanly);
   // A killed process needs a moment to be gone from /proc.
   EXPECT_TRUE(test::WaitUntil([&] { return !rendering(); }, std::chrono::seconds(3)));
-  EXPECT_EQ(h.Log(), logAtStop);
-  // The stopped row shows the step it stopped in.
-  EXPECT_EQ(h.window.CellText(ListView::超级列表框1, 0, 3), "正在剪辑：特效12");
+  EXPECT_EQ(h.Log(), logAtStop + "已停止：完成 0 个\r\n");
+  // The stopped row says so; the row never started keeps its empty status.
+  EXPECT_EQ(h.window.CellText(ListView::超级列表框1, 0, 3), "已停止");
   EXPECT_EQ(h.window.CellText(ListView::超级列表框1, 1, 3), "");
   EXPECT_TRUE(h.window.InfoMessages().empty());
   EXPECT_TRUE(std::filesystem::is_empty(h.home / "临时"));

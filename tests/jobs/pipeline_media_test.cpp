@@ -61,8 +61,11 @@ class Pipeline : public ::testing::Test {
     control.WaitUntilIdle();
   }
 
+  // The log after the run's first line, which tells when it began.
   std::string Log() {
-    return window.ControlText(TextBox::编辑框_日志).substr(std::string(kDefaultLogText).size());
+    std::string log =
+        window.ControlText(TextBox::编辑框_日志).substr(std::string(kDefaultLogText).size());
+    return log.substr(std::min(log.size(), log.find("\r\n") + 2));
   }
 
   test::TempDir home;
@@ -103,7 +106,12 @@ TEST_F(Pipeline, VideoModeWithIntroOutroAndBlackScreen) {
   }
   std::string log;
   for (int row = 0; row < 2; ++row) {
-    log += "正在剪辑\r\n视频特效处理。。。\r\n视频剪切成功。。。\r\n合并特效视频音频成功。。。\r\n";
+    const std::string name = "【" + std::to_string(row + 1) + " " +
+                             window.CellText(ListView::超级列表框1, row, 2) + "】";
+    for (const char* line :
+         {"正在剪辑", "视频特效处理。。。", "视频剪切成功。。。", "合并特效视频音频成功。。。"}) {
+      log += name + line + "\r\n";
+    }
     log += "生成视频：" +
            (home / "生成视频剪辑" / window.CellText(ListView::超级列表框1, row, 2)).string() +
            "\r\n";
@@ -159,7 +167,7 @@ TEST_F(Pipeline, BrokenFirstRowThenAGoodOne) {
   EXPECT_EQ(window.CellText(ListView::超级列表框1, 0, 3), "剪切失败：素材无法读取");
   EXPECT_EQ(window.CellText(ListView::超级列表框1, 1, 3), "成功");
   EXPECT_GT(std::filesystem::file_size(home / "生成视频剪辑/b.mp4"), 0u);
-  EXPECT_EQ(window.InfoMessages(), std::vector<std::string>{"任务完毕"});
+  EXPECT_EQ(window.InfoMessages(), std::vector<std::string>{"任务完毕\r\n成功 1 个，失败 1 个"});
   EXPECT_TRUE(window.IsEnabled(Button::按钮_开始检测));
   EXPECT_FALSE(window.IsEnabled(Button::按钮_停止检测));
 }
@@ -296,9 +304,9 @@ TEST_F(Pipeline, StopAndPauseReachTheEncoder) {
   std::string afterStop = window.ControlText(TextBox::编辑框_日志);
   control.WaitUntilIdle();
   EXPECT_TRUE(EncoderStates(home.path()).empty());
-  EXPECT_EQ(window.ControlText(TextBox::编辑框_日志), afterStop);
-  // The stopped row shows the step it stopped in.
-  EXPECT_TRUE(window.CellText(ListView::超级列表框1, 0, 3).starts_with("正在剪辑："));
+  // Nothing of the job follows the stop but the log's word of it.
+  EXPECT_EQ(window.ControlText(TextBox::编辑框_日志), afterStop + "已停止：完成 0 个，共 1 个\r\n");
+  EXPECT_EQ(window.CellText(ListView::超级列表框1, 0, 3), "已停止");
   EXPECT_FALSE(AnyWorkFile(home.path()));
 
   window.SetText(TextBox::编辑框_特效代码, "特效7");

@@ -3,6 +3,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -20,6 +21,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QSettings>
 #include <QSpacerItem>
@@ -28,16 +31,19 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
+#include <QVBoxLayout>
 #include <chrono>
 #include <optional>
 #include <thread>
 #include <type_traits>
+#include <utility>
 
 #include "app/list_import.h"
 #include "app/qt/tab_control.h"
 #include "app/qt/watermark_page.h"
 #include "app/qt/window_settings.h"
 #include "jobs/gif_preview.h"
+#include "media/media_import.h"
 #include "media/work_folders.h"
 #include "runner/tool.h"
 
@@ -53,6 +59,11 @@ constexpr const char* kHomeFolderTitle = "请选择主目录";
 constexpr const char* kQuitDuringRun = "正在剪辑，确定要停止并退出吗？";
 // Wide enough for the caption "友情提示" beside the window buttons of any frame.
 constexpr int kInfoBoxMinWidth = 280;
+// The time left is estimated once this much of the run is done, and after so
+// many milliseconds; each second's estimate counts with this weight.
+constexpr double kFractionForEstimate = 0.03;
+constexpr qint64 kMsForEstimate = 5000;
+constexpr double kEstimateWeight = 0.2;
 
 // QSettings keys; the run keys are shared with whoever prepares a settings file.
 constexpr const char* kEngineKey = "run/engine";
@@ -71,6 +82,9 @@ constexpr const char* kVideoModeKey = "choices/videoMode";
 constexpr const char* kIntroKey = "choices/intro";
 constexpr const char* kOutroKey = "choices/outro";
 constexpr const char* kBlackScreenKey = "choices/blackScreen";
+constexpr const char* kPositionKey = "window/position";
+// Followed by the list's name: its column widths.
+constexpr const char* kColumnsKeyPrefix = "columns/";
 
 struct ListLayout {
   ListView list;
@@ -88,13 +102,13 @@ const std::vector<ListLayout>& ListLayouts() {
        0,
        {9, 36, 666, 528},
        {"序号", "视频路径", "文件名", "状态"},
-       {80, 350, 100, 100}},
+       {60, 250, 100, 250}},
       {ListView::超级列表框2,
        "超级列表框2",
        1,
        {9, 36, 666, 528},
        {"序号", "图片路径", "文件名", "图转视频后路径", "文件名", "状态"},
-       {80, 120, 80, 170, 80, 100}},
+       {60, 110, 80, 120, 80, 210}},
       {ListView::超级列表框3,
        "超级列表框3",
        4,
@@ -112,7 +126,7 @@ const std::vector<ListLayout>& ListLayouts() {
        3,
        {9, 36, 666, 528},
        {"序号", "音频路径", "文件名", "状态"},
-       {80, 350, 100, 100}},
+       {60, 300, 150, 150}},
       {ListView::超级列表框6,
        "超级列表框6",
        5,
@@ -166,6 +180,8 @@ Control* MakeSwitch(QWidget* parent, const char* name, const char* caption, QRec
 QMessageBox* MakeInfoBox(const QString& text, QWidget* parent) {
   auto* box =
       new QMessageBox(QMessageBox::Information, kInfoCaption, text, QMessageBox::Ok, parent);
+  // Folder names in a box can be copied.
+  box->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   if (auto* grid = qobject_cast<QGridLayout*>(box->layout())) {
     grid->addItem(new QSpacerItem(kInfoBoxMinWidth, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
                   grid->rowCount(), 0, 1, grid->columnCount());
@@ -192,20 +208,34 @@ struct PendingCall {
 MainWindow::MainWindow(std::filesystem::path runDir) : runDir_(std::move(runDir)) {
   setWindowTitle(kTitle);
   setObjectName("MainWindow");
-  // A fixed size: maximised it would bare the output box, shrunk it would
-  // hide the buttons.
-  setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+  // The controls keep their places on a page of fixed size; a screen too
+  // small for it scrolls the page instead of cutting it off.
+  content_ = new QWidget;
+  content_->setObjectName("页面_内容");
+  content_->setFixedSize(kOuterWidth, kOuterHeight);
+  scroll_ = new QScrollArea(this);
+  scroll_->setObjectName("滚动区_内容");
+  scroll_->setFrameShape(QFrame::NoFrame);
+  scroll_->setWidget(content_);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(scroll_);
   BuildControls();
-  // Until shown, the size is that of the client area; showEvent takes the
+  // Until shown, the size is that of the client area; FitInto takes the
   // frame off once the window system has told us its size.
-  setFixedSize(kOuterWidth, kOuterHeight);
+  setMaximumSize(kOuterWidth, kOuterHeight);
+  resize(kOuterWidth, kOuterHeight);
   move(50, 50);
   background_.setMaxThreadCount(4);
-  run_ = std::make_unique<RunControl>(*this, runDir_, [this](int ms) { PumpWait(ms); });
-  run_->SetSettingsSource([this] { return CurrentRunSettings(); });
-  run_->SetInputsHook([this](JobInputs& inputs) { inputs.watermark = Watermark(); });
+  clockTick_.setInterval(1000);
+  connect(&clockTick_, &QTimer::timeout, this, [this] { ShowTimes(); });
+  run_ = std::make_unique<RunControl>(
+      *this, runDir_, [this](int ms) { PumpWait(ms); },
+      [this](std::function<void()> task) { PostToWindow(std::move(task)); });
   LoadSettings();
-  // The remembered audio folder is imported again, as if chosen anew.
+  // Every list is read again, as its import would, so that the remembered
+  // switches and the lists agree.
+  ImportAllLists(runDir_, Imports::kHere);
   if (!audioFolder_.isEmpty() && std::filesystem::is_directory(audioFolder_.toStdString())) {
     ImportAudio(*this, std::filesystem::path(audioFolder_.toStdString()));
   }
@@ -222,7 +252,7 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::BuildControls() {
-  tabs_ = new TabControl(this);
+  tabs_ = new TabControl(content_);
   tabs_->setObjectName("高级选择夹1");
   tabs_->setGeometry(5, 6, 750, 576);
   const char* pageCaptions[] = {"视频剪辑", "图片剪辑",    "特效代码",
@@ -240,6 +270,8 @@ void MainWindow::BuildControls() {
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view->setSelectionMode(QAbstractItemView::SingleSelection);
     view->header()->setStretchLastSection(false);
+    // Long paths and statuses keep both their ends.
+    view->setTextElideMode(Qt::ElideMiddle);
     QStringList headers;
     for (const char* header : layout.headers) headers << header;
     view->setHeaderLabels(headers);
@@ -265,13 +297,13 @@ void MainWindow::BuildControls() {
   MakeButton(pages[5], "按钮_清空黑幕特效", "清空", {652, 360, 88, 40});
   watermark_ = new WatermarkPage(pages[6]);
 
-  log_ = MakeEditBox(this, "编辑框_日志", {6, 592, 748, 136}, kDefaultLogText);
+  log_ = MakeEditBox(content_, "编辑框_日志", {6, 592, 748, 136}, kDefaultLogText);
   // The log only ever grows; the user may select and copy but not edit it.
   log_->setReadOnly(true);
   log_->setTabChangesFocus(true);
   log_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 
-  auto* settings = new QGroupBox("功能设置", this);
+  auto* settings = new QGroupBox("功能设置", content_);
   settings->setObjectName("分组框1");
   settings->setGeometry(765, 21, 232, 168);
   auto index = [](auto value) { return static_cast<int>(value); };
@@ -292,23 +324,32 @@ void MainWindow::BuildControls() {
       MakeSwitch<QRadioButton>(overlay, "单选框_加绿幕", "加绿幕", {9, 16, 80, 25}, false);
   switches_[index(Switch::单选框_加黑幕)] =
       MakeSwitch<QRadioButton>(overlay, "单选框_加黑幕", "加黑幕", {117, 15, 80, 25}, true);
+  // Two exclusive groups, each with one button checked at all times: without
+  // them the four radio buttons of the nested boxes count as one set.
+  for (auto [first, second] : {std::pair{Switch::单选框_视频剪辑, Switch::单选框_图片剪辑},
+                               std::pair{Switch::单选框_加绿幕, Switch::单选框_加黑幕}}) {
+    auto* group = new QButtonGroup(this);
+    group->setExclusive(true);
+    group->addButton(switches_[index(first)]);
+    group->addButton(switches_[index(second)]);
+  }
 
   runButtons_[index(Button::按钮_开始检测)] =
-      MakeButton(this, "按钮_开始检测", "开始", {768, 209, 224, 40});
+      MakeButton(content_, "按钮_开始检测", "开始", {768, 209, 224, 40});
   runButtons_[index(Button::按钮_暂停检测)] =
-      MakeButton(this, "按钮_暂停检测", "暂停", {768, 261, 224, 40});
+      MakeButton(content_, "按钮_暂停检测", "暂停", {768, 261, 224, 40});
   runButtons_[index(Button::按钮_继续检测)] =
-      MakeButton(this, "按钮_继续检测", "继续", {768, 314, 224, 40});
+      MakeButton(content_, "按钮_继续检测", "继续", {768, 314, 224, 40});
   runButtons_[index(Button::按钮_停止检测)] =
-      MakeButton(this, "按钮_停止检测", "停止", {768, 368, 224, 40});
+      MakeButton(content_, "按钮_停止检测", "停止", {768, 368, 224, 40});
   for (Button button : {Button::按钮_暂停检测, Button::按钮_继续检测, Button::按钮_停止检测}) {
     runButtons_[index(button)]->setEnabled(false);
   }
-  MakeButton(this, "按钮_生成mp4转gif", "生成mp4转gif", {768, 432, 104, 40})->hide();
+  MakeButton(content_, "按钮_生成mp4转gif", "生成mp4转gif", {768, 432, 104, 40})->hide();
 
   // Kept beyond the right edge: the console text is there for whoever reads
   // the window's state, not for the eye, so it never takes the focus.
-  output_ = MakeEditBox(this, "编辑框_输出返回", {1056, 416, 296, 136}, "");
+  output_ = MakeEditBox(content_, "编辑框_输出返回", {1056, 416, 296, 136}, "");
   output_->setReadOnly(true);
   output_->setFocusPolicy(Qt::NoFocus);
 
@@ -317,11 +358,12 @@ void MainWindow::BuildControls() {
 }
 
 void MainWindow::BuildRunSettings() {
-  auto* group = new QGroupBox("运行设置", this);
+  auto* group = new QGroupBox("运行设置", content_);
+  runSettings_ = group;
   group->setObjectName("分组框_运行设置");
   group->setGeometry(765, 418, 232, 240);
   onePass_ =
-      MakeSwitch<QCheckBox>(group, "选择框_一次编码", "一次编码（更快）", {12, 20, 210, 24}, false);
+      MakeSwitch<QCheckBox>(group, "选择框_一次编码", "一次编码（更快）", {12, 20, 210, 24}, true);
   allItems_ =
       MakeSwitch<QCheckBox>(group, "选择框_处理全部素材", "处理全部素材", {12, 46, 210, 24}, false);
   auto* jobsLabel = new QLabel("同时处理", group);
@@ -355,20 +397,28 @@ void MainWindow::BuildRunSettings() {
   variantsLabel->setBuddy(variants_);
   skipExisting_ = MakeSwitch<QCheckBox>(group, "选择框_跳过已有成品", "跳过已有成品",
                                         {12, 176, 210, 24}, false);
+  onePass_->setToolTip("一次编码：每个素材只调用一次编码器，更快；失败时自动改用分步处理");
+  allItems_->setToolTip("勾选：处理列表中的全部素材；不勾选：只处理前两个");
+  jobs_->setToolTip("同时处理几个素材（不超过本机的处理器核数）");
+  stallTimeout_->setToolTip("编码器这么多秒没有进展就停止它，该素材记为失败；0 表示不限");
+  fit_->setToolTip("不是 9:16 的画面如何放进竖屏：模糊背景、裁切铺满或拉伸");
+  variants_->setToolTip("每个素材做几个不同的成品（文件名加 -1、-2……）；1：一个，名字不变");
+  skipExisting_->setToolTip("成品文件已存在就不再做（中断后接着做）");
   MakeButton(group, "按钮_主目录", "主目录", {12, 204, 70, 30});
   MakeButton(group, "按钮_打开输出文件夹", "打开输出文件夹", {90, 204, 130, 30});
 
-  home_ = new QLabel(this);
+  home_ = new QLabel(content_);
   home_->setObjectName("标签_主目录");
   home_->setGeometry(767, 660, 228, 28);
-  home_->setWordWrap(true);
-  progress_ = new QProgressBar(this);
+  // One line, the middle of a long path elided; the whole path is the tooltip.
+  home_->setWordWrap(false);
+  progress_ = new QProgressBar(content_);
   progress_->setObjectName("进度条_运行");
   progress_->setGeometry(767, 690, 228, 20);
   progress_->setRange(0, 1000);
   progress_->setValue(0);
   progress_->setFormat("0/0");
-  times_ = new QLabel(this);
+  times_ = new QLabel(content_);
   times_->setObjectName("标签_运行时间");
   times_->setGeometry(767, 712, 228, 22);
 }
@@ -398,7 +448,7 @@ RunSettings MainWindow::CurrentRunSettings() const {
 
 void MainWindow::LoadSettings() {
   QSettings settings = WindowSettings();
-  onePass_->setChecked(settings.value(kEngineKey, "steps").toString() == "onepass");
+  onePass_->setChecked(settings.value(kEngineKey, "onepass").toString() == "onepass");
   allItems_->setChecked(settings.value(kAllItemsKey, false).toBool());
   jobs_->setValue(settings.value(kJobsKey, 1).toInt());
   stallTimeout_->setValue(settings.value(kStallTimeoutKey, 60).toInt());
@@ -422,6 +472,17 @@ void MainWindow::LoadSettings() {
   restore(kOutroKey, Switch::选择框_加片尾, Switch::选择框_加片尾);
   restore(kBlackScreenKey, Switch::单选框_加黑幕, Switch::单选框_加绿幕);
   audioFolder_ = settings.value(kAudioKey).toString();
+  // Kept on a screen when it is shown.
+  if (settings.contains(kPositionKey)) move(settings.value(kPositionKey).toPoint());
+  for (const ListLayout& layout : ListLayouts()) {
+    QStringList widths =
+        settings.value(QString(kColumnsKeyPrefix) + layout.name).toString().split(',');
+    if (widths.size() != static_cast<int>(layout.widths.size())) continue;
+    for (int column = 0; column < widths.size(); ++column) {
+      int width = widths[column].toInt();
+      if (width > 0) List(layout.list)->setColumnWidth(column, width);
+    }
+  }
 }
 
 void MainWindow::SaveSettings() {
@@ -447,7 +508,8 @@ void MainWindow::SaveSettings() {
 
 void MainWindow::ShowHome() {
   QString folder = QString::fromStdString(runDir_.string());
-  home_->setText("主目录：" + folder);
+  home_->setText(
+      home_->fontMetrics().elidedText("主目录：" + folder, Qt::ElideMiddle, home_->width()));
   home_->setToolTip(folder);
 }
 
@@ -456,13 +518,26 @@ void MainWindow::ChangeHome(const std::filesystem::path& folder) {
   run_->SetRunDir(folder);
   WindowSettings().setValue(kHomeKey, QString::fromStdString(folder.string()));
   ShowHome();
+  ImportAllLists(folder, Imports::kIntrosInBackground);
+  bool anyFolder = false;
+  for (ListView list :
+       {kVideoList, kImageList, kIntroList, kOutroList, kGreenScreenList, kBlackScreenList}) {
+    anyFolder = anyFolder || std::filesystem::is_directory(folder / ImportFolderName(KindOf(list)));
+  }
+  if (!anyFolder) ShowInfo(NoMediaFoldersMessage(folder));
+}
+
+void MainWindow::ImportAllLists(const std::filesystem::path& folder, Imports imports) {
   const bool allRows = allItems_->isChecked();
   for (ListView list : {kVideoList, kImageList, kGreenScreenList, kBlackScreenList}) {
     ImportList(*this, list, folder, allRows);
   }
-  // The intro and outro lists import in the background, as their buttons do.
   for (ListView list : {kIntroList, kOutroList}) {
-    RunInBackground([this, list, folder] { ImportList(*this, list, folder); });
+    if (imports == Imports::kHere) {
+      ImportList(*this, list, folder);
+    } else {
+      RunInBackground([this, list, folder] { ImportList(*this, list, folder); });
+    }
   }
 }
 
@@ -472,11 +547,9 @@ void MainWindow::OpenOutputFolder() {
   std::error_code error;
   std::filesystem::create_directories(folder, error);
   QString shown = QString::fromStdString(folder.string());
-  if (folderOpener_) {
-    folderOpener_(shown);
-  } else {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(shown));
-  }
+  bool opened =
+      folderOpener_ ? folderOpener_(shown) : QDesktopServices::openUrl(QUrl::fromLocalFile(shown));
+  if (!opened) ShowInfo(("没有可以打开文件夹的程序，输出文件夹在：\n" + shown).toStdString());
 }
 
 void MainWindow::WireEvents() {
@@ -485,54 +558,74 @@ void MainWindow::WireEvents() {
     connect(button(name), &QPushButton::clicked, this, handler);
   };
   onClick("按钮_开始检测", [this] {
-    runClock_.start();
-    progress_->setValue(0);
-    progress_->setFormat("0/0");
-    times_->clear();
-    run_->StartRun();
+    run_->StartRun({CurrentRunSettings(), watermark_->Options()});
   });
   onClick("按钮_停止检测", [this] { run_->StopRun(); });
   onClick("按钮_暂停检测", [this] { run_->PauseRun(); });
   onClick("按钮_继续检测", [this] { run_->ResumeRun(); });
-  onClick("按钮_导入视频剪辑",
-          [this] { ImportList(*this, kVideoList, runDir_, allItems_->isChecked()); });
-  onClick("按钮_导入图片剪辑",
-          [this] { ImportList(*this, kImageList, runDir_, allItems_->isChecked()); });
+  // An import that finds nothing says where it looked.
+  auto importHere = [this](ListView list) {
+    ImportList(*this, list, runDir_, allItems_->isChecked());
+    if (RowCount(list) == 0) ShowInfo(NothingFoundMessage(list, runDir_));
+  };
+  auto importInBackground = [this](ListView list) {
+    RunInBackground([this, list, folder = runDir_] {
+      ImportList(*this, list, folder);
+      if (RowCount(list) == 0) ShowInfo(NothingFoundMessage(list, folder));
+    });
+  };
+  onClick("按钮_导入视频剪辑", [importHere] { importHere(kVideoList); });
+  onClick("按钮_导入图片剪辑", [importHere] { importHere(kImageList); });
+  onClick("按钮_导入绿幕特效", [importHere] { importHere(kGreenScreenList); });
+  onClick("按钮_导入黑幕特效", [importHere] { importHere(kBlackScreenList); });
+  onClick("按钮_导入片头", [importInBackground] { importInBackground(kIntroList); });
+  onClick("按钮_导入片尾", [importInBackground] { importInBackground(kOutroList); });
   onClick("按钮_导入音频文件", [this] {
     QString folder = ChooseAudioFolder();
     if (folder.isEmpty()) return;
-    ImportAudio(*this, std::filesystem::path(folder.toStdString()));
+    std::filesystem::path chosen(folder.toStdString());
+    ImportAudio(*this, chosen);
     audioFolder_ = folder;
     SaveSettings();
+    if (RowCount(kAudioList) == 0) ShowInfo(NothingFoundMessage(kAudioList, chosen));
   });
   onClick("按钮_主目录", [this] {
     QString folder = homeChooser_
                          ? homeChooser_()
-                         : QFileDialog::getExistingDirectory(
-                               this, kHomeFolderTitle, QString::fromStdString(runDir_.string()));
+                         : ChooseFolder(kHomeFolderTitle, QString::fromStdString(runDir_.string()));
     if (!folder.isEmpty()) ChangeHome(std::filesystem::path(folder.toStdString()));
   });
   onClick("按钮_打开输出文件夹", [this] { OpenOutputFolder(); });
   auto save = [this] { SaveSettings(); };
   for (QCheckBox* box : {onePass_, allItems_, skipExisting_})
     connect(box, &QCheckBox::toggled, this, save);
+  // The lists show at once the rows a run would take.
+  connect(allItems_, &QCheckBox::toggled, this, [this](bool all) {
+    for (ListView list : {kVideoList, kImageList}) ImportList(*this, list, runDir_, all);
+  });
   for (QSpinBox* box : {jobs_, stallTimeout_, variants_})
     connect(box, &QSpinBox::valueChanged, this, save);
   connect(fit_, &QComboBox::currentIndexChanged, this, save);
   for (QAbstractButton* control : switches_)
     connect(control, &QAbstractButton::toggled, this, save);
   connect(effectCode_, &QPlainTextEdit::textChanged, this, save);
-  onClick("按钮_导入片头", [this] {
-    RunInBackground([this] { ImportList(*this, ListView::超级列表框3, runDir_); });
-  });
-  onClick("按钮_导入片尾", [this] {
-    RunInBackground([this] { ImportList(*this, ListView::超级列表框4, runDir_); });
-  });
-  onClick("按钮_导入绿幕特效", [this] { ImportList(*this, ListView::超级列表框6, runDir_); });
-  onClick("按钮_导入黑幕特效", [this] { ImportList(*this, ListView::超级列表框7, runDir_); });
+  for (QTreeWidget* view : lists_) {
+    connect(view->header(), &QHeaderView::sectionResized, this, [this] { RememberColumnWidths(); });
+  }
   onClick("按钮_清空绿幕特效", [this] { ClearList(*this, ListView::超级列表框6); });
   onClick("按钮_清空黑幕特效", [this] { ClearList(*this, ListView::超级列表框7); });
   onClick("按钮_生成mp4转gif", [this] { MakeGifPreviewsInBackground(); });
+}
+
+void MainWindow::RememberColumnWidths() {
+  QSettings settings = WindowSettings();
+  for (const ListLayout& layout : ListLayouts()) {
+    QStringList widths;
+    for (int column = 0; column < static_cast<int>(layout.widths.size()); ++column) {
+      widths << QString::number(List(layout.list)->columnWidth(column));
+    }
+    settings.setValue(QString(kColumnsKeyPrefix) + layout.name, widths.join(','));
+  }
 }
 
 void MainWindow::RunInBackground(std::function<void()> task) {
@@ -558,27 +651,65 @@ void MainWindow::SetHomeChooser(std::function<QString()> chooser) {
   homeChooser_ = std::move(chooser);
 }
 
-void MainWindow::SetFolderOpener(std::function<void(const QString&)> opener) {
+void MainWindow::SetFolderOpener(std::function<bool(const QString&)> opener) {
   folderOpener_ = std::move(opener);
 }
 
 QString MainWindow::ChooseAudioFolder() {
   if (folderChooser_) return folderChooser_();
-  return QFileDialog::getExistingDirectory(this, kAudioFolderTitle, audioFolder_);
+  return ChooseFolder(kAudioFolderTitle, audioFolder_);
+}
+
+QString MainWindow::ChooseFolder(const QString& title, const QString& start) {
+  // Qt's own dialog, so that every word of it is Chinese.
+  QFileDialog dialog(this, title, start);
+  dialog.setFileMode(QFileDialog::Directory);
+  dialog.setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+  dialog.setLabelText(QFileDialog::LookIn, "查找范围：");
+  dialog.setLabelText(QFileDialog::FileName, "文件夹：");
+  dialog.setLabelText(QFileDialog::FileType, "类型：");
+  dialog.setLabelText(QFileDialog::Accept, "选择");
+  dialog.setLabelText(QFileDialog::Reject, "取消");
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().front();
 }
 
 void MainWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
-  if (framed_) return;
+  QTimer::singleShot(0, this, [this] { FitToScreen(); });
+}
+
+void MainWindow::FitToScreen() {
+  const QSize frame = frameGeometry().size() - geometry().size();
+  if (frame == fittedFrame_) return;
+  fittedFrame_ = frame;
   // The outer size includes the frame, which is known only once the window
-  // system has framed the window; without a frame the client keeps it all.
-  QTimer::singleShot(0, this, [this] {
-    QSize frame = frameGeometry().size() - geometry().size();
-    if (!frame.isEmpty()) {
-      framed_ = true;
-      setFixedSize(kOuterWidth - frame.width(), kOuterHeight - frame.height());
-    }
-  });
+  // system has framed the window (often after it is shown); without a frame
+  // the client keeps it all.
+  if (QScreen* shown = screen()) FitInto(shown->availableGeometry());
+}
+
+void MainWindow::FitInto(const QRect& available) {
+  const QSize frame = frameGeometry().size() - geometry().size();
+  const QSize page = QSize(kOuterWidth, kOuterHeight) - frame;
+  content_->setFixedSize(page);
+  setMaximumSize(page);
+  resize(page.boundedTo(available.size() - frame));
+  // The whole frame on the screen, as near as possible to where it was.
+  QRect outer(frameGeometry().topLeft(), size() + frame);
+  outer.moveLeft(std::clamp(outer.left(), available.left(),
+                            std::max(available.left(), available.right() + 1 - outer.width())));
+  outer.moveTop(std::clamp(outer.top(), available.top(),
+                           std::max(available.top(), available.bottom() + 1 - outer.height())));
+  move(outer.topLeft());
+}
+
+void MainWindow::moveEvent(QMoveEvent* event) {
+  QWidget::moveEvent(event);
+  if (!isVisible()) return;
+  WindowSettings().setValue(kPositionKey, pos());
+  // A window manager frames the window after it is shown, and moves it then.
+  QTimer::singleShot(0, this, [this] { FitToScreen(); });
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -603,7 +734,11 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
   }
   auto* drop = static_cast<QDropEvent*>(event);
-  if (!drop->mimeData()->hasUrls()) return false;
+  // A run's lists are not changed while it goes on.
+  if (!drop->mimeData()->hasUrls() ||
+      !runButtons_[static_cast<int>(Button::按钮_开始检测)]->isEnabled()) {
+    return false;
+  }
   drop->acceptProposedAction();
   if (event->type() != QEvent::Drop) return true;
   for (const ListLayout& layout : ListLayouts()) {
@@ -730,7 +865,43 @@ bool MainWindow::IsChecked(Switch control) {
 }
 
 void MainWindow::SetEnabled(Button button, bool enabled) {
-  Marshal([this, button, enabled] { runButtons_[static_cast<int>(button)]->setEnabled(enabled); });
+  Marshal([this, button, enabled] {
+    QPushButton* control = runButtons_[static_cast<int>(button)];
+    // Start is disabled exactly while a run goes on.
+    bool runBegins = button == Button::按钮_开始检测 && control->isEnabled() && !enabled;
+    bool runEnds = button == Button::按钮_开始检测 && !control->isEnabled() && enabled;
+    control->setEnabled(enabled);
+    if (runBegins) RunBegan();
+    if (runEnds) SetInputsEnabled(true);
+  });
+}
+
+void MainWindow::RunBegan() {
+  SetInputsEnabled(false);
+  runClock_.start();
+  runFraction_ = 0;
+  secondsLeft_ = -1;
+  progress_->setValue(0);
+  progress_->setFormat("0/0");
+  times_->clear();
+  clockTick_.start();
+  ShowTimes();
+}
+
+void MainWindow::SetInputsEnabled(bool enabled) {
+  for (QAbstractButton* control : switches_) control->setEnabled(enabled);
+  for (QPushButton* button : content_->findChildren<QPushButton*>()) {
+    if (button->objectName().startsWith("按钮_导入") ||
+        button->objectName().startsWith("按钮_清空")) {
+      button->setEnabled(enabled);
+    }
+  }
+  // Everything of the run settings but the output folder's button.
+  for (QWidget* control : runSettings_->findChildren<QWidget*>()) {
+    if (control->objectName() != "按钮_打开输出文件夹") control->setEnabled(enabled);
+  }
+  effectCode_->setReadOnly(!enabled);
+  watermark_->setEnabled(enabled);
 }
 
 void MainWindow::ShowInfo(const std::string& text) {
@@ -752,17 +923,46 @@ void MainWindow::SetCellToolTip(ListView list, int row, int column, const std::s
   });
 }
 
-void MainWindow::SetRunProgress(int itemsDone, int itemsTotal, double fraction) {
-  Marshal([this, itemsDone, itemsTotal, fraction] {
+void MainWindow::SetRunProgress(double fraction, const std::string& label) {
+  Marshal([this, fraction, shown = QString::fromStdString(label)] {
+    runFraction_ = fraction;
     progress_->setValue(static_cast<int>(fraction * progress_->maximum()));
-    progress_->setFormat(QString("%1/%2").arg(itemsDone).arg(itemsTotal));
-    qint64 elapsed = runClock_.isValid() ? runClock_.elapsed() : 0;
-    QString text = "已用 " + Clock(elapsed);
-    if (fraction > 0 && fraction < 1) {
-      text += "  剩余约 " + Clock(static_cast<qint64>(elapsed * (1 - fraction) / fraction));
-    }
-    times_->setText(text);
+    progress_->setFormat(shown);
   });
+}
+
+void MainWindow::ShowRunEnd(const std::string& note) {
+  Marshal([this, shown = QString::fromStdString(note)] {
+    clockTick_.stop();
+    if (shown.isEmpty() || !runClock_.isValid()) {
+      times_->setText(shown);
+      return;
+    }
+    times_->setText("已用 " + Clock(runClock_.elapsed()) + "  " + shown);
+  });
+}
+
+void MainWindow::ShowTimes() {
+  const qint64 elapsed = runClock_.isValid() ? runClock_.elapsed() : 0;
+  QString text = "已用 " + Clock(elapsed);
+  // The time left is told once enough of the run is behind it, and it moves
+  // smoothly from one second to the next.
+  if (runFraction_ >= kFractionForEstimate && runFraction_ < 1 && elapsed >= kMsForEstimate) {
+    double estimate = elapsed / 1000.0 * (1 - runFraction_) / runFraction_;
+    secondsLeft_ = secondsLeft_ < 0 ? estimate
+                                    : (1 - kEstimateWeight) * std::max(0.0, secondsLeft_ - 1) +
+                                          kEstimateWeight * estimate;
+    text += "  剩余约 " + Clock(static_cast<qint64>(secondsLeft_ * 1000));
+  }
+  times_->setText(text);
+}
+
+void MainWindow::PostToWindow(std::function<void()> task) {
+  {
+    std::lock_guard lock(callMutex_);
+    if (shuttingDown_) return;
+  }
+  QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
 }
 
 void MainWindow::ShowInfoFromOtherThread(const QString& text) {

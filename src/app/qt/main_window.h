@@ -1,13 +1,16 @@
 // The program's only window: the seven media lists on their tab pages, the
 // effect code, the switches, the run buttons, the log and the hidden output
-// box. It is the window operations' implementation for people: calls from
-// other threads are carried out on the window's thread while the caller
-// waits, and the window's thread itself never waits for another thread.
+// box, on a page that scrolls when the screen is too small for it. It is the
+// window operations' implementation for people: calls from other threads are
+// carried out on the window's thread while the caller waits, a run's events
+// are posted to it without waiting, and the window's thread itself never
+// waits for another thread.
 #pragma once
 
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QThreadPool>
+#include <QTimer>
 #include <QWidget>
 #include <array>
 #include <atomic>
@@ -33,6 +36,8 @@ class QCheckBox;
 class QLabel;
 class QMessageBox;
 class QProgressBar;
+class QScrollArea;
+class QGroupBox;
 class QSpinBox;
 class QPlainTextEdit;
 class QPushButton;
@@ -67,7 +72,8 @@ class MainWindow : public QWidget, public WindowOps {
   void SetEnabled(Button button, bool enabled) override;
   void ShowInfo(const std::string& text) override;
   void SetCellToolTip(ListView list, int row, int column, const std::string& text) override;
-  void SetRunProgress(int itemsDone, int itemsTotal, double fraction) override;
+  void SetRunProgress(double fraction, const std::string& label) override;
+  void ShowRunEnd(const std::string& note) override;
 
   // Releases every other thread waiting on a window operation and makes later
   // calls from other threads return at once with an empty result. Called when
@@ -84,8 +90,9 @@ class MainWindow : public QWidget, public WindowOps {
   // Where the "主目录" button asks for the home folder (default: a folder
   // dialog); an empty answer means cancelled.
   void SetHomeChooser(std::function<QString()> chooser);
-  // What "打开输出文件夹" does with the folder (default: the desktop's file manager).
-  void SetFolderOpener(std::function<void(const QString&)> opener);
+  // What "打开输出文件夹" does with the folder (default: the desktop's file
+  // manager); false when nothing could open it.
+  void SetFolderOpener(std::function<bool(const QString&)> opener);
 
   const std::filesystem::path& RunDir() const { return runDir_; }
   // Makes `folder` the home folder, remembers it and re-reads the lists from it.
@@ -96,9 +103,15 @@ class MainWindow : public QWidget, public WindowOps {
   // The "文本水印" page's options, turned on or not; from any thread.
   WatermarkOptions Watermark();
 
+  // Sizes and places the window, frame included, inside `available` (a
+  // screen's free area): at most its outer size, smaller on a smaller
+  // screen, where the page scrolls.
+  void FitInto(const QRect& available);
+
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -109,6 +122,18 @@ class MainWindow : public QWidget, public WindowOps {
   void LoadSettings();
   void SaveSettings();
   void ShowHome();
+  // How the intro and outro lists are read: on the window's thread, or in
+  // the background as their buttons do.
+  enum class Imports { kHere, kIntrosInBackground };
+  void ImportAllLists(const std::filesystem::path& folder, Imports imports);
+  void FitToScreen();
+  void RunBegan();
+  // Enables or disables every control that changes a run's inputs.
+  void SetInputsEnabled(bool enabled);
+  void ShowTimes();
+  void PostToWindow(std::function<void()> task);
+  QString ChooseFolder(const QString& title, const QString& start);
+  void RememberColumnWidths();
   void OpenOutputFolder();
   void RunInBackground(std::function<void()> task);
   void MakeGifPreviewsInBackground();
@@ -123,6 +148,9 @@ class MainWindow : public QWidget, public WindowOps {
   void ShowInfoFromOtherThread(const QString& text);
 
   std::filesystem::path runDir_;
+  QWidget* content_ = nullptr;
+  QScrollArea* scroll_ = nullptr;
+  QGroupBox* runSettings_ = nullptr;
   TabControl* tabs_ = nullptr;
   WatermarkPage* watermark_ = nullptr;
   std::array<QTreeWidget*, kListViewCount> lists_{};
@@ -134,7 +162,7 @@ class MainWindow : public QWidget, public WindowOps {
   std::vector<QPointer<QMessageBox>> infoBoxes_;
   std::function<QString()> folderChooser_;
   std::function<QString()> homeChooser_;
-  std::function<void(const QString&)> folderOpener_;
+  std::function<bool(const QString&)> folderOpener_;
   QCheckBox* onePass_ = nullptr;
   QCheckBox* allItems_ = nullptr;
   QSpinBox* jobs_ = nullptr;
@@ -146,8 +174,13 @@ class MainWindow : public QWidget, public WindowOps {
   QProgressBar* progress_ = nullptr;
   QLabel* times_ = nullptr;
   QElapsedTimer runClock_;
+  QTimer clockTick_;
+  double runFraction_ = 0;
+  double secondsLeft_ = -1;  // smoothed; negative until it can be estimated
   QString audioFolder_;
-  bool framed_ = false;
+  // The frame the window was last fitted with; it changes when a window
+  // manager frames the window, which may be after it is shown.
+  QSize fittedFrame_{-1, -1};
 
   std::mutex callMutex_;
   std::condition_variable callDone_;

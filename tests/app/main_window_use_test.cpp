@@ -1,0 +1,250 @@
+// The window as people meet it, through real clicks and keys with a stand-in
+// encoder: the radio groups, refusals of remembered switches, a run that
+// locks its inputs, shows rising progress and stops cleanly, the end's
+// counts, a small screen, and a job that goes on while the window is busy.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QSettings>
+#include <QSpinBox>
+#include <QTest>
+#include <chrono>
+#include <thread>
+
+#include "app/qt/main_window.h"
+#include "support/fake_encoder.h"
+#include "support/temp_dir.h"
+#include "window_test_util.h"
+
+namespace mivora {
+namespace {
+
+using test::ButtonOf;
+using test::ProcessUntil;
+
+class WindowUseTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* name :
+         {"MIVORA_FAKE_FAIL_ON", "MIVORA_FAKE_SLOW_ON", "MIVORA_FAKE_SLEEP_ON"}) {
+      unsetenv(name);
+    }
+    setenv("MIVORA_FAKE_DURATION", "00:00:04.00", 1);
+  }
+
+  // Two source videos, a black-screen clip and an audio file under `home`.
+  static void MakeMedia(const std::filesystem::path& home, const char* first = "a.mp4") {
+    test::InstallFakeEncoder(home);
+    for (const char* name : {first, "b.mp4"}) test::WriteFile(home / "测试视频剪辑" / name, "x");
+    test::WriteFile(home / "黑幕特效" / "k.mp4", "x");
+    test::WriteFile(home / "音乐" / "t.mp3", "x");
+    QSettings settings("Mivora", "mivora");
+    settings.setValue("paths/audio", QString::fromStdString((home / "音乐").string()));
+  }
+
+  static QRadioButton* Radio(MainWindow& window, const char* name) {
+    return window.findChild<QRadioButton*>(name);
+  }
+  static void Click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton); }
+  static bool Idle(MainWindow& window) { return ButtonOf(window, "按钮_开始检测")->isEnabled(); }
+
+  test::TempDir dir;
+};
+
+// Clicking a checked radio button keeps it; each group keeps one choice, and
+// the arrow keys stay inside their group.
+TEST_F(WindowUseTest, RadioGroupsKeepOneChoiceUnderClicksAndKeys) {
+  struct Step {
+    const char* click;
+    const char* checked;
+    bool videoMode;
+  } steps[] = {
+      {"单选框_视频剪辑", "单选框_视频剪辑", true},  {"单选框_加黑幕", "单选框_加黑幕", true},
+      {"单选框_图片剪辑", "单选框_图片剪辑", false}, {"单选框_图片剪辑", "单选框_图片剪辑", false},
+      {"单选框_加绿幕", "单选框_加绿幕", false},     {"单选框_视频剪辑", "单选框_视频剪辑", true},
+  };
+  MainWindow window(dir.path());
+  window.show();
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.click);
+    Click(Radio(window, step.click));
+    EXPECT_TRUE(Radio(window, step.checked)->isChecked());
+    EXPECT_EQ(window.IsChecked(Switch::单选框_视频剪辑), step.videoMode);
+    EXPECT_NE(window.IsChecked(Switch::单选框_加黑幕), window.IsChecked(Switch::单选框_加绿幕));
+    EXPECT_EQ(QSettings("Mivora", "mivora").value("choices/videoMode", true).toBool(),
+              step.videoMode);
+  }
+  QRadioButton* image = Radio(window, "单选框_图片剪辑");
+  image->setFocus();
+  QTest::keyClick(image, Qt::Key_Down);
+  EXPECT_TRUE(window.IsChecked(Switch::单选框_加绿幕));
+  EXPECT_FALSE(Radio(window, "单选框_加绿幕")->hasFocus());
+}
+
+// Switches remembered from the last start whose lists are empty now refuse
+// Start by name instead of being left out.
+TEST_F(WindowUseTest, RememberedSwitchesWithEmptyListsRefuseStart) {
+  struct Case {
+    const char* key;
+    QVariant value;
+    const char* refusal;
+  } cases[] = {
+      {"choices/intro", true, "友情提示|片头没有导入"},
+      {"choices/outro", true, "友情提示|片尾没有导入"},
+  };
+  MakeMedia(dir.path());
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.key);
+    QSettings("Mivora", "mivora").setValue(c.key, c.value);
+    MainWindow window(dir.path());
+    window.show();
+    EXPECT_EQ(window.RowCount(kVideoList), 2);
+    test::BoxAnswerer answerer;
+    Click(ButtonOf(window, "按钮_开始检测"));
+    ASSERT_TRUE(ProcessUntil([&] { return !answerer.Seen().empty(); }, 5000));
+    EXPECT_EQ(answerer.Seen().front(), c.refusal);
+    EXPECT_TRUE(Idle(window));
+    QSettings("Mivora", "mivora").remove(c.key);
+  }
+}
+
+// While a run goes on nothing that changes its inputs can be used; the bar
+// never goes back; Stop leaves rows, log and clock saying so.
+TEST_F(WindowUseTest, ARunLocksItsInputsRisesAndStopsCleanly) {
+  MakeMedia(dir.path());
+  setenv("MIVORA_FAKE_SLOW_ON", "-y", 1);
+  MainWindow window(dir.path());
+  window.show();
+  Click(ButtonOf(window, "按钮_开始检测"));
+  ASSERT_FALSE(Idle(window));
+  for (const char* name : {"单选框_图片剪辑", "选择框_加片头", "单选框_加绿幕", "按钮_导入视频剪辑",
+                           "选择框_一次编码", "按钮_主目录"}) {
+    SCOPED_TRACE(name);
+    auto* control = window.findChild<QWidget*>(name);
+    EXPECT_FALSE(control->isEnabled());
+    Click(control);
+  }
+  EXPECT_TRUE(window.IsChecked(Switch::单选框_视频剪辑));
+  EXPECT_TRUE(ButtonOf(window, "按钮_打开输出文件夹")->isEnabled());
+
+  auto* bar = window.findChild<QProgressBar*>("进度条_运行");
+  std::vector<int> samples;
+  ProcessUntil(
+      [&] {
+        samples.push_back(bar->value());
+        return samples.back() >= bar->maximum() / 4;
+      },
+      30000);
+  EXPECT_GT(samples.back(), 0);
+  EXPECT_TRUE(std::is_sorted(samples.begin(), samples.end()));
+
+  Click(ButtonOf(window, "按钮_停止检测"));
+  ASSERT_TRUE(Idle(window));
+  ASSERT_TRUE(ProcessUntil(
+      [&] {
+        return window.CellText(kVideoList, 0, 3) == "已停止" ||
+               window.CellText(kVideoList, 1, 3) == "已停止";
+      },
+      10000))
+      << window.CellText(kVideoList, 0, 3) << " / " << window.CellText(kVideoList, 1, 3);
+  EXPECT_TRUE(ProcessUntil(
+      [&] {
+        return window.ControlText(TextBox::编辑框_日志).find("已停止：完成") != std::string::npos;
+      },
+      10000));
+  EXPECT_TRUE(window.findChild<QLabel*>("标签_运行时间")->text().endsWith("已停止"));
+  EXPECT_TRUE(Radio(window, "单选框_图片剪辑")->isEnabled());
+}
+
+// "任务完毕" has a second line only when something failed; the bar then
+// counts the successes.
+TEST_F(WindowUseTest, TheEndCountsFailuresOnlyWhenThereAreAny) {
+  struct Case {
+    const char* failOn;
+    const char* message;
+    const char* bar;
+  } cases[] = {
+      {"", "友情提示|任务完毕", "2/2 成功"},
+      {"/bad.mp4", "友情提示|任务完毕\n成功 1 个，失败 1 个", "1/2 成功"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.bar);
+    test::TempDir home;
+    MakeMedia(home.path(), *c.failOn ? "bad.mp4" : "a.mp4");
+    setenv("MIVORA_FAKE_FAIL_ON", c.failOn, 1);
+    MainWindow window(home.path());
+    window.show();
+    test::BoxAnswerer answerer;
+    Click(ButtonOf(window, "按钮_开始检测"));
+    ASSERT_TRUE(ProcessUntil([&] { return !answerer.Seen().empty(); }, 60000));
+    EXPECT_EQ(answerer.Seen().front(), c.message);
+    EXPECT_EQ(window.findChild<QProgressBar*>("进度条_运行")->format().toStdString(), c.bar);
+    EXPECT_TRUE(ProcessUntil([&] { return Idle(window); }, 5000));
+  }
+}
+
+// On a screen smaller than the window the frame stays on it and every
+// control can be scrolled into view; on a large one the outer size holds.
+TEST_F(WindowUseTest, FitsSmallScreensWithEveryControlReachable) {
+  MainWindow window(dir.path());
+  window.show();
+  ASSERT_TRUE(ProcessUntil([&] { return window.isVisible(); }, 5000));
+  const QRect screens[] = {{0, 0, 1366, 768}, {0, 0, 1024, 600}, {100, 30, 800, 500}};
+  for (const QRect& available : screens) {
+    SCOPED_TRACE(available.width());
+    window.FitInto(available);
+    ProcessUntil([] { return false; }, 50);
+    EXPECT_TRUE(available.contains(window.frameGeometry()))
+        << window.frameGeometry().width() << "x" << window.frameGeometry().height();
+    auto* scroll = window.findChild<QScrollArea*>();
+    for (QWidget* control : scroll->widget()->findChildren<QWidget*>()) {
+      if (control->focusPolicy() == Qt::NoFocus || !control->isVisibleTo(&window) ||
+          control->objectName().isEmpty() || control->objectName() == "编辑框_输出返回") {
+        continue;
+      }
+      SCOPED_TRACE(control->objectName().toStdString());
+      QRect inPage(control->mapTo(scroll->widget(), QPoint(0, 0)), control->size());
+      scroll->ensureVisible(inPage.center().x(), inPage.center().y(), inPage.width() / 2,
+                            inPage.height() / 2);
+      // Whole when it fits the view; a list taller than the view in part.
+      QRect placed(control->mapTo(scroll->viewport(), QPoint(0, 0)), control->size());
+      QRect view = scroll->viewport()->rect().adjusted(-1, -1, 1, 1);  // rounding of the scroll
+      bool fits = placed.width() <= view.width() && placed.height() <= view.height();
+      EXPECT_TRUE(fits ? view.contains(placed) : view.intersects(placed))
+          << placed.x() << "," << placed.y() << " " << placed.width() << "x" << placed.height()
+          << " in " << view.width() << "x" << view.height();
+    }
+  }
+}
+
+// The job goes on and writes its video while the window's thread takes no
+// event at all; the window shows it all once it is free again.
+TEST_F(WindowUseTest, AJobFinishesWhileTheWindowsThreadIsHeld) {
+  MakeMedia(dir.path());
+  MainWindow window(dir.path());
+  window.show();
+  test::BoxAnswerer answerer;
+  Click(ButtonOf(window, "按钮_开始检测"));
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  auto made = [&] {
+    std::error_code error;
+    return std::filesystem::exists(dir / "生成视频剪辑" / "b.mp4", error);
+  };
+  while (!made() && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  EXPECT_TRUE(made());
+  EXPECT_EQ(window.CellText(kVideoList, 1, 3), "");
+  ASSERT_TRUE(ProcessUntil([&] { return !answerer.Seen().empty(); }, 10000));
+  EXPECT_EQ(answerer.Seen().front(), "友情提示|任务完毕");
+  EXPECT_EQ(window.CellText(kVideoList, 1, 3), "成功");
+}
+
+}  // namespace
+}  // namespace mivora
