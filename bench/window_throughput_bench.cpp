@@ -6,6 +6,7 @@
 // 10% of the command line.
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QPlainTextEdit>
 #include <QSpinBox>
 #include <algorithm>
@@ -41,7 +42,8 @@ bool RunWindow(const std::filesystem::path& home, const std::filesystem::path& a
   using namespace mivora;
   MainWindow window(home);
   window.show();
-  window.findChild<QCheckBox*>("选择框_一次编码")->setChecked(true);
+  auto* engine = window.findChild<QComboBox*>("下拉框_处理方式");
+  engine->setCurrentIndex(engine->findData("onepass"));
   window.findChild<QCheckBox*>("选择框_处理全部素材")->setChecked(true);
   window.findChild<QSpinBox*>("数值框_同时处理")->setValue(1);
   window.findChild<QPlainTextEdit*>("编辑框_特效代码")->setPlainText(kEffectCode);

@@ -1,6 +1,6 @@
-// The window state held in memory, with the same semantics as the Qt window.
-// Serves the command line and the tests. Thread-safe: every operation runs
-// under one lock, like operations carried out one at a time on a window thread.
+// The window state held in memory, with the same semantics as the Qt window,
+// for the tests of the window's logic. Thread-safe: every operation runs under
+// one lock, like operations carried out one at a time on a window thread.
 #pragma once
 
 #include <array>

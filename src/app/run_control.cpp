@@ -7,6 +7,7 @@
 #include "app/job_presenter.h"
 #include "effects/effect_code.h"
 #include "jobs/clip_jobs.h"
+#include "jobs/run_check.h"
 #include "media/work_folders.h"
 
 namespace mivora {
@@ -20,14 +21,6 @@ void SetButtons(WindowOps& window, bool start, bool stop, bool pause, bool resum
 }
 
 }  // namespace
-
-std::string MissingClipList(const FrontChoices& choices) {
-  if (choices.intro && choices.intros.empty()) return "片头没有导入";
-  if (choices.outro && choices.outros.empty()) return "片尾没有导入";
-  // The overlay is not refused: one of its two buttons is always checked, so
-  // an empty list (emptied with "清空") is the way to make videos without one.
-  return {};
-}
 
 RunControl::RunControl(WindowOps& window, std::filesystem::path runDir,
                        std::function<void(int ms)> pumpWait, PostToFront post)
@@ -63,12 +56,11 @@ void RunControl::StartRun(const StartOptions& options) {
     runDir = runDir_;
   }
   PrepareWorkFolders(runDir);
-  std::string refusal = window_.RowCount(ListView::超级列表框5) == 0
-                            ? "音频没有导入"
-                            : MissingClipList(ReadChoices(window_));
-  if (refusal.empty() && lines.empty()) refusal = "特效代码不能为空";
-  if (!refusal.empty()) {
-    window_.ShowInfo(refusal);
+  // What the user has chosen is checked before the buttons change; the items
+  // and the machine when the job starts.
+  if (std::optional<RunRefusal> refusal =
+          CheckChoices(ReadJobInputs(window_, runDir, true, lines, 0))) {
+    window_.ShowInfo(refusal->message);
     StopRun();
     return;
   }

@@ -29,10 +29,6 @@ struct StartOptions {
   WatermarkOptions watermark;
 };
 
-// The refusal of a ticked intro or outro switch whose clip list is empty
-// ("片头没有导入", "片尾没有导入"), or the empty text.
-std::string MissingClipList(const FrontChoices& choices);
-
 class RunControl {
  public:
   // `pumpWait(ms)` waits on the caller's thread while keeping its window

@@ -1,7 +1,9 @@
-// The window as the jobs see it: seven lists, switches, text boxes and run
-// buttons behind a small set of operations. The Qt window implements it for
-// people; MemoryWindow implements it for the command line and the tests. Every
-// operation may be called from any thread and has completed when it returns.
+// The window as its logic sees it (the presenter of a run, the run buttons,
+// the list imports): seven lists, switches, text boxes and run buttons behind
+// a small set of operations. The core never sees it. The Qt window implements
+// it for people, MemoryWindow for the tests. Operations are called on the
+// window's own thread (a run's events are posted there) and have completed
+// when they return.
 #pragma once
 
 #include <string>

@@ -11,10 +11,19 @@ std::optional<RunRefusal> CheckRun(JobInputs& inputs, RunToken& token) {
   return CheckMachine(inputs, token);
 }
 
+std::optional<RunRefusal> CheckChoices(const JobInputs& inputs) {
+  using Kind = RunRefusal::Kind;
+  const FrontChoices choices = inputs.ChoicesNow();
+  if (choices.audios.empty()) return RunRefusal{Kind::kNoAudio, "音频没有导入"};
+  if (choices.intro && choices.intros.empty()) return RunRefusal{Kind::kNoIntro, "片头没有导入"};
+  if (choices.outro && choices.outros.empty()) return RunRefusal{Kind::kNoOutro, "片尾没有导入"};
+  if (inputs.effectLines.empty()) return RunRefusal{Kind::kNoEffectCode, "特效代码不能为空"};
+  return std::nullopt;
+}
+
 std::optional<RunRefusal> CheckLists(const JobInputs& inputs) {
   using Kind = RunRefusal::Kind;
-  if (inputs.ChoicesNow().audios.empty()) return RunRefusal{Kind::kNoAudio, "音频没有导入"};
-  if (inputs.effectLines.empty()) return RunRefusal{Kind::kNoEffectCode, "特效代码不能为空"};
+  if (std::optional<RunRefusal> refusal = CheckChoices(inputs)) return refusal;
   if (inputs.items.empty()) {
     return RunRefusal{Kind::kNoItems, inputs.videoMode ? "视频剪辑没有导入" : "图片剪辑没有导入"};
   }

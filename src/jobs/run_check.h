@@ -14,6 +14,8 @@ namespace mivora {
 struct RunRefusal {
   enum class Kind {
     kNoAudio,       // "音频没有导入"
+    kNoIntro,       // "片头没有导入": asked for, with an empty list
+    kNoOutro,       // "片尾没有导入"
     kNoEffectCode,  // "特效代码不能为空"
     kNoItems,       // "视频剪辑没有导入" / "图片剪辑没有导入"
     kUnwritable,    // "输出目录无法写入：<folder>": found at the end, it would cost every item its work
@@ -25,7 +27,9 @@ struct RunRefusal {
 
   // Whether the log records the refusal too: problems of the machine, which a
   // user may want to read again, not an empty list.
-  bool logged() const { return kind != Kind::kNoAudio && kind != Kind::kNoEffectCode && kind != Kind::kNoItems; }
+  bool logged() const {
+    return kind == Kind::kUnwritable || kind == Kind::kNoEncoder || kind == Kind::kWatermark;
+  }
 };
 
 // Checks `inputs` in the order above; nothing when the run may start. Also
@@ -37,5 +41,11 @@ std::optional<RunRefusal> CheckRun(JobInputs& inputs, RunToken& token);
 // (audio, effect code, items) and what the machine must provide.
 std::optional<RunRefusal> CheckLists(const JobInputs& inputs);
 std::optional<RunRefusal> CheckMachine(JobInputs& inputs, RunToken& token);
+
+// The first checks of CheckLists, those a window can make before it has read
+// its items: audio, the clip lists asked for, the effect code. The overlay is
+// not among them: one of its two kinds is always chosen, so an empty list is
+// the way to make videos without one.
+std::optional<RunRefusal> CheckChoices(const JobInputs& inputs);
 
 }  // namespace mivora

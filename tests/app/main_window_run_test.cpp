@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QSpinBox>
@@ -151,7 +152,8 @@ TEST_F(WindowRunTest, OnePassRunOfEveryRowTwoAtATimeFillsTheProgressBar) {
   ASSERT_TRUE(test::MakeClip(dir / "测试视频剪辑" / "c.mp4", {.seconds = 4}));
   MainWindow window(dir.path());
   window.show();
-  window.findChild<QCheckBox*>("选择框_一次编码")->setChecked(true);
+  auto* engine = window.findChild<QComboBox*>("下拉框_处理方式");
+  engine->setCurrentIndex(engine->findData("onepass"));
   window.findChild<QCheckBox*>("选择框_处理全部素材")->setChecked(true);
   auto* jobs = window.findChild<QSpinBox*>("数值框_同时处理");
   jobs->setValue(2);

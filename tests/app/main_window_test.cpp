@@ -374,9 +374,9 @@ TEST(MainWindowSettings, ASavedFileSetsTheControlsAndChangesAreSaved) {
   }
   test::WriteFile(dir / "音乐" / "t.mp3", "x");
   MainWindow window(dir.path());
-  auto* onePass = window.findChild<QCheckBox*>("选择框_一次编码");
+  auto* engine = window.findChild<QComboBox*>("下拉框_处理方式");
   auto* jobs = window.findChild<QSpinBox*>("数值框_同时处理");
-  EXPECT_TRUE(onePass->isChecked());
+  EXPECT_EQ(engine->currentData().toString(), "onepass");
   EXPECT_TRUE(window.findChild<QCheckBox*>("选择框_处理全部素材")->isChecked());
   EXPECT_EQ(jobs->value(), std::min(2, jobs->maximum()));
   EXPECT_EQ(window.findChild<QSpinBox*>("数值框_无响应超时")->value(), 30);
@@ -387,13 +387,14 @@ TEST(MainWindowSettings, ASavedFileSetsTheControlsAndChangesAreSaved) {
   EXPECT_FALSE(window.IsChecked(Switch::选择框_加片头));
   EXPECT_EQ(window.CellText(kAudioList, 0, 2), "t.mp3");
   RunSettings shown = window.CurrentRunSettings();
-  EXPECT_TRUE(shown.onePass && shown.allItems);
+  EXPECT_EQ(shown.engine, "onepass");
+  EXPECT_TRUE(shown.allItems);
   EXPECT_EQ(shown.stallTimeoutSeconds, 30);
   EXPECT_EQ(shown.fit, FitMode::kCover);
   EXPECT_EQ(shown.variants, 3);
   EXPECT_TRUE(shown.skipExisting);
 
-  onePass->setChecked(false);
+  engine->setCurrentIndex(engine->findData("steps"));
   window.findChild<QSpinBox*>("数值框_每个素材生成")->setValue(12);
   window.findChild<QCheckBox*>("选择框_跳过已有成品")->setChecked(false);
   window.findChild<QSpinBox*>("数值框_无响应超时")->setValue(90);
@@ -424,7 +425,7 @@ TEST_F(MainWindowTest, KeepsItsSizeAndTabNeverEntersTheHiddenOutputBox) {
     QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
     QApplication::sendEvent(focused, &tab);
   }
-  EXPECT_TRUE(visited.count(window.findChild<QCheckBox*>("选择框_一次编码")));
+  EXPECT_TRUE(visited.count(window.findChild<QComboBox*>("下拉框_处理方式")));
   EXPECT_TRUE(visited.count(window.findChild<QSpinBox*>("数值框_同时处理")));
 }
 

@@ -84,7 +84,8 @@ TEST_F(RunControlTest, EffectCodeLines) {
 TEST_F(RunControlTest, ARunGoesThroughItsButtonStatesAndEndsIdle) {
   AddRow(ListView::超级列表框5, "/m/a.mp3");
   AddRow(ListView::超级列表框1, "/v/a.mp4");
-  setenv("MIVORA_FAKE_SLEEP_ON", "-fx.mp4", 1);
+  // Both engines write the finished video through a part file.
+  setenv("MIVORA_FAKE_SLEEP_ON", ".part.mp4", 1);
   setenv("MIVORA_FAKE_SLEEP_SECONDS", "1003", 1);
   control.StartRun();
   EXPECT_EQ(waitedMs, 1000);

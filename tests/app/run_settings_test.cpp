@@ -4,6 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+#include <string>
+
+#include "jobs/engine_choice.h"
+
 namespace mivora {
 namespace {
 
@@ -18,12 +23,12 @@ TEST(RunSettings, BecomeTheRunsInputs) {
     int limit;
     int variants;
   } cases[] = {
-      {"defaults: today's run", {}, 4, "steps", 1, false, 2, 1},
-      {"one pass, every row, two at once", {true, true, 2, 30}, 4, "onepass", 2, true, -1, 1},
-      {"more than the cores", {false, false, 8, 60}, 2, "steps", 2, true, 2, 1},
-      {"nonsense counts", {false, false, 0, -5, kDefaultFitMode, 0}, 0, "steps", 1, false, 2, 1},
+      {"defaults: the core's engine, two rows", {}, 4, "onepass", 1, false, 2, 1},
+      {"one pass, every row, two at once", {"onepass", true, 2, 30}, 4, "onepass", 2, true, -1, 1},
+      {"more than the cores", {"steps", false, 8, 60}, 2, "steps", 2, true, 2, 1},
+      {"nonsense counts", {"steps", false, 0, -5, kDefaultFitMode, 0}, 0, "steps", 1, false, 2, 1},
       {"versions, resumed",
-       {false, false, 1, 60, kDefaultFitMode, 3, true},
+       {"steps", false, 1, 60, kDefaultFitMode, 3, true},
        4,
        "steps",
        1,
@@ -31,7 +36,7 @@ TEST(RunSettings, BecomeTheRunsInputs) {
        2,
        3},
       {"too many versions",
-       {false, false, 1, 60, kDefaultFitMode, 500},
+       {"steps", false, 1, 60, kDefaultFitMode, 500},
        4,
        "steps",
        1,
@@ -51,6 +56,18 @@ TEST(RunSettings, BecomeTheRunsInputs) {
     EXPECT_EQ(inputs.variants, c.variants);
     EXPECT_EQ(inputs.skipExisting, c.settings.skipExisting);
   }
+}
+
+// The window offers every engine of the core's table by name, each with a
+// caption of its own.
+TEST(RunSettings, EveryEngineHasACaption) {
+  std::set<std::string> captions;
+  for (const std::string& name : EngineNames()) {
+    std::string caption = EngineCaption(name);
+    EXPECT_NE(caption, name);
+    EXPECT_TRUE(captions.insert(caption).second) << caption;
+  }
+  EXPECT_EQ(EngineCaption("nosuch"), "nosuch");
 }
 
 }  // namespace

@@ -42,6 +42,7 @@
 #include "app/qt/tab_control.h"
 #include "app/qt/watermark_page.h"
 #include "app/qt/window_settings.h"
+#include "jobs/engine_choice.h"
 #include "jobs/gif_preview.h"
 #include "media/media_import.h"
 #include "media/work_folders.h"
@@ -362,8 +363,15 @@ void MainWindow::BuildRunSettings() {
   runSettings_ = group;
   group->setObjectName("分组框_运行设置");
   group->setGeometry(765, 418, 232, 240);
-  onePass_ =
-      MakeSwitch<QCheckBox>(group, "选择框_一次编码", "一次编码（更快）", {12, 20, 210, 24}, true);
+  auto* engineLabel = new QLabel("处理方式", group);
+  engineLabel->setGeometry(14, 20, 80, 24);
+  engine_ = new QComboBox(group);
+  engine_->setObjectName("下拉框_处理方式");
+  engine_->setGeometry(96, 20, 124, 24);
+  for (const std::string& name : EngineNames()) {
+    engine_->addItem(QString::fromStdString(EngineCaption(name)), QString::fromStdString(name));
+  }
+  engineLabel->setBuddy(engine_);
   allItems_ =
       MakeSwitch<QCheckBox>(group, "选择框_处理全部素材", "处理全部素材", {12, 46, 210, 24}, false);
   auto* jobsLabel = new QLabel("同时处理", group);
@@ -397,7 +405,8 @@ void MainWindow::BuildRunSettings() {
   variantsLabel->setBuddy(variants_);
   skipExisting_ = MakeSwitch<QCheckBox>(group, "选择框_跳过已有成品", "跳过已有成品",
                                         {12, 176, 210, 24}, false);
-  onePass_->setToolTip("一次编码：每个素材只调用一次编码器，更快；失败时自动改用分步处理");
+  engine_->setToolTip("一次编码：每个素材只调用一次编码器，更快，失败时自动改用分步处理；"
+                      "分步处理：每一步调用一次编码器");
   allItems_->setToolTip("勾选：处理列表中的全部素材；不勾选：只处理前两个");
   jobs_->setToolTip("同时处理几个素材（不超过本机的处理器核数）");
   stallTimeout_->setToolTip("编码器这么多秒没有进展就停止它，该素材记为失败；0 表示不限");
@@ -430,14 +439,14 @@ void MainWindow::SetTabOrder() {
                         Button::按钮_停止检测}) {
     chain.push_back(runButtons_[static_cast<int>(button)]);
   }
-  chain.insert(chain.end(), {onePass_, allItems_, jobs_, stallTimeout_, fit_, variants_,
+  chain.insert(chain.end(), {engine_, allItems_, jobs_, stallTimeout_, fit_, variants_,
                              skipExisting_, findChild<QPushButton*>("按钮_主目录"),
                              findChild<QPushButton*>("按钮_打开输出文件夹"), log_});
   for (std::size_t i = 1; i < chain.size(); ++i) setTabOrder(chain[i - 1], chain[i]);
 }
 
 RunSettings MainWindow::CurrentRunSettings() const {
-  return RunSettings{onePass_->isChecked(),
+  return RunSettings{engine_->currentData().toString().toStdString(),
                      allItems_->isChecked(),
                      jobs_->value(),
                      stallTimeout_->value(),
@@ -448,7 +457,9 @@ RunSettings MainWindow::CurrentRunSettings() const {
 
 void MainWindow::LoadSettings() {
   QSettings settings = WindowSettings();
-  onePass_->setChecked(settings.value(kEngineKey, "onepass").toString() == "onepass");
+  const QString defaultEngine = QString::fromUtf8(kDefaultEngine.data(), kDefaultEngine.size());
+  int engine = engine_->findData(settings.value(kEngineKey, defaultEngine));
+  engine_->setCurrentIndex(engine >= 0 ? engine : engine_->findData(defaultEngine));
   allItems_->setChecked(settings.value(kAllItemsKey, false).toBool());
   jobs_->setValue(settings.value(kJobsKey, 1).toInt());
   stallTimeout_->setValue(settings.value(kStallTimeoutKey, 60).toInt());
@@ -487,7 +498,7 @@ void MainWindow::LoadSettings() {
 
 void MainWindow::SaveSettings() {
   QSettings settings = WindowSettings();
-  settings.setValue(kEngineKey, onePass_->isChecked() ? "onepass" : "steps");
+  settings.setValue(kEngineKey, engine_->currentData());
   settings.setValue(kAllItemsKey, allItems_->isChecked());
   settings.setValue(kJobsKey, jobs_->value());
   settings.setValue(kStallTimeoutKey, stallTimeout_->value());
@@ -597,15 +608,14 @@ void MainWindow::WireEvents() {
   });
   onClick("按钮_打开输出文件夹", [this] { OpenOutputFolder(); });
   auto save = [this] { SaveSettings(); };
-  for (QCheckBox* box : {onePass_, allItems_, skipExisting_})
-    connect(box, &QCheckBox::toggled, this, save);
+  for (QCheckBox* box : {allItems_, skipExisting_}) connect(box, &QCheckBox::toggled, this, save);
   // The lists show at once the rows a run would take.
   connect(allItems_, &QCheckBox::toggled, this, [this](bool all) {
     for (ListView list : {kVideoList, kImageList}) ImportList(*this, list, runDir_, all);
   });
   for (QSpinBox* box : {jobs_, stallTimeout_, variants_})
     connect(box, &QSpinBox::valueChanged, this, save);
-  connect(fit_, &QComboBox::currentIndexChanged, this, save);
+  for (QComboBox* box : {engine_, fit_}) connect(box, &QComboBox::currentIndexChanged, this, save);
   for (QAbstractButton* control : switches_)
     connect(control, &QAbstractButton::toggled, this, save);
   connect(effectCode_, &QPlainTextEdit::textChanged, this, save);

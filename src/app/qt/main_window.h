@@ -163,7 +163,7 @@ class MainWindow : public QWidget, public WindowOps {
   std::function<QString()> folderChooser_;
   std::function<QString()> homeChooser_;
   std::function<bool(const QString&)> folderOpener_;
-  QCheckBox* onePass_ = nullptr;
+  QComboBox* engine_ = nullptr;  // "处理方式": the engines by name
   QCheckBox* allItems_ = nullptr;
   QSpinBox* jobs_ = nullptr;
   QSpinBox* stallTimeout_ = nullptr;
