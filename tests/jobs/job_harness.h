@@ -57,6 +57,11 @@ class RecordingSink : public JobSink {
     if (found == finished_.end()) return std::nullopt;
     return found->second;
   }
+  // The status item `item` last ended with; empty when it never ended.
+  std::string Status(int item) const {
+    std::optional<ItemOutcome> outcome = Outcome(item);
+    return outcome ? outcome->status : "";
+  }
   // The plan item `item` last started with; none when it never started.
   std::optional<ItemPlan> Started(int item) const {
     std::lock_guard lock(mutex_);
@@ -127,11 +132,7 @@ struct JobHarness {
   }
 
   std::string Log() const { return sink.LogText(); }
-  // The status item `item` ended with; empty when it never ended.
-  std::string Status(int item = 1) const {
-    std::optional<ItemOutcome> outcome = sink.Outcome(item);
-    return outcome ? outcome->status : "";
-  }
+  std::string Status(int item = 1) const { return sink.Status(item); }
 
   JobInputs Inputs(bool videoMode, int maxItems = 2) {
     JobInputs inputs;
