@@ -72,9 +72,8 @@ TEST(ShortOfSpace, ComparesTheItemsNeedWithTheFreeSpace) {
 TEST(RunClipJob, RefusesAFolderItCannotWriteBeforeAnyEncoder) {
   for (bool videoMode : {true, false}) {
     test::JobHarness harness;
-    harness.AddRow(ListView::超级列表框5, "/music/a.mp3");
-    harness.AddRow(videoMode ? ListView::超级列表框1 : ListView::超级列表框2,
-                   (harness.home / "a.src").string());
+    harness.AddClip(test::Clips::kAudios, "/music/a.mp3");
+    harness.AddSource((harness.home / "a.src").string());
     const char* output = videoMode ? kVideoOutputFolder : kImageOutputFolder;
     std::filesystem::remove_all(harness.home / output);
     test::WriteFile(harness.home / output, "not a folder");
@@ -82,7 +81,7 @@ TEST(RunClipJob, RefusesAFolderItCannotWriteBeforeAnyEncoder) {
     JobEnd end = harness.Job(videoMode);
     EXPECT_EQ(end.kind, JobEnd::Kind::kRefused);
     EXPECT_EQ(end.message, "输出目录无法写入：" + (harness.home / output).string());
-    EXPECT_NE(harness.Log().find(end.message), std::string::npos);
+    EXPECT_EQ(end.logLine, end.message + "\r\n");
   }
 }
 

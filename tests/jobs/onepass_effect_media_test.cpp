@@ -67,7 +67,7 @@ TEST_P(OnePassEffect, MatchesTheStepEngine) {
       h.engine.RunWalk(run, {{WalkStep::Kind::kRender, 1, 0, 0, name}}, {}, *media_ / "loop.mp3")
           .text,
       kOutputSucceeded)
-      << h.window.ControlText(TextBox::编辑框_输出返回);
+      << h.sink.Console();
 
   // The same segment through the one-pass graph: the translation alone decides.
   OnePassItem item;
@@ -76,8 +76,7 @@ TEST_P(OnePassEffect, MatchesTheStepEngine) {
   item.output = (h.home / "onepass.mp4").string();
   OnePassCommand command = BuildOnePassCommand(item);
   ASSERT_EQ(command.error, "");
-  ASSERT_EQ(RunJudged(h.Tools(), command.args).text, kOutputSucceeded)
-      << h.window.ControlText(TextBox::编辑框_输出返回);
+  ASSERT_EQ(RunJudged(h.Tools(), command.args).text, kOutputSucceeded) << h.sink.Console();
 
   test::MediaInfo a = test::ReadMediaInfo(cut);
   test::MediaInfo b = test::ReadMediaInfo(item.output);
@@ -116,8 +115,7 @@ TEST_P(OnePassStretch, MatchesTheStepEngine) {
   item.parts = PartsOfWalk(walk);
   item.output = (h.home / "onepass.mp4").string();
   OnePassCommand command = BuildOnePassCommand(item);
-  ASSERT_EQ(RunJudged(h.Tools(), command.args).text, kOutputSucceeded)
-      << h.window.ControlText(TextBox::编辑框_输出返回);
+  ASSERT_EQ(RunJudged(h.Tools(), command.args).text, kOutputSucceeded) << h.sink.Console();
 
   const std::filesystem::path stepped = run.paths().SegmentFile(1);
   test::MediaInfo a = test::ReadMediaInfo(stepped);

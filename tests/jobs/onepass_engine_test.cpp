@@ -15,10 +15,7 @@ namespace mivora {
 namespace {
 
 constexpr char kSucceeded[] =
-    "正在剪辑\r\n视频特效处理。。。\r\n视频剪切成功。。。\r\n合并特效视频音频成功。。。\r\n";
-std::string Finished(const std::filesystem::path& video) {
-  return "生成视频：" + video.string() + "\r\n";
-}
+    "视频特效处理。。。\r\n视频剪切成功。。。\r\n合并特效视频音频成功。。。\r\n";
 constexpr char kRetry[] = "一次编码失败，改用分步处理重试。。。\r\n";
 
 class OnePassEngineTest : public ::testing::Test {
@@ -29,25 +26,17 @@ class OnePassEngineTest : public ::testing::Test {
     setenv("MIVORA_FAKE_DURATION", "00:00:20.00", 1);
     test::InstallFakeEncoder(home.path());
     h.engineName = "onepass";
-    AddRow(ListView::超级列表框1, "/src/a.mp4");
-    AddRow(ListView::超级列表框5, "/music/a.mp3");
-    AddRow(ListView::超级列表框7, "/black/k.mp4");
+    h.AddSource("/src/a.mp4");
+    h.AddClip(test::Clips::kAudios, "/music/a.mp3");
+    h.AddClip(test::Clips::kBlackScreens, "/black/k.mp4");
   }
   void TearDown() override {
     unsetenv("MIVORA_FAKE_FAIL_ON");
     unsetenv("MIVORA_FAKE_FAIL_TEXT");
   }
 
-  void AddRow(ListView list, const std::string& path) {
-    int row = window.AppendRow(list);
-    window.SetCellText(list, row, 1, path);
-    window.SetCellText(list, row, 2, std::filesystem::path(path).filename().string());
-  }
-
-  std::string Log() {
-    return window.ControlText(TextBox::编辑框_日志).substr(std::string(kDefaultLogText).size());
-  }
-  std::string Status() { return window.CellText(ListView::超级列表框1, 0, 3); }
+  std::string Log() { return h.Log(); }
+  std::string Status() { return h.Status(1); }
 
   std::vector<std::vector<std::string>> Encodes() {
     std::vector<std::vector<std::string>> encodes;
@@ -68,13 +57,12 @@ class OnePassEngineTest : public ::testing::Test {
 
   test::JobHarness h;
   test::TempDir& home = h.home;
-  MemoryWindow& window = h.window;
   OnePassEngine engine;
 };
 
 TEST_F(OnePassEngineTest, AnItemIsOneEncoderRun) {
-  AddRow(ListView::超级列表框3, "/intro/i.mp4");
-  window.SetChecked(Switch::选择框_加片头, true);
+  h.AddClip(test::Clips::kIntros, "/intro/i.mp4");
+  h.choices.intro = true;
   setenv("MIVORA_FAKE_DURATION", "00:00:20.50", 1);
   h.ProcessVideoItem(1);
 
@@ -89,10 +77,10 @@ TEST_F(OnePassEngineTest, AnItemIsOneEncoderRun) {
   EXPECT_EQ(*(args.end() - 2), "40");
   EXPECT_EQ(std::filesystem::path(args.back()).parent_path(), home / "生成视频剪辑");
 
-  EXPECT_EQ(Log(), kSucceeded + Finished(home / "生成视频剪辑/a.mp4"));
+  EXPECT_EQ(Log(), kSucceeded);
   EXPECT_EQ(Status(), "成功");
-  EXPECT_EQ(window.ControlText(TextBox::编辑框_输出返回),
-            "video:1kB audio:0kB muxing overhead: 0.1%\n");
+  EXPECT_EQ(h.sink.Outcome(1)->output, home / "生成视频剪辑/a.mp4");
+  EXPECT_EQ(h.sink.Console(), "video:1kB audio:0kB muxing overhead: 0.1%\n");
   EXPECT_TRUE(std::filesystem::exists(home / "生成视频剪辑/a.mp4"));
   EXPECT_TRUE(Leftovers().empty());
   EXPECT_TRUE(std::filesystem::is_empty(home / "临时"));
@@ -103,10 +91,10 @@ TEST_F(OnePassEngineTest, AFailedGraphIsDoneAgainStepByStep) {
   setenv("MIVORA_FAKE_FAIL_ON", "tpad=", 1);
   h.ProcessVideoItem(1);
   EXPECT_EQ(Encodes().size(), 1u + 7 + 6 + 4);
-  EXPECT_EQ(Log(), std::string("正在剪辑\r\n视频特效处理。。。\r\n") + kRetry +
-                       "视频剪切成功。。。\r\n合并特效视频音频成功。。。\r\n" +
-                       Finished(h.home / "生成视频剪辑/a.mp4"));
+  EXPECT_EQ(Log(), std::string("视频特效处理。。。\r\n") + kRetry +
+                       "视频剪切成功。。。\r\n合并特效视频音频成功。。。\r\n");
   EXPECT_EQ(Status(), "成功");
+  EXPECT_EQ(h.sink.Outcome(1)->output, home / "生成视频剪辑/a.mp4");
   EXPECT_TRUE(std::filesystem::exists(home / "生成视频剪辑/a.mp4"));
   EXPECT_TRUE(Leftovers().empty());
 }
@@ -118,13 +106,13 @@ TEST_F(OnePassEngineTest, AFallbackKeepsThePicks) {
     test::JobHarness run;
     test::InstallFakeEncoder(run.home.path());
     run.engineName = "onepass";
-    run.AddRow(ListView::超级列表框1, "/src/a.mp4");
+    run.AddSource("/src/a.mp4");
     for (char c : std::string("abcdef")) {
-      run.AddRow(ListView::超级列表框3, std::string("/intro/") + c + ".mp4");
-      run.AddRow(ListView::超级列表框5, std::string("/music/") + c + ".mp3");
-      run.AddRow(ListView::超级列表框7, std::string("/black/") + c + ".mp4");
+      run.AddClip(test::Clips::kIntros, std::string("/intro/") + c + ".mp4");
+      run.AddClip(test::Clips::kAudios, std::string("/music/") + c + ".mp3");
+      run.AddClip(test::Clips::kBlackScreens, std::string("/black/") + c + ".mp4");
     }
-    run.window.SetChecked(Switch::选择框_加片头, true);
+    run.choices.intro = true;
     if (fallBack) setenv("MIVORA_FAKE_FAIL_ON", "tpad=", 1);
     run.ProcessVideoItem(1);
     unsetenv("MIVORA_FAKE_FAIL_ON");
@@ -163,9 +151,8 @@ TEST_F(OnePassEngineTest, FailuresAreReportedByTheStepsTheyBelongTo) {
     std::size_t before = Log().size();
     h.ProcessVideoItem(1);
     EXPECT_EQ(Status(), c.status);
-    EXPECT_EQ(Log().substr(before),
-              std::string("正在剪辑\r\n视频特效处理。。。\r\n") + kRetry + c.log);
-    EXPECT_EQ(window.ControlText(TextBox::编辑框_输出返回), "Error reinitializing filters\n");
+    EXPECT_EQ(Log().substr(before), std::string("视频特效处理。。。\r\n") + kRetry + c.log);
+    EXPECT_EQ(h.sink.Console(), "Error reinitializing filters\n");
     EXPECT_FALSE(std::filesystem::exists(home / "生成视频剪辑/a.mp4"));
     EXPECT_TRUE(Leftovers().empty());
   }
@@ -175,8 +162,7 @@ TEST_F(OnePassEngineTest, AnEffectOutsideTheCatalogueRunsNoGraph) {
   h.effectLines = {"特效1-特效99-特效2"};
   h.ProcessVideoItem(1);
   EXPECT_EQ(Status(), "剪切失败");
-  EXPECT_EQ(Log(),
-            std::string("正在剪辑\r\n视频特效处理。。。\r\n") + kRetry + "剪切失败。。。\r\n");
+  EXPECT_EQ(Log(), std::string("视频特效处理。。。\r\n") + kRetry + "剪切失败。。。\r\n");
   for (const auto& args : Encodes()) {
     for (const std::string& arg : args) EXPECT_EQ(arg.find("tpad="), std::string::npos);
   }

@@ -6,8 +6,7 @@
 #include <cmath>
 #include <regex>
 
-#include "app/job_presenter.h"
-#include "app/memory_window.h"
+#include "job_harness.h"
 #include "jobs/clip_jobs.h"
 #include "jobs/onepass_engine.h"
 #include "media/work_folders.h"
@@ -46,50 +45,50 @@ class OnePassWholeItem : public ::testing::TestWithParam<ItemCase> {
     PrepareWorkFolders(home.path());
     if (c.videoMode) {
       ASSERT_TRUE(test::MakeClip(home / "src/a.mp4", {.seconds = 6, .width = 360, .height = 640}));
-      AddRow(ListView::超级列表框1, home / "src/a.mp4");
+      AddSource(home / "src/a.mp4");
     } else {
       ASSERT_TRUE(test::MakeImage(home / "src/a.jpg", 301, 533));
-      AddRow(ListView::超级列表框2, home / "src/a.jpg");
-      window.SetChecked(Switch::单选框_图片剪辑, true);
+      AddSource(home / "src/a.jpg");
     }
     ASSERT_TRUE(test::MakeClip(home / "intro.mp4",
                                {.seconds = 1, .width = 1080, .height = 1920, .fps = 25}));
     ASSERT_TRUE(test::MakeClip(home / "outro.mp4",
                                {.seconds = 1.5, .audio = false, .source = "smptebars"}));
-    AddRow(ListView::超级列表框3, home / "intro.mp4");
-    AddRow(ListView::超级列表框4, home / "outro.mp4");
-    window.SetChecked(Switch::选择框_加片头, c.introOutro);
-    window.SetChecked(Switch::选择框_加片尾, c.introOutro);
+    choices.intros = {(home / "intro.mp4").string()};
+    choices.outros = {(home / "outro.mp4").string()};
+    choices.intro = c.introOutro;
+    choices.outro = c.introOutro;
     // Keyed clips with content around the key colour, shorter than the video.
     ASSERT_TRUE(
         test::MakeClip(home / "black.mp4", {.seconds = 2, .audio = false, .source = "testsrc2"}));
     ASSERT_TRUE(
         test::MakeClip(home / "green.mp4", {.seconds = 2, .audio = false, .source = "rgbtestsrc"}));
-    AddRow(ListView::超级列表框7, home / "black.mp4");
-    AddRow(ListView::超级列表框6, home / "green.mp4");
-    window.SetChecked(c.blackScreen ? Switch::单选框_加黑幕 : Switch::单选框_加绿幕, true);
+    choices.blackScreens = {(home / "black.mp4").string()};
+    choices.greenScreens = {(home / "green.mp4").string()};
+    choices.blackScreen = c.blackScreen;
     ASSERT_TRUE(test::MakeTone(home / "music.mp3", 3));
-    AddRow(ListView::超级列表框5, home / "music.mp3");
+    choices.audios = {(home / "music.mp3").string()};
   }
 
-  void AddRow(ListView list, const std::filesystem::path& path) {
-    int row = window.AppendRow(list);
-    window.SetCellText(list, row, 1, path.string());
-    window.SetCellText(list, row, 2, path.filename().string());
+  void AddSource(const std::filesystem::path& path) {
+    sources.push_back({1, path.string(), path.filename().string()});
   }
 
   // Runs the item with `engine`; returns the finished video, moved aside.
   std::filesystem::path Run(const std::string& engineName, const std::string& keepAs) {
     const bool videoMode = GetParam().videoMode;
     RandomSource random{7};
-    JobInputs inputs = ReadJobInputs(window, home.path(), videoMode, {"特效12-特效40-特效52"}, 1);
+    JobInputs inputs;
+    inputs.runDir = home.path();
+    inputs.videoMode = videoMode;
+    inputs.items = sources;
+    inputs.effectLines = {"特效12-特效40-特效52"};
+    inputs.choices = choices;
+    inputs.choices.videoMode = videoMode;
     inputs.random = &random;
     inputs.engine = engineName;
-    JobPresenter presenter(window);
-    RunItems(inputs, presenter, token);
-    const ListView list = videoMode ? ListView::超级列表框1 : ListView::超级列表框2;
-    EXPECT_EQ(window.CellText(list, 0, videoMode ? 3 : 5), "成功")
-        << window.ControlText(TextBox::编辑框_输出返回);
+    RunItems(inputs, sink, token);
+    EXPECT_EQ(sink.Status(1), "成功") << sink.Console();
     const WorkPaths paths = WorkPaths::ForRunDir(home.path());
     std::filesystem::path output =
         (videoMode ? paths.VideoOutputFolder() : paths.ImageOutputFolder()) / "a.mp4";
@@ -99,17 +98,18 @@ class OnePassWholeItem : public ::testing::TestWithParam<ItemCase> {
   }
 
   test::TempDir home;
-  MemoryWindow window;
+  std::vector<SourceItem> sources;
+  FrontChoices choices;
+  test::RecordingSink sink;
   RunToken token;
 };
 
 TEST_P(OnePassWholeItem, FinishesAsTheStepEngineDoes) {
   std::filesystem::path stepped = Run("steps", "steps.mp4");
-  const std::string stepLog = window.ControlText(TextBox::编辑框_日志);
+  const std::string stepLog = sink.LogText();
   std::filesystem::path oneRun = Run("onepass", "onepass.mp4");
   // The second item's log repeats the first's: no retry was needed.
-  const std::string log = window.ControlText(TextBox::编辑框_日志);
-  EXPECT_EQ(log.substr(stepLog.size()), stepLog.substr(std::string(kDefaultLogText).size()));
+  EXPECT_EQ(sink.LogText().substr(stepLog.size()), stepLog);
 
   test::MediaInfo a = test::ReadMediaInfo(stepped);
   test::MediaInfo b = test::ReadMediaInfo(oneRun);
@@ -163,40 +163,37 @@ class OddSources : public ::testing::TestWithParam<const char*> {
         home / "black.mp4",
         {.seconds = 12, .width = 360, .height = 640, .audio = false, .source = "color=c=black"}));
     ASSERT_TRUE(test::MakeTone(home / "music.mp3", 3));
-    for (auto [list, file] : {std::pair{ListView::超级列表框1, "src/variable.mp4"},
-                              {ListView::超级列表框1, "src/cut off.mp4"},
-                              {ListView::超级列表框3, "intro.mp4"},
-                              {ListView::超级列表框7, "black.mp4"},
-                              {ListView::超级列表框5, "music.mp3"}}) {
-      int row = window.AppendRow(list);
-      window.SetCellText(list, row, 1, (home / file).string());
-      window.SetCellText(list, row, 2, std::filesystem::path(file).filename().string());
-    }
-    window.SetChecked(Switch::选择框_加片头, true);
-    window.SetChecked(Switch::单选框_加黑幕, true);
+    inputs.runDir = home.path();
+    inputs.items = {{1, (home / "src/variable.mp4").string(), "variable.mp4"},
+                    {2, (home / "src/cut off.mp4").string(), "cut off.mp4"}};
+    inputs.effectLines = {"特效12-特效40"};
+    inputs.choices.intros = {(home / "intro.mp4").string()};
+    inputs.choices.blackScreens = {(home / "black.mp4").string()};
+    inputs.choices.audios = {(home / "music.mp3").string()};
+    inputs.choices.intro = true;
+    inputs.choices.blackScreen = true;
   }
 
   test::TempDir home;
-  MemoryWindow window;
+  JobInputs inputs;
+  test::RecordingSink sink;
   RunToken token;
 };
 
 TEST_P(OddSources, WholeSecondsAndNoSuccessFromACutOffFile) {
   RandomSource random{7};
-  JobInputs inputs = ReadJobInputs(window, home.path(), true, {"特效12-特效40"}, 2);
   inputs.random = &random;
   inputs.engine = GetParam();
-  JobPresenter presenter(window);
-  RunItems(inputs, presenter, token);
+  RunItems(inputs, sink, token);
   const std::filesystem::path outputs = WorkPaths::ForRunDir(home.path()).VideoOutputFolder();
 
-  EXPECT_EQ(window.CellText(ListView::超级列表框1, 0, 3), "成功");
+  EXPECT_EQ(sink.Status(1), "成功");
   test::MediaInfo info = test::ReadMediaInfo(outputs / "variable.mp4");
   EXPECT_EQ(info.frames % 30, 0) << info.frames;
   EXPECT_NEAR(info.seconds, std::round(info.seconds), 0.01);
   EXPECT_GE(info.seconds, 5);
 
-  EXPECT_EQ(window.CellText(ListView::超级列表框1, 1, 3), "剪切失败：素材损坏");
+  EXPECT_EQ(sink.Status(2), "剪切失败：素材损坏");
   EXPECT_FALSE(std::filesystem::exists(outputs / "cut off.mp4"));
 }
 
