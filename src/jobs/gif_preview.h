@@ -1,5 +1,5 @@
 // GIF previews of the effect sample clips: RunDir "/aa/特效<i>.mp4" becomes
-// RunDir "/bb/特效<i>.gif" for effects 65 to 70.
+// RunDir "/bb/特效<i>.gif" for effects 65 to the last of the catalogue.
 #pragma once
 
 #include "runner/tool.h"
