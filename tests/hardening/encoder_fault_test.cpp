@@ -62,6 +62,14 @@ class EncoderFault : public ::testing::Test {
             !std::filesystem::is_empty(home / "临时"));
   }
 
+  // A run of the step engine, whose effect renders ("-fx.mp4") the faults
+  // below catch in the middle.
+  static StartOptions StepByStep() {
+    StartOptions options;
+    options.settings.engine = "steps";
+    return options;
+  }
+
   test::TempDir home;
   MemoryWindow window;
   RunControl control{window, home.path(), [](int) {}};
@@ -87,7 +95,7 @@ TEST_F(EncoderFault, KilledFromOutsideInTheMiddleOfARender) {
         },
         120s);
   });
-  control.StartRun();
+  control.StartRun(StepByStep());
   control.WaitUntilIdle();
   killer.join();
 
@@ -159,7 +167,7 @@ TEST_F(EncoderFault, StopEndsAnEncoderThatNeverExits) {
   test::WriteFile(home / "测试视频剪辑/a.mp4", "");
   ImportVideos();
   window.SetText(TextBox::编辑框_特效代码, "特效7");
-  control.StartRun();
+  control.StartRun(StepByStep());
   std::vector<pid_t> stuck;
   ASSERT_TRUE(test::WaitUntil(
       [&] {
