@@ -405,14 +405,28 @@ TEST_F(ClipJobs, StopDuringTheAudioStepLeavesNoHalfWrittenVideo) {
   h.effectLines = {"特效1"};
   h.AddSource("/src/a.mp4");
   std::thread worker([&] { h.ProcessVideoItem(1); });
-  // This run's own audio step, gone to sleep after opening its output.
+  // Stopped and joined whatever a check below says, so a failed one cannot
+  // leave the worker running.
+  struct StopAndJoin {
+    RunToken& token;
+    std::thread& worker;
+    ~StopAndJoin() {
+      token.Cancel();
+      if (worker.joinable()) worker.join();
+    }
+  } stopAndJoin{h.token, worker};
+  // This run's own audio step, once it has opened its output.
   const std::string encoder = (h.home / "ffmpeg/bin/ffmpeg").string();
-  while (test::FindProcesses({encoder, "stream_loop"}).empty() ||
-         !test::ProcessRunning("sleep 1006"))
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
   std::vector<std::string> parts;
-  for (const auto& entry : std::filesystem::directory_iterator(h.home / "生成视频剪辑"))
-    parts.push_back(entry.path().filename().string());
+  ASSERT_TRUE(test::WaitUntil(
+      [&] {
+        if (test::FindProcesses({encoder, "stream_loop"}).empty()) return false;
+        parts.clear();
+        for (const auto& entry : std::filesystem::directory_iterator(h.home / "生成视频剪辑"))
+          parts.push_back(entry.path().filename().string());
+        return !parts.empty();
+      },
+      std::chrono::seconds(60)));
   ASSERT_EQ(parts.size(), 1u);
   EXPECT_TRUE(parts[0].starts_with(".mivora-run") && parts[0].ends_with("-a.mp4.part.mp4"))
       << parts[0];
