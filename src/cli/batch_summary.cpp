@@ -23,26 +23,6 @@ std::string UtcNow() {
   return text;
 }
 
-const char* KindName(ItemOutcome::Kind kind) {
-  switch (kind) {
-    case ItemOutcome::Kind::kSucceeded:
-      return "succeeded";
-    case ItemOutcome::Kind::kFailed:
-      return "failed";
-    case ItemOutcome::Kind::kStopped:
-      return "stopped";
-    case ItemOutcome::Kind::kCouldNotStart:
-      return "could_not_start";
-    case ItemOutcome::Kind::kSkipped:
-      return "skipped";
-    case ItemOutcome::Kind::kDiskFull:
-      return "disk_full";
-    case ItemOutcome::Kind::kUnwritable:
-      return "output_unwritable";
-  }
-  return "failed";
-}
-
 nlohmann::json TextOrNull(const std::string& text) {
   return text.empty() ? nlohmann::json(nullptr) : nlohmann::json(text);
 }
@@ -73,7 +53,7 @@ nlohmann::json BatchSummary(const BatchOptions& options, const std::vector<ItemR
          {"source", result.source},
          {"effect_line", result.effectLine},
          {"picks", PicksOf(result)},
-         {"outcome", KindName(result.kind)},
+         {"outcome", std::string(kOutcomeNames.NameOf(result.kind))},
          // A stopped item never got a status of its own.
          {"status", result.kind == ItemOutcome::Kind::kStopped ? "stopped" : result.status},
          {"failed_step", TextOrNull(result.failedStep)},

@@ -6,8 +6,21 @@
 #include <vector>
 
 #include "cli/batch_run.h"
+#include "jobs/name_table.h"
 
 namespace mivora {
+
+// The names an outcome goes by in a summary's `outcome`, read both ways: by
+// the summary that writes them and by the report that reads them back.
+inline constexpr NameTable<ItemOutcome::Kind, 7> kOutcomeNames({{
+    {ItemOutcome::Kind::kSucceeded, "succeeded"},
+    {ItemOutcome::Kind::kSkipped, "skipped"},
+    {ItemOutcome::Kind::kFailed, "failed"},
+    {ItemOutcome::Kind::kCouldNotStart, "could_not_start"},
+    {ItemOutcome::Kind::kDiskFull, "disk_full"},
+    {ItemOutcome::Kind::kUnwritable, "output_unwritable"},
+    {ItemOutcome::Kind::kStopped, "stopped"},
+}});
 
 // Exit statuses of the command line.
 inline constexpr int kExitSucceeded = 0;

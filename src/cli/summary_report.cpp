@@ -1,6 +1,7 @@
 #include "cli/summary_report.h"
 
 #include "cli/batch_run.h"
+#include "cli/batch_summary.h"
 
 #include <algorithm>
 #include <fstream>
@@ -11,9 +12,6 @@
 
 namespace mivora {
 namespace {
-
-constexpr const char* kOutcomes[] = {"succeeded", "skipped", "failed", "could_not_start",
-                                     "stopped"};
 
 std::string NotASummary(const std::string& file, const std::string& why) {
   return "不是 mivora-cli run --json 的汇总：" + file + "（" + why + "）";
@@ -121,8 +119,7 @@ std::string ReadSummaryFile(const std::filesystem::path& file, NamedSummary& rea
     ++position;
     bool known = item.is_object() && item.contains("item") && item["item"].is_number_integer() &&
                  !Text(item, "source").empty() &&
-                 std::find(std::begin(kOutcomes), std::end(kOutcomes), Text(item, "outcome")) !=
-                     std::end(kOutcomes);
+                 kOutcomeNames.Parse(Text(item, "outcome")).has_value();
     if (!known)
       return NotASummary(read.file, "第 " + std::to_string(position) + " 项缺少素材或结果");
   }
@@ -163,7 +160,7 @@ nlohmann::json MergeSummaries(const std::vector<NamedSummary>& summaries) {
                                             b.value("variant", nlohmann::json(0)).dump());
                    });
   nlohmann::json totals = {{"items", items.size()}};
-  for (const char* outcome : kOutcomes) {
+  for (const std::string& outcome : kOutcomeNames.Names()) {
     totals[outcome] = std::count_if(items.begin(), items.end(), [&](const nlohmann::json& item) {
       return Text(item, "outcome") == outcome;
     });
@@ -204,8 +201,9 @@ std::string ReportTable(const nlohmann::json& merged) {
   const nlohmann::json& totals = merged["totals"];
   out << "共 " << totals["items"] << " 项：成功 " << totals["succeeded"] << "，跳过 "
       << totals["skipped"] << "，失败 "
-      << totals["failed"].get<int>() + totals["could_not_start"].get<int>() << "，未完成 "
-      << totals["stopped"] << "\n";
+      << totals["items"].get<int>() - totals["succeeded"].get<int>() -
+             totals["skipped"].get<int>() - totals["stopped"].get<int>()
+      << "，未完成 " << totals["stopped"] << "\n";
   return out.str();
 }
 

@@ -112,8 +112,7 @@ ItemPlan PlanItem(const ItemQueue& queue, const Output& output, RandomSource& ra
 std::optional<ItemOutcome> NoRoomFor(ItemRun& run, double seconds) {
   const ItemPlan& plan = run.plan();
   std::string problem = ShortOfSpace(
-      {plan.videoMode ? plan.paths.VideoOutputFolder() : plan.paths.ImageOutputFolder(),
-       plan.paths.concatFile.parent_path()},
+      {plan.paths.OutputFolder(plan.videoMode), plan.paths.concatFile.parent_path()},
       BytesNeeded(seconds));
   if (problem.empty()) return std::nullopt;
   run.Log(problem + "\r\n");

@@ -65,18 +65,17 @@ const AssemblyPicks& ItemRun::Picks() {
   FrontChoices choices = inputs_.ChoicesNow();
   AssemblyPicks picks;
   if (plan_.versionClips) {
+    // A version's clips were drawn with its effect line.
     picks = *plan_.versionClips;
-    picks.outputFolder = plan_.paths.OutputFolder(choices.videoMode);
-    picks_ = std::move(picks);
-    return *picks_;
+  } else {
+    random_.Reseed();
+    if (choices.intro) picks.intro = PickPath(random_, choices.intros);
+    if (choices.outro) picks.outro = PickPath(random_, choices.outros);
+    picks.blackScreen = choices.blackScreen;
+    picks.overlay =
+        PickPath(random_, picks.blackScreen ? choices.blackScreens : choices.greenScreens);
+    picks.audio = PickPath(random_, choices.audios);
   }
-  random_.Reseed();
-  if (choices.intro) picks.intro = PickPath(random_, choices.intros);
-  if (choices.outro) picks.outro = PickPath(random_, choices.outros);
-  picks.blackScreen = choices.blackScreen;
-  picks.overlay =
-      PickPath(random_, picks.blackScreen ? choices.blackScreens : choices.greenScreens);
-  picks.audio = PickPath(random_, choices.audios);
   picks.outputFolder = plan_.paths.OutputFolder(choices.videoMode);
   picks_ = std::move(picks);
   return *picks_;

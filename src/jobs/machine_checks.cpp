@@ -43,8 +43,7 @@ int TryWrite(const std::filesystem::path& folder) {
 
 std::vector<std::filesystem::path> RunFolders(const JobInputs& inputs) {
   WorkPaths paths = WorkPaths::ForRunDir(inputs.runDir);
-  std::vector<std::filesystem::path> folders = {inputs.videoMode ? paths.VideoOutputFolder()
-                                                                 : paths.ImageOutputFolder()};
+  std::vector<std::filesystem::path> folders = {paths.OutputFolder(inputs.videoMode)};
   if (inputs.ownWorkFolders) {
     folders.push_back(inputs.runDir / kRunsWorkFolder);
   } else {

@@ -52,6 +52,8 @@ TEST(ReadSummaryFile, NamesEveryFileThatIsNotASummary) {
   const Case cases[] = {
       {"summary.json", good, ""},
       {"empty-run.json", R"({"items": [], "message": "音频没有导入"})", ""},
+      {"full-disk.json", R"({"items": [{"item": 1, "source": "/a", "outcome": "disk_full"}]})",
+       ""},
       {"missing.json", "", "无法读取汇总文件："},
       {"log.txt", "mivora-cli: 已停止\n", "（不是 JSON）"},
       {"truncated.json", good.substr(0, good.size() / 2), "（不是 JSON）"},
