@@ -184,6 +184,7 @@ TEST_F(Pipeline, SkippingFinishedOutputsRemakesBrokenOnes) {
         test::MakeClip(home / "测试视频剪辑" / name, {.seconds = 3, .width = 360, .height = 640}));
   }
   Import();
+  ImportList(window, ListView::超级列表框1, home.path(), true);
   window.SetText(TextBox::编辑框_特效代码, "特效7-特效8");
   Run();  // the first two rows
   const std::filesystem::path out = home / "生成视频剪辑";

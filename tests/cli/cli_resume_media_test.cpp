@@ -80,8 +80,8 @@ std::string Unescape(const std::string& text) {
 std::vector<std::string> CommitCalls(const std::filesystem::path& trace) {
   std::vector<std::string> calls;
   std::ifstream in(trace);
-  const std::regex fsync(R"((?:fsync|fdatasync)\(\d+<([^>]*)>\))");
-  const std::regex rename(R"(rename(?:at2?)?\((?:[^,]*, )?"([^"]*)", (?:[^,]*, )?"([^"]*)")");
+  const std::regex fsync(R"re((?:fsync|fdatasync)\(\d+<([^>]*)>\))re");
+  const std::regex rename(R"re(rename(?:at2?)?\((?:[^,]*, )?"([^"]*)", (?:[^,]*, )?"([^"]*)")re");
   std::smatch match;
   for (std::string line; std::getline(in, line);) {
     if (std::regex_search(line, match, fsync)) {
@@ -93,11 +93,12 @@ std::vector<std::string> CommitCalls(const std::filesystem::path& trace) {
   return calls;
 }
 
-bool HaveStrace() {
-  for (const char* folder : {"/usr/bin", "/bin", "/usr/local/bin"}) {
-    if (std::filesystem::exists(std::filesystem::path(folder) / "strace")) return true;
+// Where strace is installed; empty when it is not.
+std::string StracePath() {
+  for (const char* path : {"/usr/bin/strace", "/bin/strace", "/usr/local/bin/strace"}) {
+    if (std::filesystem::exists(path)) return path;
   }
-  return false;
+  return {};
 }
 
 TEST(CliResumeMedia, RemakesBrokenOutputsKeepsWholeOnesAndFlushesEachBeforeItsRename) {
@@ -121,9 +122,10 @@ TEST(CliResumeMedia, RemakesBrokenOutputsKeepsWholeOnesAndFlushesEachBeforeItsRe
   // The resumed run, under strace where it is installed.
   TempDir logs;
   const std::filesystem::path trace = logs / "trace";
+  const std::string strace = StracePath();
   std::vector<std::string> argv = {MIVORA_CLI_PATH};
-  if (HaveStrace()) {
-    argv = {"strace",
+  if (!strace.empty()) {
+    argv = {strace,
             "-f",
             "-y",
             "-o",
@@ -163,7 +165,7 @@ TEST(CliResumeMedia, RemakesBrokenOutputsKeepsWholeOnesAndFlushesEachBeforeItsRe
   EXPECT_EQ(report.exitCode, 0) << report.out << report.err;
   EXPECT_NE(report.out.find("共 4 项：成功 3，跳过 1"), std::string::npos) << report.out;
 
-  if (!HaveStrace()) GTEST_SKIP() << "strace is not installed: the order of the calls is unseen";
+  if (strace.empty()) GTEST_SKIP() << "strace is not installed: the order of the calls is unseen";
   // Each remade video: its part file's data flushed, then the rename, then
   // its folder flushed.
   const std::vector<std::string> calls = CommitCalls(trace);
