@@ -467,7 +467,7 @@ int Main(int argc, char** argv) {
           "各个版本的特效组合、片头、片尾、叠加特效和音频互不相同")
       ->type_name("N");
   runCommand->add_flag("--skip-existing", run.skipExisting,
-                       "成品已存在的不再生成（中断后接着做同一批）");
+                       "完整的成品已存在的不再生成，不完整的重新生成（中断后接着做同一批）");
   runCommand
       ->add_option("--shard", run.shard,
                    "只处理序号（从 0 数）除以 N 余 I 的素材，用于多台机器分担一批")
