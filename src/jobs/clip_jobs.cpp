@@ -112,9 +112,9 @@ ItemPlan PlanItem(const ItemQueue& queue, const Output& output, RandomSource& ra
 // file system has no room for an item of `seconds`.
 std::optional<ItemOutcome> NoRoomFor(ItemRun& run, double seconds) {
   const ItemPlan& plan = run.plan();
-  std::string problem =
-      ShortOfSpace({plan.paths.OutputFolder(plan.videoMode), plan.paths.concatFile.parent_path()},
-                   BytesNeeded(seconds));
+  std::string problem = ShortOfSpace(
+      {plan.paths.OutputFolder(plan.videoMode), plan.paths.concatFile.parent_path()},
+      BytesNeeded(seconds));
   if (problem.empty()) return std::nullopt;
   run.Log(problem + "\r\n");
   ItemOutcome outcome;
