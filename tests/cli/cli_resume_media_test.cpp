@@ -56,15 +56,12 @@ void Rewrite(const std::filesystem::path& file, const std::string& bytes) {
   std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
 }
 
-// strace prints bytes outside ASCII of a path as \ooo or \xhh.
+// strace prints bytes outside ASCII of a path as \ooo.
 std::string Unescape(const std::string& text) {
   std::string plain;
   for (std::size_t i = 0; i < text.size(); ++i) {
     if (text[i] != '\\' || i + 1 >= text.size()) {
       plain += text[i];
-    } else if (text[i + 1] == 'x' && i + 3 < text.size()) {
-      plain += static_cast<char>(std::stoi(text.substr(i + 2, 2), nullptr, 16));
-      i += 3;
     } else if (std::isdigit(static_cast<unsigned char>(text[i + 1])) && i + 3 < text.size()) {
       plain += static_cast<char>(std::stoi(text.substr(i + 1, 3), nullptr, 8));
       i += 3;
