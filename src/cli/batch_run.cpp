@@ -35,6 +35,7 @@ class BatchSink : public JobSink {
     result.kind = outcome.kind;
     result.status = outcome.status;
     result.failedStep = outcome.failedStep;
+    result.remade = outcome.remade;
     result.lastError = outcome.lastError;
     result.picks = outcome.picks;
     std::error_code error;

@@ -63,6 +63,7 @@ struct ItemResult {
   std::string lastError;   // failures: the encoder's last lines
   int variant = 1;         // which version of the source, 1-based
   AssemblyPicks picks;     // the clips drawn; empty before the item came that far
+  bool remade = false;     // made again over a broken finished file
 };
 
 // Progress of a batch. Called from the worker threads, but never two calls

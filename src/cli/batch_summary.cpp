@@ -61,6 +61,7 @@ nlohmann::json BatchSummary(const BatchOptions& options, const std::vector<ItemR
          {"output",
           result.output.empty() ? nlohmann::json(nullptr) : nlohmann::json(result.output.string())},
          {"seconds", result.seconds}});
+    if (result.remade) items.back()["remade"] = true;
   }
   nlohmann::json summary = {
       {"home", options.runDir.string()},

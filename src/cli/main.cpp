@@ -27,6 +27,7 @@
 #include "effects/render_effect.h"
 #include "jobs/engine_choice.h"
 #include "jobs/run_check.h"
+#include "media/durable_commit.h"
 #include "media/home_folder.h"
 #include "media/work_folders.h"
 #include "mivora_version.h"
@@ -349,7 +350,8 @@ int ListEffects() {
 int ShowEffect(const std::string& name, bool raw) {
   std::string duration = EffectDuration(name);
   if (duration.empty())
-    return UsageError("effects", "没有这个特效：" + name + "（共有 特效1 到 " + EffectName(kEffectCount) + "）");
+    return UsageError(
+        "effects", "没有这个特效：" + name + "（共有 特效1 到 " + EffectName(kEffectCount) + "）");
   std::cout << name << "\n时长：" << duration << " 秒\n"
             << CostText(name) << "（同样秒数的普通编码为 1 倍）\n"
             << (raw ? "模板：" + EffectTemplate(name) : "命令：" + EffectCommandText(name)) << "\n";
@@ -389,9 +391,8 @@ int RenderOne(const RenderArgs& args, RunToken& token, const InterruptWatch& wat
   std::string console;
   ToolEnv env{home, token, [&console](const std::string& text) { console = text; }};
   ToolOutcome outcome = RenderEffect(env, args.name, args.input, part, args.audio);
-  if (outcome.ok() && !token.IsCancelled()) {
-    std::filesystem::rename(part, output, error);
-    if (error) outcome = ToolOutcome::Failed();
+  if (outcome.ok() && !token.IsCancelled() && !CommitByRename(part, output)) {
+    outcome = ToolOutcome::Failed();
   }
   DeleteWorkFile(part);
   if (watch.Signal() != 0) return 128 + watch.Signal();
@@ -466,7 +467,7 @@ int Main(int argc, char** argv) {
           "各个版本的特效组合、片头、片尾、叠加特效和音频互不相同")
       ->type_name("N");
   runCommand->add_flag("--skip-existing", run.skipExisting,
-                       "成品已存在的不再生成（中断后接着做同一批）");
+                       "完整的成品已存在的不再生成，不完整的重新生成（中断后接着做同一批）");
   runCommand
       ->add_option("--shard", run.shard,
                    "只处理序号（从 0 数）除以 N 余 I 的素材，用于多台机器分担一批")

@@ -17,6 +17,7 @@
 #include "jobs/item_run.h"
 #include "jobs/machine_checks.h"
 #include "jobs/output_names.h"
+#include "jobs/resume_check.h"
 #include "jobs/run_check.h"
 #include "jobs/segment_pass.h"
 #include "jobs/version_picks.h"
@@ -218,8 +219,9 @@ ItemOutcome RunImageItem(ItemRun& run, ClipEngine& engine) {
     if (!fitted.ok()) return run.Finish(false, PictureFailure(fitted));
     image = framed;
   }
-  // A half-made video of the image is no use to anyone.
-  FileGuard halfMade(plan.imageVideo);
+  // The image's video takes its name only when whole; a run killed on the
+  // way leaves its part file, which the next run's lock removes.
+  PartFile imageVideo(plan.imageVideo, plan.paths.partPrefix);
   // Decoded and scaled once, then held: a huge photo costs no more than a
   // small one. A damaged picture stops the decoder at once instead of
   // giving a grey one.
@@ -228,10 +230,12 @@ ItemOutcome RunImageItem(ItemRun& run, ClipEngine& engine) {
       "D:\\ffmpeg\\bin\\ffmpeg.exe -y -err_detect explode -xerror -i D:\\1.jpg -vcodec libx264 "
       "-r 30 -vf \"pad=ceil(iw/2)*2:ceil(ih/2)*2,scale=720:1280,loop=loop=-1:size=1\" -s 720x1280  "
       "-aspect 9:16 -t 15 -b:v 3000k D:\\out.mp4",
-      {{std::string(kImagePlaceholder), ToolPath(image.string())}, {std::string(kOutputPlaceholder), plan.imageVideo.string()}}));
+      {{std::string(kImagePlaceholder), ToolPath(image.string())},
+       {std::string(kOutputPlaceholder), imageVideo.path().string()}}));
   if (run.Stopped()) return run.Finish(false, {});
   if (!outcome.ok()) return run.Finish(false, PictureFailure(outcome));
-  halfMade.Keep();
+  if (!imageVideo.Commit())
+    return run.Finish(false, "【图片转视频】无法保存：" + plan.imageVideo.string());
 
   run.Step("探测时长");
   int seconds = ProbeDuration(run.tools(), plan.imageVideo);
@@ -251,14 +255,21 @@ ItemOutcome RunOneItem(ItemQueue& queue, const ItemPlan& plan, RandomSource& ran
   return inputs.videoMode ? RunVideoItem(run, *engine) : RunImageItem(run, *engine);
 }
 
-// A finished video only ever appears by rename, so one that exists is
-// complete and a resumed run keeps it.
-std::optional<ItemOutcome> SkippedOutcome(ItemQueue& queue, const ItemPlan& plan) {
+// A resumed run keeps a finished video only when it is whole. One that a
+// power cut or a full disk elsewhere left broken is made again (`remade`);
+// it stays until its successor, whole, takes its name by rename.
+std::optional<ItemOutcome> SkippedOutcome(ItemQueue& queue, const ItemPlan& plan, bool& remade) {
   if (!queue.inputs.skipExisting) return std::nullopt;
   std::filesystem::path finished =
       plan.paths.OutputFolder(queue.inputs.ChoicesNow().videoMode) / plan.outputName;
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(finished, error)) return std::nullopt;
+  ExistingOutput existing = CheckExistingOutput(finished);
+  if (existing == ExistingOutput::kMissing) return std::nullopt;
+  if (existing == ExistingOutput::kBroken) {
+    queue.events.Emit(
+        [&](JobSink& sink) { sink.RunLog("成品不完整，重新生成：" + finished.string() + "\r\n"); });
+    remade = true;
+    return std::nullopt;
+  }
   queue.events.Emit(
       [&](JobSink& sink) { sink.RunLog("已存在，跳过：" + finished.string() + "\r\n"); });
   ItemOutcome outcome;
@@ -292,7 +303,8 @@ void TakeItems(ItemQueue& queue) {
     ItemPlan plan = PlanItem(queue, output, random);
     queue.events.Emit([&](JobSink& sink) { sink.ItemStarted(plan); });
     ItemOutcome outcome;
-    if (std::optional<ItemOutcome> skipped = SkippedOutcome(queue, plan)) {
+    bool remade = false;
+    if (std::optional<ItemOutcome> skipped = SkippedOutcome(queue, plan, remade)) {
       outcome = std::move(*skipped);
     } else if (queue.refusal.empty()) {
       outcome = RunOneItem(queue, plan, random);
@@ -300,6 +312,7 @@ void TakeItems(ItemQueue& queue) {
       outcome.status = queue.refusal;
       outcome.failedStep = kInputCheckStep;
     }
+    outcome.remade = remade;
     if (inputs.ownWorkFolders) {
       std::error_code error;
       std::filesystem::remove_all(ItemWorkFolder(queue, output), error);
@@ -368,7 +381,8 @@ std::uint32_t ItemTick(std::uint32_t seed, int item) {
 std::vector<ItemOutcome> RunItems(const JobInputs& inputs, JobSink& sink, RunToken& token) {
   // The run's claim on the home; what crashed runs left behind goes first.
   const WorkPaths home = WorkPaths::ForRunDir(inputs.runDir);
-  RunLock lock(inputs.runDir, {home.VideoOutputFolder(), home.ImageOutputFolder()});
+  RunLock lock(inputs.runDir,
+               {home.VideoOutputFolder(), home.ImageOutputFolder(), home.ImageVideoFolder()});
   // Clip files nobody can read are named once and never picked, instead of
   // failing whichever item draws them.
   FrontChoices now = inputs.ChoicesNow();

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "media/durable_commit.h"
+
 namespace mivora {
 
 PartFile::PartFile(std::filesystem::path finalFile, std::string_view prefix)
@@ -15,9 +17,7 @@ PartFile::~PartFile() {
 }
 
 bool PartFile::Commit() {
-  std::error_code error;
-  std::filesystem::rename(part_, final_, error);
-  if (error) return false;
+  if (!CommitByRename(part_, final_)) return false;
   part_.clear();
   return true;
 }

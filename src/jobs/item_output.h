@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "jobs/item_run.h"
+#include "media/video_check.h"
 #include "runner/tool.h"
 
 namespace mivora {
@@ -15,6 +16,9 @@ namespace mivora {
 inline constexpr std::string_view kOutputEncoding =
     "-aspect 9:16 -s 720x1280 -pix_fmt yuv420p -vcodec libx264 -r:v 30 -preset medium -crf 30 "
     "-b:v 3000k";
+// The picture those settings give, which a run that resumes checks a
+// finished video against.
+inline constexpr VideoFrame kOutputFrame{720, 1280, 30};
 // The bit rate those settings ask for, for estimating an output's size.
 inline constexpr int kOutputBitRateKbps = 3000;
 
