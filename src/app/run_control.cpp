@@ -74,7 +74,7 @@ void RunControl::StartRun(const StartOptions& options) {
   JobInputs inputs =
       ReadJobInputs(window_, runDir, videoMode, std::move(lines), limit < 0 ? INT_MAX : limit);
   ApplyRunSettings(options.settings, static_cast<int>(std::thread::hardware_concurrency()), inputs);
-  inputs.watermark = options.watermark;
+  inputs.options.watermark = options.watermark;
   auto presenter = std::make_shared<JobPresenter>(window_, static_cast<int>(inputs.items.size()),
                                                   JobPresenter::LogLines::kNamed);
   presenter->RunStarted();

@@ -64,12 +64,12 @@ nlohmann::json BatchSummary(const BatchOptions& options, const std::vector<ItemR
   }
   nlohmann::json summary = {
       {"home", options.runDir.string()},
-      {"mode", options.videoMode ? "video" : "image"},
-      {"engine", options.engine},
+      {"mode", options.run.videoMode ? "video" : "image"},
+      {"engine", std::string(kEngineNames.NameOf(options.run.engine))},
       {"seed", options.seed},
-      {"jobs", options.jobs},
-      {"variants", options.variants},
-      {"skip_existing", options.skipExisting},
+      {"jobs", options.run.jobs},
+      {"variants", options.run.variants},
+      {"skip_existing", options.run.skipExisting},
       {"shard", std::to_string(options.shardIndex) + "/" + std::to_string(options.shardCount)},
       {"all", options.all},
       {"interrupted", stopSignal != 0},

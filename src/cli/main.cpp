@@ -103,6 +103,13 @@ std::filesystem::path Absolute(const std::filesystem::path& path) {
   return error ? path : full.lexically_normal();
 }
 
+// A number as a person writes it: 0.8, not 0.800000.
+std::string NumberText(double value) {
+  std::ostringstream text;
+  text << value;
+  return text.str();
+}
+
 std::uint32_t FreshSeed() {
   return std::random_device{}();
 }
@@ -120,7 +127,7 @@ bool ReadWholeFile(const std::filesystem::path& file, std::string& text) {
 std::vector<ItemResult> RunWithProgress(const JobInputs& inputs, const std::vector<int>& items,
                                         RunToken& token) {
   ProgressReport progress(stderr, isatty(STDERR_FILENO) == 1,
-                          static_cast<int>(items.size()) * std::max(1, inputs.variants));
+                          static_cast<int>(items.size()) * inputs.options.variants);
   std::vector<ItemResult> results = RunBatch(inputs, items, token, progress.Observer());
   progress.Finish();
   return results;
@@ -135,9 +142,10 @@ void PrintResults(const std::vector<ItemResult>& results) {
   }
 }
 
+// The run command's options: those of a run go straight into `options`.
 struct RunArgs {
+  RunOptions options;
   std::string home;
-  std::string mode = "video";
   bool intro = false;
   bool outro = false;
   std::string overlay = "black";
@@ -146,19 +154,9 @@ struct RunArgs {
   std::string audio;
   bool all = false;
   std::string jobs = "auto";
-  int variants = 1;
-  bool skipExisting = false;
   std::string shard;
   std::int64_t seed = -1;
-  int stallTimeout = 60;
   bool json = false;
-  std::string engine{kDefaultEngine};
-  std::string fit{FitModeName(kDefaultFitMode)};
-  std::string watermark;
-  std::string watermarkPosition{WatermarkPositionName(WatermarkOptions{}.position)};
-  int watermarkSize = WatermarkOptions{}.size;
-  std::string watermarkColor = WatermarkOptions{}.color;
-  double watermarkOpacity = WatermarkOptions{}.opacity;
 };
 
 // Turns the parsed options into batch options; returns a usage error text.
@@ -166,7 +164,7 @@ std::string ResolveRunArgs(const RunArgs& args, BatchOptions& options) {
   if (args.audio.empty()) return "请用 --audio DIR 指定音频目录（放 .mp3 文件的目录）";
   options.audioFolder = Absolute(args.audio);
   if (!IsFolder(options.audioFolder)) return "音频目录不存在：" + options.audioFolder.string();
-  options.videoMode = args.mode == "video";
+  options.run = args.options;
   options.intro = args.intro;
   options.outro = args.outro;
   options.greenScreen = args.overlay == "green";
@@ -175,13 +173,11 @@ std::string ResolveRunArgs(const RunArgs& args, BatchOptions& options) {
   }
   if (!args.effectCode.empty()) options.effectCode = args.effectCode;
   options.all = args.all;
-  options.jobs = ParseJobCount(args.jobs, std::thread::hardware_concurrency());
-  if (options.jobs < 1) return "-j 的值必须是正整数或 auto：" + args.jobs;
-  if (args.variants < 1 || args.variants > kMaxVariants)
+  options.run.jobs = ParseJobCount(args.jobs, std::thread::hardware_concurrency());
+  if (options.run.jobs < 1) return "-j 的值必须是正整数或 auto：" + args.jobs;
+  if (!VariantsInRange(options.run.variants))
     return "--variants 的值应在 1 到 " + std::to_string(kMaxVariants) + " 之间：" +
-           std::to_string(args.variants);
-  options.variants = args.variants;
-  options.skipExisting = args.skipExisting;
+           std::to_string(options.run.variants);
   if (!args.shard.empty()) {
     int index = -1;
     int count = 0;
@@ -194,19 +190,10 @@ std::string ResolveRunArgs(const RunArgs& args, BatchOptions& options) {
   if (args.seed > static_cast<std::int64_t>(UINT32_MAX))
     return "--seed 的值超出范围（0 到 4294967295）";
   options.seed = args.seed < 0 ? FreshSeed() : static_cast<std::uint32_t>(args.seed);
-  options.engine = args.engine;
-  if (args.stallTimeout < 0) return "--stall-timeout 的值不能为负数";
-  options.stallTimeoutSeconds = args.stallTimeout;
-  options.fit = *ParseFitMode(args.fit);
-  if (!args.watermark.empty()) {
-    WatermarkOptions& mark = options.watermark;
-    mark.enabled = true;
-    mark.text = args.watermark;
-    mark.position = *ParseWatermarkPosition(args.watermarkPosition);
-    mark.size = args.watermarkSize;
-    mark.color = args.watermarkColor;
-    mark.opacity = args.watermarkOpacity;
-    if (std::string problem = WatermarkProblem(mark); !problem.empty()) return problem;
+  if (options.run.stallTimeout.count() < 0) return "--stall-timeout 的值不能为负数";
+  if (options.run.watermark.enabled) {
+    if (std::string problem = WatermarkProblem(options.run.watermark); !problem.empty())
+      return problem;
   }
   // Last, so that a mistyped command leaves the user's home as it was: the
   // home folder is made only once the run is about to start.
@@ -304,7 +291,7 @@ int Demo(const std::string& dirText, std::int64_t seedArg, RunToken& token,
   options.seed = seedArg < 0 ? FreshSeed() : static_cast<std::uint32_t>(seedArg);
   std::vector<ItemResult> all;
   for (bool videoMode : {true, false}) {
-    options.videoMode = videoMode;
+    options.run.videoMode = videoMode;
     options.greenScreen = !videoMode;  // one job shows each overlay kind
     std::cerr << (videoMode ? "视频剪辑：" : "图片剪辑：") << "\n";
     JobInputs inputs;
@@ -349,7 +336,8 @@ int ListEffects() {
 int ShowEffect(const std::string& name, bool raw) {
   std::string duration = EffectDuration(name);
   if (duration.empty())
-    return UsageError("effects", "没有这个特效：" + name + "（共有 特效1 到 " + EffectName(kEffectCount) + "）");
+    return UsageError(
+        "effects", "没有这个特效：" + name + "（共有 特效1 到 " + EffectName(kEffectCount) + "）");
   std::cout << name << "\n时长：" << duration << " 秒\n"
             << CostText(name) << "（同样秒数的普通编码为 1 倍）\n"
             << (raw ? "模板：" + EffectTemplate(name) : "命令：" + EffectCommandText(name)) << "\n";
@@ -431,12 +419,16 @@ int Main(int argc, char** argv) {
   demo->add_option("--seed", demoSeed, "随机选择的种子（相同种子得到相同的选择）")->type_name("N");
 
   RunArgs run;
+  const RunOptions defaults;
   CLI::App* runCommand = app.add_subcommand("run", "像窗口里按“开始”一样处理主目录里的素材");
   runCommand->footer(
       "主目录：不给 --home 时，依次取 MIVORA_HOME、窗口保存的主目录、可写且放有素材目录的程序目录，"
       "都没有时用 ~/Mivora（第一次用时连同素材目录一起创建）。");
   runCommand->add_option("--home", run.home, "主目录（默认见下文）")->type_name("DIR");
-  runCommand->add_option("--mode", run.mode, "video：视频剪辑（默认）；image：图片剪辑")
+  runCommand
+      ->add_option_function<std::string>(
+          "--mode", [&run](const std::string& mode) { run.options.videoMode = mode == "video"; },
+          "video：视频剪辑（默认）；image：图片剪辑")
       ->check(OneOf({"video", "image"}))
       ->type_name("video|image");
   runCommand->add_flag("--intro", run.intro, "加片头（从“片头”目录随机选一个）");
@@ -460,12 +452,13 @@ int Main(int argc, char** argv) {
                    "同时处理的素材数；auto（默认）按本机处理器核数选择，每个核一个")
       ->type_name("N|auto");
   runCommand
-      ->add_option(
-          "--variants", run.variants,
-          "每个素材生成几个成品（1 到 99，默认 1）；多于 1 个时第 k 个名为 <名称>-<k>.mp4，"
-          "各个版本的特效组合、片头、片尾、叠加特效和音频互不相同")
+      ->add_option("--variants", run.options.variants,
+                   "每个素材生成几个成品（1 到 " + std::to_string(kMaxVariants) + "，默认 " +
+                       std::to_string(defaults.variants) +
+                       "）；多于 1 个时第 k 个名为 <名称>-<k>.mp4，"
+                       "各个版本的特效组合、片头、片尾、叠加特效和音频互不相同")
       ->type_name("N");
-  runCommand->add_flag("--skip-existing", run.skipExisting,
+  runCommand->add_flag("--skip-existing", run.options.skipExisting,
                        "成品已存在的不再生成（中断后接着做同一批）");
   runCommand
       ->add_option("--shard", run.shard,
@@ -474,36 +467,57 @@ int Main(int argc, char** argv) {
   runCommand->add_option("--seed", run.seed, "随机选择的种子；同样的种子和素材得到同样的选择")
       ->type_name("N");
   runCommand
-      ->add_option("--stall-timeout", run.stallTimeout,
-                   "编码器这么多秒没有进展就停止它，该素材算失败（默认 60；0：从不）")
+      ->add_option_function<int>(
+          "--stall-timeout",
+          [&run](int seconds) { run.options.stallTimeout = std::chrono::seconds(seconds); },
+          "编码器这么多秒没有进展就停止它，该素材算失败（默认 " +
+              std::to_string(StallTimeoutSeconds(defaults)) + "；0：从不）")
       ->type_name("SECONDS");
   runCommand->add_flag("--json", run.json, "在标准输出打印机器可读的汇总");
   std::vector<std::string> engines = EngineNames();
   runCommand
-      ->add_option("--engine", run.engine,
-                   "驱动编码器的方式（默认 " + std::string(kDefaultEngine) + "）")
+      ->add_option_function<std::string>(
+          "--engine",
+          [&run](const std::string& name) { run.options.engine = *kEngineNames.Parse(name); },
+          "驱动编码器的方式（默认 " + std::string(kEngineNames.NameOf(defaults.engine)) + "）")
       ->check(OneOf(engines))
       ->type_name("NAME");
   runCommand
-      ->add_option("--fit", run.fit,
-                   "不是 9:16 的画面如何放进画面：blur（默认，模糊背景）、cover（裁切铺满）、"
-                   "stretch（拉伸）")
+      ->add_option_function<std::string>(
+          "--fit", [&run](const std::string& name) { run.options.fit = *ParseFitMode(name); },
+          "不是 9:16 的画面如何放进画面：blur（默认，模糊背景）、cover（裁切铺满）、"
+          "stretch（拉伸）")
       ->check(OneOf(FitModeNames()))
       ->type_name("MODE");
-  runCommand->add_option("--watermark", run.watermark, "在每个成品上写这段文字水印")
+  WatermarkOptions& mark = run.options.watermark;
+  runCommand
+      ->add_option_function<std::string>(
+          "--watermark",
+          [&mark](const std::string& text) {
+            mark.text = text;
+            mark.enabled = !text.empty();
+          },
+          "在每个成品上写这段文字水印")
       ->type_name("TEXT");
   runCommand
-      ->add_option("--watermark-position", run.watermarkPosition, "水印位置（默认 bottom-right）")
+      ->add_option_function<std::string>(
+          "--watermark-position",
+          [&mark](const std::string& name) { mark.position = *ParseWatermarkPosition(name); },
+          "水印位置（默认 " + std::string(WatermarkPositionName(defaults.watermark.position)) +
+              "）")
       ->check(OneOf(WatermarkPositionNames()))
       ->type_name("NAME");
-  runCommand->add_option("--watermark-size", run.watermarkSize, "水印字号（默认 40）")
+  runCommand
+      ->add_option("--watermark-size", mark.size,
+                   "水印字号（默认 " + std::to_string(defaults.watermark.size) + "）")
       ->type_name("N");
   runCommand
-      ->add_option("--watermark-color", run.watermarkColor,
-                   "水印颜色：颜色名或 #RRGGBB（默认 white）")
+      ->add_option("--watermark-color", mark.color,
+                   "水印颜色：颜色名或 #RRGGBB（默认 " + defaults.watermark.color + "）")
       ->type_name("COLOR");
   runCommand
-      ->add_option("--watermark-opacity", run.watermarkOpacity, "水印不透明度 0..1（默认 0.8）")
+      ->add_option("--watermark-opacity", mark.opacity,
+                   "水印不透明度 0..1（默认 " + NumberText(defaults.watermark.opacity) + "）")
       ->type_name("X");
 
   std::vector<std::string> reportFiles;

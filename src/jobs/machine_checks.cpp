@@ -8,7 +8,6 @@
 #include <atomic>
 #include <cerrno>
 
-#include "jobs/clip_jobs.h"
 #include "jobs/item_output.h"
 #include "jobs/work_paths.h"
 #include "media/run_lock.h"
@@ -43,14 +42,14 @@ int TryWrite(const std::filesystem::path& folder) {
 
 std::vector<std::filesystem::path> RunFolders(const JobInputs& inputs) {
   WorkPaths paths = WorkPaths::ForRunDir(inputs.runDir);
-  std::vector<std::filesystem::path> folders = {paths.OutputFolder(inputs.videoMode)};
+  std::vector<std::filesystem::path> folders = {paths.OutputFolder(inputs.options.videoMode)};
   if (inputs.ownWorkFolders) {
     folders.push_back(inputs.runDir / kRunsWorkFolder);
   } else {
     folders.push_back(inputs.runDir);
     folders.push_back(paths.tempFolder);
   }
-  if (!inputs.videoMode) folders.push_back(paths.ImageVideoFolder());
+  if (!inputs.options.videoMode) folders.push_back(paths.ImageVideoFolder());
   return folders;
 }
 

@@ -118,13 +118,12 @@ TEST(PrepareBatch, ChecksInTheWindowsOrderAndImportsAsAsked) {
 TEST(PrepareBatch, SetsTheSwitchesOfTheRun) {
   NamesHome home(1);
   BatchOptions options = home.Options();
-  options.videoMode = false;
+  options.run.videoMode = false;
   options.outro = true;
   options.greenScreen = true;
   JobInputs inputs;
   PrepareBatch(options, inputs);
-  EXPECT_FALSE(inputs.videoMode);
-  EXPECT_FALSE(inputs.choices.videoMode);
+  EXPECT_FALSE(inputs.options.videoMode);
   EXPECT_FALSE(inputs.choices.intro);
   EXPECT_TRUE(inputs.choices.outro);
   EXPECT_FALSE(inputs.choices.blackScreen);

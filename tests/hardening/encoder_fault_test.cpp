@@ -66,7 +66,7 @@ class EncoderFault : public ::testing::Test {
   // below catch in the middle.
   static StartOptions StepByStep() {
     StartOptions options;
-    options.settings.engine = "steps";
+    options.settings.run.engine = EngineKind::kSteps;
     return options;
   }
 
