@@ -24,6 +24,7 @@
 #include "cli/summary_report.h"
 #include "effects/effect_catalogue.h"
 #include "effects/effect_cost.h"
+#include "effects/output_format.h"
 #include "effects/render_effect.h"
 #include "jobs/engine_choice.h"
 #include "jobs/run_check.h"
@@ -397,7 +398,9 @@ int Main(int argc, char** argv) {
   RunToken token;
   InterruptWatch watch(token);
 
-  CLI::App app{"把源视频或图片做成竖屏短视频（720x1280，H.264，30 帧/秒）。", "mivora-cli"};
+  CLI::App app{"把源视频或图片做成竖屏短视频（" + FrameSize(kOutputFormat) + "，H.264，" +
+                   std::to_string(kOutputFormat.fps) + " 帧/秒）。",
+               "mivora-cli"};
   auto formatter = app.get_formatter();
   formatter->label("Usage", "用法");
   formatter->label("Positionals", "参数");

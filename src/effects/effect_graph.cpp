@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "effects/effect_shortcuts.h"
+#include "effects/output_format.h"
 #include "runner/command_line.h"
 #include "runner/placeholders.h"
 #include "runner/text.h"
@@ -519,7 +520,7 @@ EffectPart TranslateEffect(std::string_view templateText, int stretchSeconds,
   }
   // Without a canvas the effect ends with its stretch.
   part.seconds = part.canvas ? capSeconds : std::min(stretchSeconds, capSeconds);
-  chains.push_back("[" + resultName + "]" + std::string(kSegmentShape) + "," +
+  chains.push_back("[" + resultName + "]" + SegmentShape(kOutputFormat) + "," +
                    ThirtyFor(part.seconds,
                              parsed.complex || !parsed.fixedRate ? kThirtyFpsEarlier : kThirtyFps) +
                    "[" + std::string(out) + "]");

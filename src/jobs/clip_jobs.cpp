@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "effects/effect_code.h"
+#include "effects/output_format.h"
 #include "effects/random_source.h"
 #include "jobs/engine_choice.h"
 #include "jobs/file_guard.h"
@@ -35,8 +36,15 @@ constexpr char kInputCheckStep[] = "检查素材";
 // The step of an item its disk has no room for.
 constexpr char kSpaceCheckStep[] = "检查磁盘空间";
 
-// Every picture becomes a video of this many seconds first.
-constexpr double kImageVideoSeconds = 15;
+// The template that turns a picture into the video the walk cuts.
+std::string ImageVideoCommand(const OutputFormat& format) {
+  return std::string(kEncoderPlaceholder) + " -y -err_detect explode -xerror -i " +
+         std::string(kImagePlaceholder) + " -vcodec libx264 -r " + std::to_string(format.fps) +
+         " -vf \"pad=ceil(iw/2)*2:ceil(ih/2)*2,scale=" + FrameSize(format, ':') +
+         ",loop=loop=-1:size=1\" -s " + FrameSize(format) + "  -aspect " + AspectText(format) +
+         " -t " + std::to_string(kImageVideoSeconds) + " -b:v " +
+         std::to_string(format.bitRateKbps) + "k " + std::string(kOutputPlaceholder);
+}
 
 // Below this a file is no picture anyone took.
 constexpr int kSmallestImageSide = 16;
@@ -195,7 +203,7 @@ std::string PictureFailure(const ToolOutcome& outcome) {
 
 ItemOutcome RunImageItem(ItemRun& run, ClipEngine& engine) {
   const ItemPlan& plan = run.plan();
-  run.Step("图片转视频", 15);
+  run.Step("图片转视频", kImageVideoSeconds);
   if (std::string problem = ImageProblem(run); !problem.empty() || run.Stopped()) {
     run.Judge(ToolOutcome::Failed(problem));
     return run.Finish(false, problem);
@@ -219,13 +227,10 @@ ItemOutcome RunImageItem(ItemRun& run, ClipEngine& engine) {
   // Decoded and scaled once, then held: a huge photo costs no more than a
   // small one. A damaged picture stops the decoder at once instead of
   // giving a grey one.
-  ToolOutcome outcome = run.Judge(RunJudged(
-      run.tools(),
-      "D:\\ffmpeg\\bin\\ffmpeg.exe -y -err_detect explode -xerror -i D:\\1.jpg -vcodec libx264 "
-      "-r 30 -vf \"pad=ceil(iw/2)*2:ceil(ih/2)*2,scale=720:1280,loop=loop=-1:size=1\" -s 720x1280  "
-      "-aspect 9:16 -t 15 -b:v 3000k D:\\out.mp4",
-      {{std::string(kImagePlaceholder), ToolPath(image.string())},
-       {std::string(kOutputPlaceholder), plan.imageVideo.string()}}));
+  ToolOutcome outcome =
+      run.Judge(RunJudged(run.tools(), ImageVideoCommand(kOutputFormat),
+                          {{std::string(kImagePlaceholder), ToolPath(image.string())},
+                           {std::string(kOutputPlaceholder), plan.imageVideo.string()}}));
   if (run.Stopped()) return run.Finish(false, {});
   if (!outcome.ok()) return run.Finish(false, PictureFailure(outcome));
   halfMade.Keep();

@@ -18,7 +18,7 @@ namespace mivora {
 namespace {
 
 // The finished video's video and (at most) audio rates, in bytes per second.
-constexpr double kOutputBytesPerSecond = (kOutputBitRateKbps + 192) * 1000 / 8.0;
+constexpr double kOutputBytesPerSecond = (kOutputFormat.bitRateKbps + 192) * 1000 / 8.0;
 constexpr std::uintmax_t kMarginBytes = 2 << 20;
 
 std::string Said(std::string_view fault, const std::filesystem::path& folder) {
