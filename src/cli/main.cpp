@@ -29,6 +29,7 @@
 #include "jobs/engine_choice.h"
 #include "jobs/run_check.h"
 #include "media/home_folder.h"
+#include "media/part_files.h"
 #include "media/work_folders.h"
 #include "mivora_version.h"
 #include "runner/run_token.h"
@@ -136,8 +137,7 @@ std::vector<ItemResult> RunWithProgress(const JobInputs& inputs, const std::vect
 
 void PrintResults(const std::vector<ItemResult>& results) {
   for (const ItemResult& result : results) {
-    std::cout << result.item << "\t" << result.source << "\t"
-              << (result.kind == ItemOutcome::Kind::kStopped ? "未完成" : result.status);
+    std::cout << result.item << "\t" << result.source << "\t" << ResultText(result);
     if (!result.output.empty()) std::cout << "\t" << result.output.string();
     std::cout << "\n";
   }
@@ -373,8 +373,7 @@ int RenderOne(const RenderArgs& args, RunToken& token, const InterruptWatch& wat
       Absolute(args.home.empty() ? DefaultHome(false) : std::filesystem::path(args.home));
   std::filesystem::path output = Absolute(args.output);
   // The output appears under its name only when the encoder has finished it.
-  std::filesystem::path part = output.parent_path() / (".mivora-" + output.stem().string() +
-                                                       ".part" + output.extension().string());
+  std::filesystem::path part = PartFilePath(output);
   std::string console;
   ToolEnv env{home, token, [&console](const std::string& text) { console = text; }};
   ToolOutcome outcome = RenderEffect(env, args.name, args.input, part, args.audio);
