@@ -8,10 +8,10 @@
 #include <thread>
 
 #include "app/list_import.h"
-#include "app/memory_window.h"
 #include "app/run_control.h"
 #include "runner/run_capture.h"
 #include "support/media_maker.h"
+#include "support/memory_window.h"
 #include "support/never_stopped.h"
 #include "support/temp_dir.h"
 
