@@ -155,13 +155,13 @@ ItemOutcome RunVideoItem(ItemRun& run, ClipEngine& engine) {
   run.Step("探测时长");
   run.WatchSource(source);
   SourceInfo info = source.empty() ? SourceInfo{} : ProbeSource(run.tools(), source);
-  if (run.Stopped()) return run.Finish(false, {});
+  if (run.Stopped()) return run.Failed();
   std::optional<std::filesystem::path> copy = CopyWithTimes(run, info);
   FileGuard copyGuard(copy.value_or(std::filesystem::path()));
-  if (run.Stopped()) return run.Finish(false, {});
+  if (run.Stopped()) return run.Failed();
   if (copy) {
     SourceInfo copied = ProbeSource(run.tools(), *copy);
-    if (run.Stopped()) return run.Finish(false, {});
+    if (run.Stopped()) return run.Failed();
     copied.shape = info.shape;
     info = copied;
   }
@@ -174,7 +174,7 @@ ItemOutcome RunVideoItem(ItemRun& run, ClipEngine& engine) {
                                          : "剪切失败：素材无法读取";
   if (!problem.empty()) {
     run.Log("剪切失败。。。\r\n");
-    return run.Finish(false, problem);
+    return run.Failed(problem);
   }
   if (std::optional<ItemOutcome> noRoom = NoRoomFor(run, info.seconds)) return *noRoom;
   if (info.audioNeedsEncoding) run.EncodeSourceAudio();
@@ -206,7 +206,7 @@ ItemOutcome RunImageItem(ItemRun& run, ClipEngine& engine) {
   run.Step("图片转视频", kImageVideoSeconds);
   if (std::string problem = ImageProblem(run); !problem.empty() || run.Stopped()) {
     run.Judge(ToolOutcome::Failed(problem));
-    return run.Finish(false, problem);
+    return run.Failed(problem);
   }
   if (std::optional<ItemOutcome> noRoom = NoRoomFor(run, kImageVideoSeconds)) return *noRoom;
   EnsureFolder(plan.paths.ImageVideoFolder());
@@ -218,8 +218,8 @@ ItemOutcome RunImageItem(ItemRun& run, ClipEngine& engine) {
   EnsureFolder(framed.parent_path());
   if (std::optional<FitMode> fit = run.FramingFor(plan.source)) {
     ToolOutcome fitted = run.Judge(RunJudged(run.tools(), FramedImageArgs(*fit, image, framed)));
-    if (run.Stopped()) return run.Finish(false, {});
-    if (!fitted.ok()) return run.Finish(false, PictureFailure(fitted));
+    if (run.Stopped()) return run.Failed();
+    if (!fitted.ok()) return run.Failed(PictureFailure(fitted));
     image = framed;
   }
   // A half-made video of the image is no use to anyone.
@@ -231,13 +231,13 @@ ItemOutcome RunImageItem(ItemRun& run, ClipEngine& engine) {
       run.Judge(RunJudged(run.tools(), ImageVideoCommand(kOutputFormat),
                           {{std::string(kImagePlaceholder), ToolPath(image.string())},
                            {std::string(kOutputPlaceholder), plan.imageVideo.string()}}));
-  if (run.Stopped()) return run.Finish(false, {});
-  if (!outcome.ok()) return run.Finish(false, PictureFailure(outcome));
+  if (run.Stopped()) return run.Failed();
+  if (!outcome.ok()) return run.Failed(PictureFailure(outcome));
   halfMade.Keep();
 
   run.Step("探测时长");
   int seconds = ProbeDuration(run.tools(), plan.imageVideo);
-  if (run.Stopped()) return run.Finish(false, {});
+  if (run.Stopped()) return run.Failed();
   return SegmentPass(run, engine, seconds, plan.imageVideo);
 }
 
