@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <tuple>
@@ -91,12 +92,16 @@ std::string ItemLabel(const nlohmann::json& item) {
   return label;
 }
 
+std::optional<ItemOutcome::Kind> OutcomeOf(const nlohmann::json& item) {
+  return kOutcomeNames.Parse(Text(item, "outcome"));
+}
+
 std::string StatusText(const nlohmann::json& item) {
-  std::string outcome = Text(item, "outcome");
-  if (outcome == "stopped") return "未完成";
-  if (outcome == "skipped") return "已存在，跳过";
+  std::optional<ItemOutcome::Kind> outcome = OutcomeOf(item);
+  if (outcome == ItemOutcome::Kind::kStopped) return kStoppedText;
+  if (outcome == ItemOutcome::Kind::kSkipped) return kSkippedStatus;
   std::string status = Text(item, "status");
-  return status.empty() ? outcome : status;
+  return status.empty() ? Text(item, "outcome") : status;
 }
 
 // True when the parser ran out of text before the JSON value ended.
@@ -234,11 +239,16 @@ std::string ReportTable(const nlohmann::json& merged) {
     out << "未写完的汇总（运行在结束前被终止）：" << file.get<std::string>() << "\n";
   }
   const nlohmann::json& totals = merged["totals"];
+  const nlohmann::json& items = merged["items"];
+  // An item of an outcome no name stands for counts as failed, as the exit
+  // status treats it.
+  const auto failed = std::count_if(items.begin(), items.end(), [](const nlohmann::json& item) {
+    std::optional<ItemOutcome::Kind> outcome = OutcomeOf(item);
+    return !outcome || EndedInFailure(*outcome);
+  });
   out << "共 " << totals["items"] << " 项：成功 " << totals["succeeded"] << "，跳过 "
-      << totals["skipped"] << "，失败 "
-      << totals["items"].get<int>() - totals["succeeded"].get<int>() -
-             totals["skipped"].get<int>() - totals["stopped"].get<int>()
-      << "，未完成 " << totals["stopped"] << "\n";
+      << totals["skipped"] << "，失败 " << failed << "，" << kStoppedText << " "
+      << totals["stopped"] << "\n";
   return out.str();
 }
 

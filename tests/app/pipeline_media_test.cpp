@@ -9,12 +9,12 @@
 #include <thread>
 
 #include "app/list_import.h"
-#include "app/memory_window.h"
 #include "app/run_control.h"
 #include "jobs/item_output.h"
 #include "media/video_check.h"
 #include "runner/run_capture.h"
 #include "support/media_maker.h"
+#include "support/memory_window.h"
 #include "support/never_stopped.h"
 #include "support/temp_dir.h"
 
@@ -199,7 +199,7 @@ TEST_F(Pipeline, SkippingFinishedOutputsRemakesBrokenOnes) {
 
   StartOptions options;
   options.settings.allItems = true;
-  options.settings.skipExisting = true;
+  options.settings.run.skipExisting = true;
   control.StartRun(options);
   control.WaitUntilIdle();
   const std::string log = Log();
