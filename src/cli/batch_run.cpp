@@ -37,6 +37,10 @@ class BatchSink : public JobSink {
     result.failedStep = outcome.failedStep;
     result.lastError = outcome.lastError;
     result.picks = outcome.picks;
+    // A version drawn again finished with other effects than it started with.
+    result.effectLine = plan.effects.names;
+    result.fingerprint = outcome.fingerprint;
+    result.nearest = outcome.nearest;
     std::error_code error;
     if (outcome.done() && std::filesystem::is_regular_file(outcome.output, error))
       result.output = outcome.output;
@@ -70,6 +74,7 @@ std::string PrepareBatch(const BatchOptions& options, JobInputs& inputs) {
   inputs.jobs = options.jobs;
   inputs.skipExisting = options.skipExisting;
   inputs.variants = options.variants;
+  inputs.minDistance = options.minDistance;
   inputs.ownWorkFolders = true;
   inputs.seed = options.seed;
   inputs.stallTimeoutMs = options.stallTimeoutSeconds * 1000;

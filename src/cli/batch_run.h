@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,6 +35,7 @@ struct BatchOptions {
   bool all = false;  // every item of the list, not only the first two
   int jobs = 1;
   int variants = 1;           // finished videos per source
+  double minDistance = 0;     // versions closer than this are drawn again (0: never)
   bool skipExisting = false;  // outputs already finished are kept, not made again
   int shardIndex = 0;
   int shardCount = 1;
@@ -63,6 +65,8 @@ struct ItemResult {
   std::string lastError;   // failures: the encoder's last lines
   int variant = 1;         // which version of the source, 1-based
   AssemblyPicks picks;     // the clips drawn; empty before the item came that far
+  std::string fingerprint{};  // finished videos: as text; empty when unread
+  std::optional<NearestVersion> nearest{};  // the nearest earlier version of the source
 };
 
 // Progress of a batch. Called from the worker threads, but never two calls

@@ -31,7 +31,8 @@ nlohmann::json MergeSummaries(const std::vector<NamedSummary>& summaries);
 // run was refused and no shard is missing; otherwise 1.
 int ReportExitCode(const nlohmann::json& merged);
 
-// The merged report for people: one line per item, then the totals.
+// The merged report for people: one line per item, per source the two
+// versions nearest to each other, then the totals.
 std::string ReportTable(const nlohmann::json& merged);
 
 }  // namespace mivora
