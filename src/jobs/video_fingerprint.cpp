@@ -19,14 +19,16 @@ constexpr int kHexDigits = 16;
 
 // The mean share of differing bits between `a` and `b`, samples matched by
 // their position in each video.
-double MeanDifference(const std::vector<std::uint64_t>& a, const std::vector<std::uint64_t>& b) {
+double MeanDifference(const std::vector<PictureHash>& a, const std::vector<PictureHash>& b) {
   const std::size_t count = std::max(a.size(), b.size());
   std::uint64_t bits = 0;
   for (std::size_t i = 0; i < count; ++i) {
-    bits += static_cast<std::uint64_t>(
-        std::popcount(a[i * a.size() / count] ^ b[i * b.size() / count]));
+    const PictureHash& x = a[i * a.size() / count];
+    const PictureHash& y = b[i * b.size() / count];
+    bits += static_cast<std::uint64_t>(std::popcount(x.across ^ y.across) +
+                                       std::popcount(x.down ^ y.down));
   }
-  return static_cast<double>(bits) / static_cast<double>(64 * count);
+  return static_cast<double>(bits) / static_cast<double>(128 * count);
 }
 
 std::string Hex(std::uint64_t value) {
@@ -56,14 +58,16 @@ std::filesystem::path ScratchFile() {
 
 }  // namespace
 
-std::uint64_t DifferenceHash(const std::uint8_t* grey, bool mirror) {
-  std::uint64_t hash = 0;
-  for (int row = 0; row < kHashHeight; ++row) {
-    const std::uint8_t* line = grey + row * kHashWidth;
-    for (int column = 0; column + 1 < kHashWidth; ++column) {
-      int left = mirror ? kHashWidth - 1 - column : column;
-      int right = mirror ? left - 1 : left + 1;
-      hash = hash << 1 | (line[left] > line[right] ? 1u : 0u);
+PictureHash DifferenceHash(const std::uint8_t* grey, bool mirror) {
+  // Column `c` of the picture as read, mirrored or not.
+  auto at = [&](int row, int c) {
+    return grey[row * kHashWidth + (mirror ? kHashWidth - 1 - c : c)];
+  };
+  PictureHash hash;
+  for (int row = 0; row + 1 < kHashHeight; ++row) {
+    for (int c = 0; c + 1 < kHashWidth; ++c) {
+      hash.across = hash.across << 1 | (at(row, c) > at(row, c + 1) ? 1u : 0u);
+      hash.down = hash.down << 1 | (at(row, c) > at(row + 1, c) ? 1u : 0u);
     }
   }
   return hash;
@@ -82,19 +86,23 @@ VideoFingerprint FingerprintOfPictures(std::string_view raw) {
 std::string FingerprintText(const VideoFingerprint& print) {
   std::string text;
   for (std::size_t i = 0; i < print.pictures.size(); ++i)
-    text += Hex(print.pictures[i]) + Hex(print.mirrored[i]);
+    text += Hex(print.pictures[i].across) + Hex(print.pictures[i].down) +
+            Hex(print.mirrored[i].across) + Hex(print.mirrored[i].down);
   return text;
 }
 
 std::optional<VideoFingerprint> ParseFingerprint(std::string_view text) {
-  if (text.size() % (2 * kHexDigits) != 0) return std::nullopt;
+  constexpr std::size_t kSampleDigits = 4 * kHexDigits;
+  if (text.size() % kSampleDigits != 0) return std::nullopt;
   VideoFingerprint print;
-  for (std::size_t at = 0; at < text.size(); at += 2 * kHexDigits) {
-    std::optional<std::uint64_t> picture = FromHex(text.substr(at, kHexDigits));
-    std::optional<std::uint64_t> mirrored = FromHex(text.substr(at + kHexDigits, kHexDigits));
-    if (!picture || !mirrored) return std::nullopt;
-    print.pictures.push_back(*picture);
-    print.mirrored.push_back(*mirrored);
+  for (std::size_t at = 0; at < text.size(); at += kSampleDigits) {
+    std::optional<std::uint64_t> words[4];
+    for (std::size_t k = 0; k < 4; ++k) {
+      words[k] = FromHex(text.substr(at + k * kHexDigits, kHexDigits));
+      if (!words[k]) return std::nullopt;
+    }
+    print.pictures.push_back({*words[0], *words[1]});
+    print.mirrored.push_back({*words[2], *words[3]});
   }
   return print;
 }

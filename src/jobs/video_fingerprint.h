@@ -1,10 +1,10 @@
 // A perceptual fingerprint of a finished video: its pictures at an even rate
-// (two a second), each reduced to a grey 9x8 picture and then to a 64-bit
-// difference hash (a bit per neighbouring pair in a row: is the left one
-// brighter). What survives a re-encode, a new bit rate or another size
-// survives the hash; the mirrored hash of every picture is kept too, so a
-// left-right mirrored copy is found close. Colour, sound and small overlays
-// are not seen at all.
+// (two a second), each reduced to a grey 9x9 picture and then to two 64-bit
+// difference hashes, a bit per neighbouring pair: across (is the left one
+// brighter) and down (is the upper one brighter). What survives a re-encode,
+// a new bit rate or another size survives the hashes; the mirrored hashes of
+// every picture are kept too, so a left-right mirrored copy is found close.
+// Colour, sound and small overlays are not seen at all.
 #pragma once
 
 #include <cstdint>
@@ -22,25 +22,32 @@ namespace mivora {
 inline constexpr int kFingerprintRate = 2;
 // The grey picture each sample is reduced to.
 inline constexpr int kHashWidth = 9;
-inline constexpr int kHashHeight = 8;
+inline constexpr int kHashHeight = 9;
 inline constexpr std::size_t kHashPictureBytes = kHashWidth * kHashHeight;
 
+// The hashes of one sampled picture.
+struct PictureHash {
+  std::uint64_t across = 0;
+  std::uint64_t down = 0;
+  bool operator==(const PictureHash&) const = default;
+};
+
 struct VideoFingerprint {
-  std::vector<std::uint64_t> pictures;  // per sample, in time order
-  std::vector<std::uint64_t> mirrored;  // the same samples mirrored left-right
+  std::vector<PictureHash> pictures;  // per sample, in time order
+  std::vector<PictureHash> mirrored;  // the same samples mirrored left-right
 
   bool empty() const { return pictures.empty(); }
 };
 
-// The difference hash of one grey 9x8 picture (row by row, 72 bytes), read
+// The difference hashes of one grey 9x9 picture (row by row, 81 bytes), read
 // as it is or mirrored left-right.
-std::uint64_t DifferenceHash(const std::uint8_t* grey, bool mirror);
+PictureHash DifferenceHash(const std::uint8_t* grey, bool mirror);
 
-// The fingerprint of raw grey 9x8 pictures one after another; a cut-off last
+// The fingerprint of raw grey 9x9 pictures one after another; a cut-off last
 // picture is left out.
 VideoFingerprint FingerprintOfPictures(std::string_view raw);
 
-// Hex text, 32 digits a sample (hash, then mirrored hash), and back; nullopt
+// Hex text, 64 digits a sample (hashes, then mirrored hashes), and back; nullopt
 // for text that is no fingerprint.
 std::string FingerprintText(const VideoFingerprint& print);
 std::optional<VideoFingerprint> ParseFingerprint(std::string_view text);
