@@ -377,10 +377,9 @@ void TakeItems(ItemQueue& queue) {
     }
     // A full disk or a closed folder fails every item after it the same way.
     if (outcome.MachineFault()) queue.halted = true;
-    if (std::optional<VideoFingerprint> print = ParseFingerprint(outcome.fingerprint);
-        outcome.done() && print) {
-      queue.prints.Keep(output.source, output.variant, outcome.output, std::move(*print));
-    }
+    std::optional<VideoFingerprint> print = ParseFingerprint(outcome.fingerprint);
+    queue.prints.Ended(output.source, output.variant, outcome.output,
+                       outcome.done() && print ? std::move(*print) : VideoFingerprint());
     queue.events.EmitAlways([&](JobSink& sink) { sink.ItemFinished(plan, outcome); });
     queue.outcomes[index] = std::move(outcome);
   }

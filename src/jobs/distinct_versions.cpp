@@ -1,6 +1,7 @@
 #include "jobs/distinct_versions.h"
 
 #include <cstdio>
+#include <iterator>
 
 namespace mivora {
 namespace {
@@ -29,7 +30,14 @@ std::string KeptCloseLine(const std::filesystem::path& made, const NearestVersio
 
 std::optional<NearestVersion> VersionPrints::NearestEarlier(std::size_t source, int variant,
                                                             const VideoFingerprint& print) const {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::unique_lock<std::mutex> lock(mutex_);
+  auto endedBelow = [&] {
+    auto found = kept_.find(source);
+    if (found == kept_.end()) return variant <= 1;
+    auto below = std::distance(found->second.begin(), found->second.lower_bound(variant));
+    return below == variant - 1;
+  };
+  ended_.wait(lock, endedBelow);
   auto found = kept_.find(source);
   if (found == kept_.end() || print.empty()) return std::nullopt;
   std::optional<NearestVersion> nearest;
@@ -42,10 +50,13 @@ std::optional<NearestVersion> VersionPrints::NearestEarlier(std::size_t source, 
   return nearest;
 }
 
-void VersionPrints::Keep(std::size_t source, int variant, const std::filesystem::path& output,
-                         VideoFingerprint print) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  kept_[source][variant] = {output, std::move(print)};
+void VersionPrints::Ended(std::size_t source, int variant, const std::filesystem::path& output,
+                          VideoFingerprint print) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    kept_[source][variant] = {output, std::move(print)};
+  }
+  ended_.notify_all();
 }
 
 VideoFingerprint MeasureVersion(const ToolEnv& env, const VersionPrints& prints, std::size_t source,

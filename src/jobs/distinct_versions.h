@@ -1,10 +1,11 @@
 // How far the versions of one source are apart. Every finished version is
 // fingerprinted and measured against the earlier versions of its source (a
-// lower number) already finished; a run with a least distance draws a
+// lower number), once they have all ended; a run with a least distance draws a
 // version that comes out closer again with other picks, a few times, then
 // keeps it and says so.
 #pragma once
 
+#include <condition_variable>
 #include <cstddef>
 #include <filesystem>
 #include <map>
@@ -30,16 +31,21 @@ int RedrawNumber(int variants, int variant, int redraw);
 std::string RedrawLine(const std::filesystem::path& made, const NearestVersion& nearest);
 std::string KeptCloseLine(const std::filesystem::path& made, const NearestVersion& nearest);
 
-// The fingerprints of the finished versions of a run's sources. Versions may
-// finish side by side, so every call takes the store's lock.
+// The fingerprints of the versions of a run's sources that have ended.
+// Versions may run side by side and end in any order, so a version waits
+// for the lower ones of its source before it is measured. Every version that
+// was taken must end (`Ended`), whatever its outcome; versions are taken in
+// ascending order, so the lower ones of a waiting version are all under way.
 class VersionPrints {
  public:
-  // The nearest version of `source` numbered below `variant`, among those
-  // kept so far; nullopt when there is none.
+  // The nearest version of `source` numbered below `variant`, once versions
+  // 1 .. variant-1 have ended; nullopt when none of them has a fingerprint.
   std::optional<NearestVersion> NearestEarlier(std::size_t source, int variant,
                                                const VideoFingerprint& print) const;
-  void Keep(std::size_t source, int variant, const std::filesystem::path& output,
-            VideoFingerprint print);
+  // Version `variant` of `source` has ended: `print` is empty unless it has a
+  // finished video.
+  void Ended(std::size_t source, int variant, const std::filesystem::path& output,
+             VideoFingerprint print);
 
  private:
   struct Kept {
@@ -47,6 +53,7 @@ class VersionPrints {
     VideoFingerprint print;
   };
   mutable std::mutex mutex_;
+  mutable std::condition_variable ended_;
   std::map<std::size_t, std::map<int, Kept>> kept_;
 };
 

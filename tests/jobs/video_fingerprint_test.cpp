@@ -5,6 +5,7 @@
 
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "jobs/distinct_versions.h"
@@ -27,6 +28,8 @@ std::string Picture(Pixel at) {
 const std::string kRising = Picture([](int, int c) { return 20 * c; });
 const std::string kFalling = Picture([](int, int c) { return 200 - 20 * c; });
 const std::string kFlat = Picture([](int, int) { return 90; });
+// Brighter towards the top: every pair down differs, no pair across.
+const std::string kTopLit = Picture([](int r, int) { return 200 - 20 * r; });
 // Dark and bright columns in turn: half the bits set, as it is and mirrored.
 const std::string kStripes = Picture([](int, int c) { return c % 2 == 0 ? 10 : 200; });
 // Brighter columns in a pattern that is not its own mirror image.
@@ -37,7 +40,7 @@ const std::string kPatternMirrored =
 const std::string kPatternBrighter =
     Picture([](int r, int c) { return (c * 37 + r * 11) % 251 + 3; });
 
-std::uint64_t Hash(const std::string& raw, bool mirror) {
+PictureHash Hash(const std::string& raw, bool mirror) {
   return DifferenceHash(reinterpret_cast<const std::uint8_t*>(raw.data()), mirror);
 }
 
@@ -45,14 +48,15 @@ TEST(VideoFingerprint, HashesSayWhichNeighbourIsBrighter) {
   struct Case {
     const char* what;
     const std::string& picture;
-    std::uint64_t hash;
-    std::uint64_t mirrored;
+    PictureHash hash;
+    PictureHash mirrored;
   };
   const Case cases[] = {
-      {"brighter to the right", kRising, 0, ~0ULL},
-      {"brighter to the left", kFalling, ~0ULL, 0},
-      {"flat", kFlat, 0, 0},
-      {"stripes", kStripes, 0x5555555555555555ULL, 0x5555555555555555ULL},
+      {"brighter to the right", kRising, {0, 0}, {~0ULL, 0}},
+      {"brighter to the left", kFalling, {~0ULL, 0}, {0, 0}},
+      {"brighter to the top", kTopLit, {0, ~0ULL}, {0, ~0ULL}},
+      {"flat", kFlat, {0, 0}, {0, 0}},
+      {"stripes", kStripes, {0x5555555555555555ULL, 0}, {0x5555555555555555ULL, 0}},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Hash(c.picture, false), c.hash) << c.what;
@@ -77,8 +81,9 @@ TEST(VideoFingerprint, DistanceIsZeroForTheSamePicturesAndOneForNothingAlike) {
       {"twice the samples, same pictures", video,
        kPattern + kPattern + kRising + kRising + kFalling + kFalling, 0},
       {"a gradient and its mirror image", kRising, kFalling, 0},
-      {"half the bits of every sample", kFlat + kFlat, kStripes + kStripes, 0.5},
-      {"half the bits of one sample of two", kFlat + kFlat, kFlat + kStripes, 0.25},
+      {"every pair down differs", kFlat + kFlat, kTopLit + kTopLit, 0.5},
+      {"half the pairs across differ", kFlat + kFlat, kStripes + kStripes, 0.25},
+      {"in one sample of two", kFlat + kFlat, kFlat + kStripes, 0.125},
       {"samples matched by position", kFlat + kStripes, kFlat + kFlat + kStripes + kStripes, 0},
       {"a cut-off last picture is left out", kRising, kRising + kFalling.substr(0, 10), 0},
       {"no pictures at all", "", video, 1},
@@ -94,13 +99,13 @@ TEST(VideoFingerprint, DistanceIsZeroForTheSamePicturesAndOneForNothingAlike) {
 TEST(VideoFingerprint, TextRoundTripsAndRefusesWhatIsNoFingerprint) {
   VideoFingerprint print = FingerprintOfPictures(kPattern + kFalling);
   std::string text = FingerprintText(print);
-  ASSERT_EQ(text.size(), 64u);
+  ASSERT_EQ(text.size(), 128u);
   std::optional<VideoFingerprint> back = ParseFingerprint(text);
   ASSERT_TRUE(back);
   EXPECT_EQ(back->pictures, print.pictures);
   EXPECT_EQ(back->mirrored, print.mirrored);
   for (std::string bad :
-       {text.substr(1), text.substr(0, 63) + "g", text.substr(0, 31) + "-" + text.substr(32)}) {
+       {text.substr(1), text.substr(0, 127) + "g", text.substr(0, 31) + "-" + text.substr(32)}) {
     EXPECT_FALSE(ParseFingerprint(bad)) << bad;
   }
 }
@@ -108,11 +113,11 @@ TEST(VideoFingerprint, TextRoundTripsAndRefusesWhatIsNoFingerprint) {
 TEST(DistinctVersions, NearestEarlierLooksOnlyAtLowerVersionsOfTheSameSource) {
   VersionPrints prints;
   const VideoFingerprint flat = FingerprintOfPictures(kFlat);
-  prints.Keep(0, 1, "a-1.mp4", FingerprintOfPictures(kStripes));
-  prints.Keep(0, 2, "a-2.mp4", FingerprintOfPictures(kFlat + kStripes));
-  prints.Keep(0, 4, "a-4.mp4", flat);  // a later version, finished first
-  prints.Keep(1, 1, "b-1.mp4", flat);  // another source
-  prints.Keep(0, 3, "a-3.mp4", {});    // unread: never the nearest
+  prints.Ended(0, 1, "a-1.mp4", FingerprintOfPictures(kStripes));
+  prints.Ended(0, 2, "a-2.mp4", FingerprintOfPictures(kFlat + kStripes));
+  prints.Ended(0, 4, "a-4.mp4", flat);  // a later version, finished first
+  prints.Ended(1, 1, "b-1.mp4", flat);  // another source
+  prints.Ended(0, 3, "a-3.mp4", {});    // failed or unread: never the nearest
   struct Case {
     const char* what;
     std::size_t source;
@@ -122,11 +127,11 @@ TEST(DistinctVersions, NearestEarlierLooksOnlyAtLowerVersionsOfTheSameSource) {
   };
   const Case cases[] = {
       {"the first version has none", 0, 1, 0, 0},
-      {"only version 1 before 2", 0, 2, 1, 0.5},
-      {"the closer of 1 and 2", 0, 3, 2, 0.25},
+      {"only version 1 before 2", 0, 2, 1, 0.25},
+      {"the closer of 1 and 2", 0, 3, 2, 0.125},
       {"a later version counts for those after it", 0, 5, 4, 0},
       {"another source's versions never count", 1, 2, 1, 0},
-      {"a source with no versions", 2, 5, 0, 0},
+      {"the first version of a source never seen", 2, 1, 0, 0},
   };
   for (const Case& c : cases) {
     std::optional<NearestVersion> nearest = prints.NearestEarlier(c.source, c.variant, flat);
@@ -135,6 +140,20 @@ TEST(DistinctVersions, NearestEarlierLooksOnlyAtLowerVersionsOfTheSameSource) {
     EXPECT_EQ(nearest->variant, c.nearest) << c.what;
     EXPECT_DOUBLE_EQ(nearest->distance, c.distance) << c.what;
   }
+}
+
+TEST(DistinctVersions, AVersionThatEndsFirstWaitsForTheLowerOnesOfItsSource) {
+  VersionPrints prints;
+  const VideoFingerprint flat = FingerprintOfPictures(kFlat);
+  std::optional<NearestVersion> nearest;
+  std::thread second([&] { nearest = prints.NearestEarlier(0, 3, flat); });
+  prints.Ended(0, 2, "a-2.mp4", FingerprintOfPictures(kStripes));
+  prints.Ended(1, 1, "b-1.mp4", flat);  // another source's end wakes nobody wrongly
+  prints.Ended(0, 1, "a-1.mp4", flat);
+  second.join();
+  ASSERT_TRUE(nearest);
+  EXPECT_EQ(nearest->variant, 1) << "measured before version 1 had ended";
+  EXPECT_DOUBLE_EQ(nearest->distance, 0);
 }
 
 TEST(DistinctVersions, RedrawsTakeNumbersNoVersionNorOtherRedrawUses) {
