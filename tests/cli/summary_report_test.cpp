@@ -52,8 +52,7 @@ TEST(ReadSummaryFile, NamesEveryFileThatIsNotASummary) {
   const Case cases[] = {
       {"summary.json", good, ""},
       {"empty-run.json", R"({"items": [], "message": "音频没有导入"})", ""},
-      {"full-disk.json", R"({"items": [{"item": 1, "source": "/a", "outcome": "disk_full"}]})",
-       ""},
+      {"full-disk.json", R"({"items": [{"item": 1, "source": "/a", "outcome": "disk_full"}]})", ""},
       {"missing.json", "", "无法读取汇总文件："},
       {"log.txt", "mivora-cli: 已停止\n", "（不是 JSON）"},
       {"truncated.json", good.substr(0, good.size() / 2), "（不是 JSON）"},
@@ -216,6 +215,31 @@ TEST(ReportTable, OneLinePerItemThenWhatIsMissingAndTheTotals) {
             "未开始的运行：s2：音频没有导入\n"
             "缺少分片的汇总：/h（video）分片 3/4\n"
             "共 4 项：成功 1，跳过 1，失败 1，未完成 1\n");
+}
+
+TEST(ReportTable, PerSourceTheTwoVersionsNearestToEachOther) {
+  auto version = [](const std::string& source, int variant, json closest) {
+    json item = Item(1, source, "succeeded");
+    item["variant"] = variant;
+    item["output"] = "/h/out/" + source + "-" + std::to_string(variant);
+    item["closest"] = closest;
+    return item;
+  };
+  auto near = [](int variant, const std::string& output, double distance) {
+    return json{{"variant", variant}, {"output", "/h/out/" + output}, {"distance", distance}};
+  };
+  std::string table = ReportTable(
+      MergeSummaries({Summary("s", "0/1",
+                              {version("a", 1, nullptr), version("a", 2, near(1, "a-1", 0.25)),
+                               version("a", 3, near(1, "a-1", 0.0625)), version("b", 1, nullptr),
+                               version("b", 2, near(1, "b-1", 0.5)), version("c", 1, nullptr)})}));
+  EXPECT_NE(table.find("最相近的版本：/h/a：/h/out/a-3 与 /h/out/a-1，差异 0.062\n"),
+            std::string::npos)
+      << table;
+  EXPECT_NE(table.find("最相近的版本：/h/b：/h/out/b-2 与 /h/out/b-1，差异 0.500\n"),
+            std::string::npos)
+      << table;
+  EXPECT_EQ(table.find("最相近的版本：/h/c"), std::string::npos) << "a source of one version";
 }
 
 }  // namespace
