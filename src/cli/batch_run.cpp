@@ -74,6 +74,8 @@ std::string PrepareBatch(const BatchOptions& options, JobInputs& inputs) {
   inputs.jobs = options.jobs;
   inputs.skipExisting = options.skipExisting;
   inputs.variants = options.variants;
+  // The summary gives every output its fingerprint.
+  inputs.fingerprints = true;
   inputs.minDistance = options.minDistance;
   inputs.ownWorkFolders = true;
   inputs.seed = options.seed;

@@ -115,9 +115,9 @@ ItemPlan PlanItem(const ItemQueue& queue, const Output& output, RandomSource& ra
 // file system has no room for an item of `seconds`.
 std::optional<ItemOutcome> NoRoomFor(ItemRun& run, double seconds) {
   const ItemPlan& plan = run.plan();
-  std::string problem = ShortOfSpace(
-      {plan.paths.OutputFolder(plan.videoMode), plan.paths.concatFile.parent_path()},
-      BytesNeeded(seconds));
+  std::string problem =
+      ShortOfSpace({plan.paths.OutputFolder(plan.videoMode), plan.paths.concatFile.parent_path()},
+                   BytesNeeded(seconds));
   if (problem.empty()) return std::nullopt;
   run.Log(problem + "\r\n");
   ItemOutcome outcome;
@@ -232,7 +232,8 @@ ItemOutcome RunImageItem(ItemRun& run, ClipEngine& engine) {
       "D:\\ffmpeg\\bin\\ffmpeg.exe -y -err_detect explode -xerror -i D:\\1.jpg -vcodec libx264 "
       "-r 30 -vf \"pad=ceil(iw/2)*2:ceil(ih/2)*2,scale=720:1280,loop=loop=-1:size=1\" -s 720x1280  "
       "-aspect 9:16 -t 15 -b:v 3000k D:\\out.mp4",
-      {{std::string(kImagePlaceholder), ToolPath(image.string())}, {std::string(kOutputPlaceholder), plan.imageVideo.string()}}));
+      {{std::string(kImagePlaceholder), ToolPath(image.string())},
+       {std::string(kOutputPlaceholder), plan.imageVideo.string()}}));
   if (run.Stopped()) return run.Finish(false, {});
   if (!outcome.ok()) return run.Finish(false, PictureFailure(outcome));
   halfMade.Keep();
@@ -310,7 +311,7 @@ ItemOutcome MakeVersion(ItemQueue& queue, const Output& output, ItemPlan& plan,
   const ToolEnv env{inputs.runDir, queue.token};
   ItemOutcome outcome = RunOneItem(queue, plan, random);
   int redraws = 0;
-  while (outcome.ok()) {
+  while (inputs.fingerprints && outcome.ok()) {
     MeasureVersion(env, queue.prints, output.source, output.variant, outcome);
     if (!TooClose(outcome, inputs.minDistance) || queue.token.IsCancelled()) break;
     if (redraws == kMostRedraws) {
@@ -326,8 +327,8 @@ ItemOutcome MakeVersion(ItemQueue& queue, const Output& output, ItemPlan& plan,
       std::error_code error;
       std::filesystem::remove_all(ItemWorkFolder(queue, output), error);
     }
-    ItemPlan again = PlanItem(queue, output, random,
-                              RedrawNumber(Variants(inputs), output.variant, ++redraws));
+    ItemPlan again =
+        PlanItem(queue, output, random, RedrawNumber(Variants(inputs), output.variant, ++redraws));
     ItemOutcome next = RunOneItem(queue, again, random);
     if (!next.ok()) break;
     aside.Drop();
@@ -363,8 +364,9 @@ void TakeItems(ItemQueue& queue) {
     ItemOutcome outcome;
     if (std::optional<ItemOutcome> skipped = SkippedOutcome(queue, plan)) {
       outcome = std::move(*skipped);
-      MeasureVersion(ToolEnv{inputs.runDir, queue.token}, queue.prints, output.source,
-                     output.variant, outcome);
+      if (inputs.fingerprints)
+        MeasureVersion(ToolEnv{inputs.runDir, queue.token}, queue.prints, output.source,
+                       output.variant, outcome);
     } else if (queue.refusal.empty()) {
       outcome = MakeVersion(queue, output, plan, random);
     } else {

@@ -66,8 +66,11 @@ struct JobInputs {
   // Each item works in a folder of its own under runDir, as parallel items
   // must; otherwise the fixed work paths under runDir.
   bool ownWorkFolders = false;
-  // A version that comes out closer than this to an earlier version of its
-  // source is drawn again with other picks (0: never).
+  // Every finished video is fingerprinted and measured against the earlier
+  // versions of its source: one more encoder run each.
+  bool fingerprints = false;
+  // With fingerprints, a version that comes out closer than this to an
+  // earlier version of its source is drawn again with other picks (0: never).
   double minDistance = 0;
   // Every item draws from a source seeded from this and its number; without
   // it, from the program's one shared source.
