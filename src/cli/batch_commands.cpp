@@ -14,6 +14,7 @@
 #include "cli/batch_summary.h"
 #include "cli/command_support.h"
 #include "cli/demo_media.h"
+#include "cli/html_report.h"
 #include "cli/job_count.h"
 #include "cli/progress_report.h"
 #include "cli/summary_report.h"
@@ -72,6 +73,8 @@ std::string ResolveRunArgs(const RunArgs& args, BatchOptions& options) {
   if (!VariantsInRange(options.run.variants))
     return "--variants 的值应在 1 到 " + std::to_string(kMaxVariants) + " 之间：" +
            std::to_string(options.run.variants);
+  if (!(options.run.minDistance >= 0 && options.run.minDistance <= 1))
+    return "--min-distance 的值应在 0 到 1 之间";
   if (!args.shard.empty()) {
     int index = -1;
     int count = 0;
@@ -132,7 +135,8 @@ int Run(const RunArgs& args, RunToken& token, const InterruptWatch& watch) {
 
 // Merges the summaries of several runs. Every file is read before any
 // output, so that each one that is not a summary is named.
-int Report(const std::vector<std::string>& files, bool json) {
+int Report(const std::vector<std::string>& files, bool json, const std::string& htmlPage,
+           RunToken& token) {
   std::vector<NamedSummary> summaries(files.size());
   bool readable = true;
   for (std::size_t i = 0; i < files.size(); ++i) {
@@ -143,6 +147,15 @@ int Report(const std::vector<std::string>& files, bool json) {
   }
   if (!readable) return UsageError("report", "请给出 mivora-cli run --json 写下的汇总文件");
   nlohmann::json merged = MergeSummaries(summaries);
+  if (!htmlPage.empty()) {
+    const std::filesystem::path page = Absolute(htmlPage);
+    if (std::string problem = WriteHtmlReport(merged, page, ToolEnv{DefaultHome(false), token});
+        !problem.empty()) {
+      std::cerr << "mivora-cli: " << problem << "\n";
+      return kExitFailed;
+    }
+    std::cerr << "报告页面：" << page.string() << "\n";
+  }
   if (json) {
     std::cout << merged.dump(2) << "\n";
   } else {
@@ -258,6 +271,12 @@ void BatchCommands::AddTo(CLI::App& app) {
                        "）；多于 1 个时第 k 个名为 <名称>-<k>.mp4，"
                        "各个版本的特效组合、片头、片尾、叠加特效和音频互不相同")
       ->type_name("N");
+  runCommand
+      ->add_option("--min-distance", run.options.minDistance,
+                   "版本最小差异（0 到 1，默认 " + NumberText(defaults.minDistance) +
+                       "：不检查）：与同一素材更早的版本差异小于它的版本"
+                       "换一组选择重新生成，最多 3 次；0.1 能分开重新编码的副本和不同的特效组合")
+      ->type_name("X");
   runCommand->add_flag("--skip-existing", run.options.skipExisting,
                        "完整的成品已存在的不再生成，不完整的重新生成（中断后接着做同一批）");
   runCommand
@@ -324,6 +343,11 @@ void BatchCommands::AddTo(CLI::App& app) {
       "report", "把几次运行（例如各个分片）的 JSON 汇总合成一份：每个成品一项，取最近一次的结果");
   report->add_option("FILE", reportFiles, "run --json 写下的汇总文件")->required();
   report->add_flag("--json", reportJson, "打印合并后的机器可读汇总，而不是表格");
+  report
+      ->add_option("--html", reportHtml,
+                   "另写一个可以在浏览器里打开的页面：每个成品一行，带几张画面、链接和选择；"
+                   "画面放在页面旁的 <名称>_files 目录里")
+      ->type_name("PAGE.html");
   report->footer(
       "退出状态：每一项都成功或已跳过、没有缺少的分片也没有未开始的运行时为 0，否则为 1；"
       "有文件不是汇总时为 2。"
@@ -333,7 +357,7 @@ void BatchCommands::AddTo(CLI::App& app) {
 std::optional<int> BatchCommands::Carry(RunToken& token, const InterruptWatch& watch) const {
   if (*demo) return Demo(demoDir, demoSeed, token, watch);
   if (*runCommand) return Run(runArgs, token, watch);
-  if (*report) return Report(reportFiles, reportJson);
+  if (*report) return Report(reportFiles, reportJson, reportHtml, token);
   return std::nullopt;
 }
 

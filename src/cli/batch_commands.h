@@ -47,6 +47,7 @@ struct BatchCommands {
   RunArgs runArgs;
   std::vector<std::string> reportFiles;
   bool reportJson = false;
+  std::string reportHtml;  // --html: a page to look at beside the merged report
 };
 
 }  // namespace mivora

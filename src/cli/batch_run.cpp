@@ -38,6 +38,10 @@ class BatchSink : public JobSink {
     result.remade = outcome.remade;
     result.lastError = outcome.lastError;
     result.picks = outcome.picks;
+    // A version drawn again finished with other effects than it started with.
+    result.effectLine = plan.effects.names;
+    result.fingerprint = outcome.fingerprint;
+    result.nearest = outcome.nearest;
     std::error_code error;
     if (outcome.done() && std::filesystem::is_regular_file(outcome.output, error))
       result.output = outcome.output;
@@ -67,6 +71,8 @@ std::string PrepareBatch(const BatchOptions& options, JobInputs& inputs) {
   inputs.runDir = home;
   inputs.options = options.run;
   inputs.effectLines = SplitEffectCode(options.effectCode);
+  // The summary gives every output its fingerprint.
+  inputs.fingerprints = true;
   inputs.ownWorkFolders = true;
   inputs.seed = options.seed;
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -48,6 +49,8 @@ struct ItemResult {
   int variant = 1;         // which version of the source, 1-based
   AssemblyPicks picks;     // the clips drawn; empty before the item came that far
   bool remade = false;     // made again over a broken finished file
+  std::string fingerprint{};  // finished videos: as text; empty when unread
+  std::optional<NearestVersion> nearest{};  // the nearest earlier version of the source
 };
 
 // Progress of a batch. Called from the worker threads, but never two calls

@@ -37,6 +37,14 @@ nlohmann::json PicksOf(const ItemResult& result) {
           {"audio", TextOrNull(picks.audio)}};
 }
 
+// The nearest earlier version of the same source, null for none.
+nlohmann::json NearestOf(const ItemResult& result) {
+  if (!result.nearest) return nullptr;
+  return {{"variant", result.nearest->variant},
+          {"output", result.nearest->output.string()},
+          {"distance", result.nearest->distance}};
+}
+
 }  // namespace
 
 std::string ResultText(const ItemResult& result) {
@@ -68,7 +76,9 @@ nlohmann::json BatchSummary(const BatchOptions& options, const std::vector<ItemR
          {"last_error", TextOrNull(result.lastError)},
          {"output",
           result.output.empty() ? nlohmann::json(nullptr) : nlohmann::json(result.output.string())},
-         {"seconds", result.seconds}});
+         {"seconds", result.seconds},
+         {"fingerprint", TextOrNull(result.fingerprint)},
+         {"closest", NearestOf(result)}});
     if (result.remade) items.back()["remade"] = true;
   }
   nlohmann::json summary = {
@@ -78,6 +88,7 @@ nlohmann::json BatchSummary(const BatchOptions& options, const std::vector<ItemR
       {"seed", options.seed},
       {"jobs", options.run.jobs},
       {"variants", options.run.variants},
+      {"min_distance", options.run.minDistance},
       {"skip_existing", options.run.skipExisting},
       {"shard", std::to_string(options.shardIndex) + "/" + std::to_string(options.shardCount)},
       {"all", options.all},

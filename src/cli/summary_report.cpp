@@ -4,6 +4,7 @@
 #include "cli/batch_summary.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <map>
 #include <optional>
@@ -111,6 +112,26 @@ bool CutOff(const std::string& content) {
   } catch (const nlohmann::json::parse_error& error) {
     return error.byte > content.size();
   }
+}
+
+// Per source, the versions nearest to each other: "<output> 与 <output>".
+std::string NearestPairs(const nlohmann::json& items) {
+  std::map<std::string, const nlohmann::json*> nearest;  // source -> its item
+  for (const nlohmann::json& item : items) {
+    auto closest = item.find("closest");
+    if (closest == item.end() || !closest->is_object()) continue;
+    const nlohmann::json*& held = nearest[Text(item, "source")];
+    if (!held || (*closest)["distance"] < (*held)["closest"]["distance"]) held = &item;
+  }
+  std::ostringstream out;
+  for (const auto& [source, item] : nearest) {
+    const nlohmann::json& closest = (*item)["closest"];
+    char distance[16];
+    std::snprintf(distance, sizeof distance, "%.3f", closest.value("distance", 1.0));
+    out << "最相近的版本：" << source << "：" << Text(*item, "output") << " 与 "
+        << Text(closest, "output") << "，差异 " << distance << "\n";
+  }
+  return out.str();
 }
 
 }  // namespace
@@ -228,6 +249,7 @@ std::string ReportTable(const nlohmann::json& merged) {
     if (!output.empty()) out << "\t" << output;
     out << "\n";
   }
+  out << NearestPairs(merged["items"]);
   for (const nlohmann::json& run : merged["refused"]) {
     out << "未开始的运行：" << Text(run, "summary") << "：" << Text(run, "message") << "\n";
   }

@@ -37,7 +37,8 @@ nlohmann::json MergeSummaries(const std::vector<NamedSummary>& summaries);
 // otherwise 1.
 int ReportExitCode(const nlohmann::json& merged);
 
-// The merged report for people: one line per item, then the totals.
+// The merged report for people: one line per item, per source the two
+// versions nearest to each other, then the totals.
 std::string ReportTable(const nlohmann::json& merged);
 
 }  // namespace mivora

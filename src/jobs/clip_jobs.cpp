@@ -12,6 +12,7 @@
 #include "effects/effect_code.h"
 #include "effects/output_format.h"
 #include "effects/random_source.h"
+#include "jobs/distinct_versions.h"
 #include "jobs/engine_choice.h"
 #include "jobs/file_guard.h"
 #include "jobs/input_check.h"
@@ -76,6 +77,8 @@ struct ItemQueue {
   std::string partPrefix;
   // Set by an output the machine failed: no further one is taken.
   std::atomic<bool> halted{false};
+  // The fingerprints of the versions finished so far.
+  VersionPrints prints;
 };
 
 std::filesystem::path ItemWorkFolder(const ItemQueue& queue, const Output& output) {
@@ -85,7 +88,8 @@ std::filesystem::path ItemWorkFolder(const ItemQueue& queue, const Output& outpu
   return queue.workFolder / name;
 }
 
-ItemPlan PlanItem(const ItemQueue& queue, const Output& output, RandomSource& random) {
+// `draw` is the version's number, or the number of a redraw of it.
+ItemPlan PlanItem(const ItemQueue& queue, const Output& output, RandomSource& random, int draw) {
   const JobInputs& inputs = queue.inputs;
   const SourceItem& source = inputs.items[output.source];
   ItemPlan plan;
@@ -103,7 +107,7 @@ ItemPlan PlanItem(const ItemQueue& queue, const Output& output, RandomSource& ra
   if (!inputs.options.videoMode) plan.imageVideo = plan.paths.ImageVideoFolder() / plan.outputName;
   if (plan.variants > 1) {
     VersionPicks version = DrawVersion(inputs.choices, inputs.effectLines,
-                                       queue.versionSeeds[output.source], output.variant);
+                                       queue.versionSeeds[output.source], draw);
     plan.effects = SplitPick(version.effectLine);
     plan.versionClips = std::move(version.clips);
   } else {
@@ -273,6 +277,71 @@ std::optional<ItemOutcome> SkippedOutcome(ItemQueue& queue, const ItemPlan& plan
   return outcome;
 }
 
+// Sets a finished video aside while its version is drawn again, and gives it
+// back when the new one fails: a version is never lost to a redraw.
+class SetAside {
+ public:
+  SetAside(std::filesystem::path file, std::filesystem::path aside)
+      : file_(std::move(file)), aside_(std::move(aside)) {
+    std::error_code error;
+    std::filesystem::rename(file_, aside_, error);
+    ok_ = !error;
+  }
+  ~SetAside() {
+    std::error_code ignored;
+    if (!ok_) return;
+    if (restore_) std::filesystem::rename(aside_, file_, ignored);
+    std::filesystem::remove(aside_, ignored);
+  }
+  SetAside(const SetAside&) = delete;
+  SetAside& operator=(const SetAside&) = delete;
+  bool ok() const { return ok_; }
+  void Drop() { restore_ = false; }
+
+ private:
+  std::filesystem::path file_;
+  std::filesystem::path aside_;
+  bool ok_ = false;
+  bool restore_ = true;
+};
+
+// Runs the item and measures the video it made. A version closer than the
+// run's least distance to an earlier one of its source is made again with
+// another draw, up to kMostRedraws times; the last one is kept, and said so
+// when it is still too close.
+ItemOutcome MakeVersion(ItemQueue& queue, const Output& output, ItemPlan& plan,
+                        RandomSource& random) {
+  const JobInputs& inputs = queue.inputs;
+  const ToolEnv env{inputs.runDir, queue.token};
+  ItemOutcome outcome = RunOneItem(queue, plan, random);
+  int redraws = 0;
+  while (inputs.fingerprints && outcome.ok()) {
+    MeasureVersion(env, queue.prints, output.source, output.variant, outcome);
+    if (!TooClose(outcome, inputs.options.minDistance) || queue.token.IsCancelled()) break;
+    if (redraws == kMostRedraws) {
+      queue.events.Emit(
+          [&](JobSink& sink) { sink.RunLog(KeptCloseLine(outcome.output, *outcome.nearest)); });
+      break;
+    }
+    queue.events.Emit(
+        [&](JobSink& sink) { sink.RunLog(RedrawLine(outcome.output, *outcome.nearest)); });
+    SetAside aside(outcome.output, queue.workFolder / ("aside-" + plan.outputName));
+    if (!aside.ok()) break;
+    if (inputs.ownWorkFolders) {
+      std::error_code error;
+      std::filesystem::remove_all(ItemWorkFolder(queue, output), error);
+    }
+    ItemPlan again =
+        PlanItem(queue, output, random, RedrawNumber(inputs.options.variants, output.variant, ++redraws));
+    ItemOutcome next = RunOneItem(queue, again, random);
+    if (!next.ok()) break;
+    aside.Drop();
+    plan = std::move(again);
+    outcome = std::move(next);
+  }
+  return outcome;
+}
+
 void TakeItems(ItemQueue& queue) {
   const JobInputs& inputs = queue.inputs;
   for (;;) {
@@ -294,14 +363,17 @@ void TakeItems(ItemQueue& queue) {
     }
     RandomSource& random = own ? *own : inputs.random ? *inputs.random : RandomSource::Shared();
 
-    ItemPlan plan = PlanItem(queue, output, random);
+    ItemPlan plan = PlanItem(queue, output, random, output.variant);
     queue.events.Emit([&](JobSink& sink) { sink.ItemStarted(plan); });
     ItemOutcome outcome;
     bool remade = false;
     if (std::optional<ItemOutcome> skipped = SkippedOutcome(queue, plan, remade)) {
       outcome = std::move(*skipped);
+      if (inputs.fingerprints)
+        MeasureVersion(ToolEnv{inputs.runDir, queue.token}, queue.prints, output.source,
+                       output.variant, outcome);
     } else if (queue.refusal.empty()) {
-      outcome = RunOneItem(queue, plan, random);
+      outcome = MakeVersion(queue, output, plan, random);
     } else {
       outcome.status = queue.refusal;
       outcome.failedStep = kInputCheckStep;
@@ -313,6 +385,9 @@ void TakeItems(ItemQueue& queue) {
     }
     // A full disk or a closed folder fails every item after it the same way.
     if (outcome.MachineFault()) queue.halted = true;
+    std::optional<VideoFingerprint> print = ParseFingerprint(outcome.fingerprint);
+    queue.prints.Ended(output.source, output.variant, outcome.output,
+                       outcome.done() && print ? std::move(*print) : VideoFingerprint());
     queue.events.EmitAlways([&](JobSink& sink) { sink.ItemFinished(plan, outcome); });
     queue.outcomes[index] = std::move(outcome);
   }
@@ -394,7 +469,7 @@ std::vector<ItemOutcome> RunItems(const JobInputs& inputs, JobSink& sink, RunTok
   checked.clipShapes = std::move(shapes);
   checked.choices = WithoutClips(inputs.choices, unreadable);
   ItemQueue queue{checked, token, EventGate(sink, token), OutputsOf(inputs), {}, {}, {},
-                  {},      {},    lock.WorkFolder(),      lock.PartPrefix()};
+                  {},      {},    lock.WorkFolder(),      lock.PartPrefix(), {}, {}};
   if (!lock.removed().empty()) {
     std::string line = "已清理中断的运行留下的文件：";
     for (std::size_t i = 0; i < lock.removed().size(); ++i)

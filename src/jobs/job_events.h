@@ -4,12 +4,21 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "jobs/item_plan.h"
 
 namespace mivora {
+
+// The earlier version of the same source that a finished video looks most
+// like, and how far apart they are (0 the same pictures, 1 nothing alike).
+struct NearestVersion {
+  int variant = 0;
+  std::filesystem::path output;
+  double distance = 1;
+};
 
 struct ItemOutcome {
   enum class Kind {
@@ -35,6 +44,10 @@ struct ItemOutcome {
   // Made again over a finished file that was found broken (cut short,
   // empty, without its index, of another size).
   bool remade = false;
+  // Finished videos: their fingerprint as text (empty when it could not be
+  // read) and the nearest earlier version of their source, if any.
+  std::string fingerprint;
+  std::optional<NearestVersion> nearest;
 
   bool ok() const { return kind == Kind::kSucceeded; }
   // The finished video exists: made now or found from an earlier run.

@@ -49,6 +49,9 @@ struct JobInputs {
   // Each item works in a folder of its own under runDir, as parallel items
   // must; otherwise the fixed work paths under runDir.
   bool ownWorkFolders = false;
+  // Every finished video is fingerprinted and measured against the earlier
+  // versions of its source: one more encoder run each.
+  bool fingerprints = false;
   // Every item draws from a source seeded from this and its number; without
   // it, from the program's one shared source.
   std::optional<std::uint32_t> seed;

@@ -31,6 +31,9 @@ struct RunOptions {
   // An output whose finished file already exists is not made again (a batch
   // resumed after an interruption).
   bool skipExisting = false;
+  // With fingerprints, a version that comes out closer than this to an
+  // earlier version of its source is drawn again with other picks (0: never).
+  double minDistance = 0;
   // How pictures of another shape than 9:16 are brought into the frame.
   FitMode fit = kDefaultFitMode;
   // The text drawn on every finished picture, when enabled.

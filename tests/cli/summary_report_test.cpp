@@ -244,5 +244,30 @@ TEST(ReportTable, OneLinePerItemThenWhatIsMissingAndTheTotals) {
             "共 1 项：成功 1，跳过 0，失败 0，未完成 0\n");
 }
 
+TEST(ReportTable, PerSourceTheTwoVersionsNearestToEachOther) {
+  auto version = [](const std::string& source, int variant, json closest) {
+    json item = Item(1, source, "succeeded");
+    item["variant"] = variant;
+    item["output"] = "/h/out/" + source + "-" + std::to_string(variant);
+    item["closest"] = closest;
+    return item;
+  };
+  auto near = [](int variant, const std::string& output, double distance) {
+    return json{{"variant", variant}, {"output", "/h/out/" + output}, {"distance", distance}};
+  };
+  std::string table = ReportTable(
+      MergeSummaries({Summary("s", "0/1",
+                              {version("a", 1, nullptr), version("a", 2, near(1, "a-1", 0.25)),
+                               version("a", 3, near(1, "a-1", 0.0625)), version("b", 1, nullptr),
+                               version("b", 2, near(1, "b-1", 0.5)), version("c", 1, nullptr)})}));
+  EXPECT_NE(table.find("最相近的版本：/h/a：/h/out/a-3 与 /h/out/a-1，差异 0.062\n"),
+            std::string::npos)
+      << table;
+  EXPECT_NE(table.find("最相近的版本：/h/b：/h/out/b-2 与 /h/out/b-1，差异 0.500\n"),
+            std::string::npos)
+      << table;
+  EXPECT_EQ(table.find("最相近的版本：/h/c"), std::string::npos) << "a source of one version";
+}
+
 }  // namespace
 }  // namespace mivora
