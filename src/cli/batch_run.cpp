@@ -81,6 +81,7 @@ std::string PrepareBatch(const BatchOptions& options, JobInputs& inputs) {
   choices.intro = options.intro;
   choices.outro = options.outro;
   choices.blackScreen = !options.greenScreen;
+  choices.title = options.title;
   SourceFolder sources = ReadHomeLists(inputs, options.audioFolder, options.all);
 
   // Files of other kinds lie there unseen, so the messages say what is read.

@@ -18,6 +18,7 @@
 #include "jobs/framing.h"
 #include "jobs/job_events.h"
 #include "jobs/job_inputs.h"
+#include "jobs/title_text.h"
 #include "jobs/watermark.h"
 #include "runner/run_token.h"
 
@@ -42,6 +43,7 @@ struct BatchOptions {
   std::string engine{kDefaultEngine};
   FitMode fit = kDefaultFitMode;
   WatermarkOptions watermark;
+  TitleOptions title;  // the list already read
 };
 
 // One finished video of a batch: a row of the list and which of its versions.

@@ -27,6 +27,7 @@
 #include "effects/render_effect.h"
 #include "jobs/engine_choice.h"
 #include "jobs/run_check.h"
+#include "jobs/title_text.h"
 #include "media/home_folder.h"
 #include "media/work_folders.h"
 #include "mivora_version.h"
@@ -159,6 +160,10 @@ struct RunArgs {
   int watermarkSize = WatermarkOptions{}.size;
   std::string watermarkColor = WatermarkOptions{}.color;
   double watermarkOpacity = WatermarkOptions{}.opacity;
+  bool addTitles = false;
+  std::string titles;
+  std::string titlePosition{WatermarkPositionName(TitleOptions{}.position)};
+  std::string titleStyle{TitleStyleName(TitleOptions{}.style)};
 };
 
 // Turns the parsed options into batch options; returns a usage error text.
@@ -213,6 +218,16 @@ std::string ResolveRunArgs(const RunArgs& args, BatchOptions& options) {
   options.runDir =
       Absolute(args.home.empty() ? DefaultHome(true) : std::filesystem::path(args.home));
   if (!IsFolder(options.runDir)) return "主目录不存在：" + options.runDir.string();
+  if (args.addTitles || !args.titles.empty()) {
+    TitleOptions& title = options.title;
+    title.enabled = true;
+    title.position = *ParseWatermarkPosition(args.titlePosition);
+    title.style = *ParseTitleStyle(args.titleStyle);
+    std::filesystem::path list =
+        args.titles.empty() ? options.runDir / kTitleListFile : Absolute(args.titles);
+    if (!ReadTitleList(list, title.titles)) return "无法读取文案列表：" + list.string();
+    if (std::string problem = TitleProblem(title); !problem.empty()) return problem;
+  }
   return {};
 }
 
@@ -349,7 +364,8 @@ int ListEffects() {
 int ShowEffect(const std::string& name, bool raw) {
   std::string duration = EffectDuration(name);
   if (duration.empty())
-    return UsageError("effects", "没有这个特效：" + name + "（共有 特效1 到 " + EffectName(kEffectCount) + "）");
+    return UsageError(
+        "effects", "没有这个特效：" + name + "（共有 特效1 到 " + EffectName(kEffectCount) + "）");
   std::cout << name << "\n时长：" << duration << " 秒\n"
             << CostText(name) << "（同样秒数的普通编码为 1 倍）\n"
             << (raw ? "模板：" + EffectTemplate(name) : "命令：" + EffectCommandText(name)) << "\n";
@@ -505,6 +521,19 @@ int Main(int argc, char** argv) {
   runCommand
       ->add_option("--watermark-opacity", run.watermarkOpacity, "水印不透明度 0..1（默认 0.8）")
       ->type_name("X");
+
+  runCommand->add_flag("--add-titles", run.addTitles,
+                       "每个成品加一条文案（默认取主目录的“文案.txt”，每行一条）");
+  runCommand->add_option("--titles", run.titles, "从这个文件读文案列表（每行一条），并加文案")
+      ->type_name("FILE");
+  runCommand->add_option("--title-position", run.titlePosition, "文案位置（默认 top）")
+      ->check(OneOf(WatermarkPositionNames()))
+      ->type_name("NAME");
+  runCommand
+      ->add_option("--title-style", run.titleStyle,
+                   "文案样式：outline（默认，描边）或 box（半透明底框）")
+      ->check(OneOf(TitleStyleNames()))
+      ->type_name("NAME");
 
   std::vector<std::string> reportFiles;
   bool reportJson = false;

@@ -111,9 +111,9 @@ ItemPlan PlanItem(const ItemQueue& queue, const Output& output, RandomSource& ra
 // file system has no room for an item of `seconds`.
 std::optional<ItemOutcome> NoRoomFor(ItemRun& run, double seconds) {
   const ItemPlan& plan = run.plan();
-  std::string problem = ShortOfSpace(
-      {plan.paths.OutputFolder(plan.videoMode), plan.paths.concatFile.parent_path()},
-      BytesNeeded(seconds));
+  std::string problem =
+      ShortOfSpace({plan.paths.OutputFolder(plan.videoMode), plan.paths.concatFile.parent_path()},
+                   BytesNeeded(seconds));
   if (problem.empty()) return std::nullopt;
   run.Log(problem + "\r\n");
   ItemOutcome outcome;
@@ -228,7 +228,8 @@ ItemOutcome RunImageItem(ItemRun& run, ClipEngine& engine) {
       "D:\\ffmpeg\\bin\\ffmpeg.exe -y -err_detect explode -xerror -i D:\\1.jpg -vcodec libx264 "
       "-r 30 -vf \"pad=ceil(iw/2)*2:ceil(ih/2)*2,scale=720:1280,loop=loop=-1:size=1\" -s 720x1280  "
       "-aspect 9:16 -t 15 -b:v 3000k D:\\out.mp4",
-      {{std::string(kImagePlaceholder), ToolPath(image.string())}, {std::string(kOutputPlaceholder), plan.imageVideo.string()}}));
+      {{std::string(kImagePlaceholder), ToolPath(image.string())},
+       {std::string(kOutputPlaceholder), plan.imageVideo.string()}}));
   if (run.Stopped()) return run.Finish(false, {});
   if (!outcome.ok()) return run.Finish(false, PictureFailure(outcome));
   halfMade.Keep();
@@ -412,8 +413,10 @@ std::vector<ItemOutcome> RunItems(const JobInputs& inputs, JobSink& sink, RunTok
 }
 
 std::string PrepareWatermark(JobInputs& inputs, RunToken& token) {
-  if (!inputs.watermark.enabled) return {};
+  const TitleOptions& title = inputs.ChoicesNow().title;
+  if (!inputs.watermark.enabled && !title.enabled) return {};
   if (std::string problem = WatermarkProblem(inputs.watermark); !problem.empty()) return problem;
+  if (std::string problem = TitleProblem(title); !problem.empty()) return problem;
   inputs.watermarkFont = FindCjkFont(token);
   return inputs.watermarkFont.error;
 }

@@ -33,8 +33,8 @@ struct JobEnd {
 // "任务完毕", or with the machine's fault that stopped them.
 JobEnd RunClipJob(JobInputs inputs, JobSink& sink, RunToken& token);
 
-// Checks the watermark's options and finds its font; the message that
-// refuses the run, or the empty text (also when there is no watermark).
+// Checks the watermark's and the titles' options and finds their font; the
+// message that refuses the run, or the empty text (also when neither is on).
 std::string PrepareWatermark(JobInputs& inputs, RunToken& token);
 
 // Runs every item of `inputs` (or those of `inputs.onlyItems`), each version

@@ -15,6 +15,7 @@
 #include "effects/random_source.h"
 #include "jobs/engine_names.h"
 #include "jobs/framing.h"
+#include "jobs/title_text.h"
 #include "jobs/watermark.h"
 #include "runner/media_info.h"
 
@@ -31,6 +32,9 @@ struct FrontChoices {
   std::vector<std::string> greenScreens;
   std::vector<std::string> blackScreens;
   std::vector<std::string> audios;
+  // The title list and how a title is drawn; the window holds the switch
+  // still while a run goes on.
+  TitleOptions title;
 };
 
 // One source of the job: a video, or a still image in image mode.
@@ -77,7 +81,7 @@ struct JobInputs {
   // How pictures of another shape than 9:16 are brought into the frame.
   FitMode fit = kDefaultFitMode;
   // The text drawn on every finished picture, when enabled, in `watermarkFont`
-  // (see PrepareWatermark).
+  // (see PrepareWatermark), which the titles are drawn in too.
   WatermarkOptions watermark;
   CjkFont watermarkFont;
   // The pictures' shapes of clip files, as read when the run began.

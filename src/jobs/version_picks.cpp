@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <numeric>
 #include <set>
+#include <utility>
 
 #include "effects/effect_code.h"
 
@@ -13,6 +14,9 @@ namespace {
 // draws are found by drawing again, which rarely repeats with at most 99
 // versions.
 constexpr std::uint64_t kShuffledSpace = 4096;
+
+// Mixed into the seed for the order of the titles.
+constexpr std::uint32_t kTitleStream = 0x7469746CU;
 
 // splitmix64: a fixed stream of numbers from a seed, the same on every
 // machine and library.
@@ -42,6 +46,22 @@ std::size_t Part(std::uint64_t& combination, std::uint64_t size) {
   return index;
 }
 
+// The title's turn and the clips' turn of version `k` (0-based) when `titles`
+// titles combine with `clips` combinations: the titles go round fastest, so
+// the first `titles` versions draw different titles, and every block of
+// lcm(titles, clips) versions shifts the clips' turn by one, so the first
+// titles * clips versions are all the pairs. Without titles the clips' turn
+// is k itself.
+std::pair<std::uint64_t, std::uint64_t> Turns(std::uint64_t k, std::uint64_t titles,
+                                              std::uint64_t clips) {
+  const std::uint64_t common = std::gcd(titles, clips);
+  const std::uint64_t lcm = clips / common * titles;
+  // Past every pair the versions repeat; a product beyond 64 bits is never
+  // reached by a version number.
+  if (std::uint64_t pairs = 0; !__builtin_mul_overflow(lcm, common, &pairs)) k %= pairs;
+  return {k % titles, (k + (k / lcm) % common) % clips};
+}
+
 std::string Entry(bool used, const std::vector<std::string>& list, std::size_t index) {
   return used && !list.empty() ? list[index] : std::string();
 }
@@ -55,6 +75,7 @@ PickSpace SpaceOf(const FrontChoices& choices, const std::vector<std::string>& e
   space.outros = Count(choices.outro, choices.outros);
   space.overlays = Count(true, OverlayList(choices));
   space.audios = Count(true, choices.audios);
+  space.titles = Count(choices.title.enabled, choices.title.titles);
   return space;
 }
 
@@ -79,7 +100,10 @@ std::uint64_t VersionCombination(std::uint64_t combinations, std::uint32_t seed,
 VersionPicks DrawVersion(const FrontChoices& choices, const std::vector<std::string>& effectLines,
                          std::uint32_t seed, int variant) {
   const PickSpace space = SpaceOf(choices, effectLines);
-  std::uint64_t combination = VersionCombination(space.Combinations(), seed, variant);
+  const auto [titleTurn, clipTurn] = Turns(static_cast<std::uint64_t>(std::max(variant, 1) - 1),
+                                           space.titles, space.ClipCombinations());
+  std::uint64_t combination =
+      VersionCombination(space.ClipCombinations(), seed, static_cast<int>(clipTurn) + 1);
   const std::vector<std::string> lines = DistinctEffectLines(effectLines);
   VersionPicks picks;
   std::size_t line = Part(combination, space.lines);
@@ -90,6 +114,13 @@ VersionPicks DrawVersion(const FrontChoices& choices, const std::vector<std::str
   clips.blackScreen = choices.blackScreen;
   clips.overlay = Entry(true, OverlayList(choices), Part(combination, space.overlays));
   clips.audio = Entry(true, choices.audios, Part(combination, space.audios));
+  if (choices.title.enabled) {
+    // The titles are shuffled by a stream of their own, so that adding a
+    // title list leaves the order of the other parts as it was.
+    const std::uint64_t title =
+        VersionCombination(space.titles, seed ^ kTitleStream, static_cast<int>(titleTurn) + 1);
+    clips.title = Entry(choices.title.enabled, choices.title.titles, title);
+  }
   return picks;
 }
 
