@@ -75,6 +75,7 @@ void RunControl::StartRun(const StartOptions& options) {
       ReadJobInputs(window_, runDir, videoMode, std::move(lines), limit < 0 ? INT_MAX : limit);
   ApplyRunSettings(options.settings, static_cast<int>(std::thread::hardware_concurrency()), inputs);
   inputs.watermark = options.watermark;
+  inputs.choices.title = options.title;
   auto presenter = std::make_shared<JobPresenter>(window_, static_cast<int>(inputs.items.size()),
                                                   JobPresenter::LogLines::kNamed);
   presenter->RunStarted();

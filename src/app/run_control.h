@@ -18,6 +18,7 @@
 #include "app/run_settings.h"
 #include "app/window_ops.h"
 #include "jobs/job_inputs.h"
+#include "jobs/title_text.h"
 #include "jobs/watermark.h"
 #include "runner/run_token.h"
 
@@ -27,6 +28,7 @@ namespace mivora {
 struct StartOptions {
   RunSettings settings;
   WatermarkOptions watermark;
+  TitleOptions title;
 };
 
 class RunControl {
