@@ -1,8 +1,9 @@
 #include "jobs/title_text.h"
 
 #include <fstream>
-#include <iterator>
 #include <set>
+#include <sstream>
+#include <system_error>
 
 #include "jobs/name_table.h"
 #include "runner/command_line.h"
@@ -188,11 +189,15 @@ std::vector<std::string> ParseTitleList(std::string_view text) {
 }
 
 bool ReadTitleList(const std::filesystem::path& file, std::vector<std::string>& titles) {
+  // A folder opens as a stream on this system but fails on the first read.
+  std::error_code error;
+  if (std::filesystem::is_directory(file, error)) return false;
   std::ifstream in(file, std::ios::binary);
   if (!in) return false;
-  std::string text(std::istreambuf_iterator<char>(in), {});
+  std::ostringstream text;
+  text << in.rdbuf();
   if (in.bad()) return false;
-  titles = ParseTitleList(text);
+  titles = ParseTitleList(text.str());
   return true;
 }
 
