@@ -29,6 +29,7 @@ struct StartOptions {
   RunSettings settings;
   WatermarkOptions watermark;
   TitleOptions title;
+  std::vector<std::string> titles;  // the title list
 };
 
 class RunControl {

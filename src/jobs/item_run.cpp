@@ -29,7 +29,7 @@ ItemRun::ItemRun(const ItemPlan& plan, const JobInputs& inputs, RandomSource& ra
              [this](double seconds) {
                events_.Emit([&](JobSink& sink) { sink.Progress(plan_, seconds, stepSeconds_); });
              },
-             inputs.stallTimeoutMs} {}
+             static_cast<int>(inputs.options.stallTimeout.count())} {}
 
 void ItemRun::Step(std::string step, double seconds) {
   step_ = std::move(step);
@@ -57,12 +57,12 @@ bool ItemRun::SourceChanged() const {
 
 std::string ItemRun::PickEffectAudio() {
   random_.Reseed();
-  return PickPath(random_, inputs_.ChoicesNow().audios);
+  return PickPath(random_, inputs_.choices.audios);
 }
 
 const AssemblyPicks& ItemRun::Picks() {
   if (picks_) return *picks_;
-  FrontChoices choices = inputs_.ChoicesNow();
+  const FrontChoices& choices = inputs_.choices;
   AssemblyPicks picks;
   if (plan_.versionClips) {
     // A version's clips were drawn with its effect line.
@@ -75,18 +75,18 @@ const AssemblyPicks& ItemRun::Picks() {
     picks.overlay =
         PickPath(random_, picks.blackScreen ? choices.blackScreens : choices.greenScreens);
     picks.audio = PickPath(random_, choices.audios);
-    if (choices.title.enabled) picks.title = PickPath(random_, choices.title.titles);
+    if (inputs_.options.title.enabled) picks.title = PickPath(random_, choices.titles);
   }
-  picks.outputFolder = plan_.paths.OutputFolder(choices.videoMode);
+  picks.outputFolder = plan_.paths.OutputFolder(plan_.videoMode);
   picks_ = std::move(picks);
   return *picks_;
 }
 
 std::optional<FitMode> ItemRun::FramingFor(const std::filesystem::path& file) {
-  if (inputs_.fit == FitMode::kStretch || file.empty()) return std::nullopt;
+  if (inputs_.options.fit == FitMode::kStretch || file.empty()) return std::nullopt;
   std::optional<VideoShape> shape = ShapeOf(file);
   if (!shape || !NeedsFraming(shape->DisplayAspect())) return std::nullopt;
-  return inputs_.fit;
+  return inputs_.options.fit;
 }
 
 std::optional<FitMode> ItemRun::OverlayFramingFor(const std::filesystem::path& clip) {
@@ -111,17 +111,18 @@ void ItemRun::KnowShape(const std::filesystem::path& file, std::optional<VideoSh
 std::string ItemRun::PictureTextFilter() {
   std::string filter;
   // A text that cannot be written fails the encoder that reads it, by name.
-  if (inputs_.watermark.enabled) {
-    WriteWatermarkText(plan_.paths.watermarkText, inputs_.watermark.text);
-    filter = WatermarkFilter(inputs_.watermark, inputs_.watermarkFont, plan_.paths.watermarkText);
+  const RunOptions& options = inputs_.options;
+  if (options.watermark.enabled) {
+    WriteWatermarkText(plan_.paths.watermarkText, options.watermark.text);
+    filter = WatermarkFilter(options.watermark, inputs_.watermarkFont, plan_.paths.watermarkText);
   }
   const std::string& title = Picks().title;
   if (!title.empty()) {
     TitleLayout layout = LayOutTitle(title);
     WriteWatermarkText(plan_.paths.titleText, layout.text);
     if (!filter.empty()) filter += ",";
-    filter += TitleFilter(inputs_.ChoicesNow().title, layout.fontSize, inputs_.watermarkFont,
-                          plan_.paths.titleText);
+    filter +=
+        TitleFilter(options.title, layout.fontSize, inputs_.watermarkFont, plan_.paths.titleText);
   }
   return filter;
 }

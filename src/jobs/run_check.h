@@ -18,9 +18,10 @@ struct RunRefusal {
     kNoOutro,       // "片尾没有导入"
     kNoEffectCode,  // "特效代码不能为空"
     kNoItems,       // "视频剪辑没有导入" / "图片剪辑没有导入"
-    kUnwritable,    // "输出目录无法写入：<folder>": found at the end, it would cost every item its work
-    kNoEncoder,     // the encoder is nowhere to be found
-    kWatermark,     // the watermark's options or its font
+    kUnwritable,  // "输出目录无法写入：<folder>": found at the end, it would cost every item its
+                  // work
+    kNoEncoder,  // the encoder is nowhere to be found
+    kWatermark,  // the watermark's options or its font
   };
   Kind kind = Kind::kNoAudio;
   std::string message;  // as the window's message box says it
@@ -41,6 +42,10 @@ std::optional<RunRefusal> CheckRun(JobInputs& inputs, RunToken& token);
 // (audio, effect code, items) and what the machine must provide.
 std::optional<RunRefusal> CheckLists(const JobInputs& inputs);
 std::optional<RunRefusal> CheckMachine(JobInputs& inputs, RunToken& token);
+
+// Checks the watermark's and the titles' options and finds their font; the
+// message that refuses the run, or the empty text (also when neither is on).
+std::string PrepareWatermark(JobInputs& inputs, RunToken& token);
 
 // The first checks of CheckLists, those a window can make before it has read
 // its items: audio, the clip lists asked for, the effect code. The overlay is

@@ -201,8 +201,8 @@ bool ReadTitleList(const std::filesystem::path& file, std::vector<std::string>& 
   return true;
 }
 
-std::string TitleProblem(const TitleOptions& options) {
-  if (options.enabled && options.titles.empty()) return "已开启加文案，但文案列表是空的";
+std::string TitleProblem(const TitleOptions& options, const std::vector<std::string>& titles) {
+  if (options.enabled && titles.empty()) return "已开启加文案，但文案列表是空的";
   return {};
 }
 

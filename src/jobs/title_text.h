@@ -19,9 +19,9 @@ enum class TitleStyle {
   kBox,      // white letters on a half-transparent dark box
 };
 
+// How a run draws titles; the titles themselves are a list of the inputs.
 struct TitleOptions {
   bool enabled = false;
-  std::vector<std::string> titles;  // UTF-8; a '\n' starts a second line
   WatermarkPosition position = WatermarkPosition::kTop;
   TitleStyle style = TitleStyle::kOutline;
 };
@@ -41,7 +41,7 @@ bool ReadTitleList(const std::filesystem::path& file, std::vector<std::string>& 
 
 // The text the user must see when titles are on but cannot be drawn; empty
 // otherwise.
-std::string TitleProblem(const TitleOptions& options);
+std::string TitleProblem(const TitleOptions& options, const std::vector<std::string>& titles);
 
 // A title wrapped to the picture: its lines joined by '\n' and the font size
 // they are drawn at.

@@ -68,14 +68,15 @@ std::string Entry(bool used, const std::vector<std::string>& list, std::size_t i
 
 }  // namespace
 
-PickSpace SpaceOf(const FrontChoices& choices, const std::vector<std::string>& effectLines) {
+PickSpace SpaceOf(const FrontChoices& choices, bool titled,
+                  const std::vector<std::string>& effectLines) {
   PickSpace space;
   space.lines = std::max<std::uint64_t>(1, DistinctEffectLines(effectLines).size());
   space.intros = Count(choices.intro, choices.intros);
   space.outros = Count(choices.outro, choices.outros);
   space.overlays = Count(true, OverlayList(choices));
   space.audios = Count(true, choices.audios);
-  space.titles = Count(choices.title.enabled, choices.title.titles);
+  space.titles = Count(titled, choices.titles);
   return space;
 }
 
@@ -97,9 +98,10 @@ std::uint64_t VersionCombination(std::uint64_t combinations, std::uint32_t seed,
   }
 }
 
-VersionPicks DrawVersion(const FrontChoices& choices, const std::vector<std::string>& effectLines,
-                         std::uint32_t seed, int variant) {
-  const PickSpace space = SpaceOf(choices, effectLines);
+VersionPicks DrawVersion(const FrontChoices& choices, bool titled,
+                         const std::vector<std::string>& effectLines, std::uint32_t seed,
+                         int variant) {
+  const PickSpace space = SpaceOf(choices, titled, effectLines);
   const auto [titleTurn, clipTurn] = Turns(static_cast<std::uint64_t>(std::max(variant, 1) - 1),
                                            space.titles, space.ClipCombinations());
   std::uint64_t combination =
@@ -114,12 +116,12 @@ VersionPicks DrawVersion(const FrontChoices& choices, const std::vector<std::str
   clips.blackScreen = choices.blackScreen;
   clips.overlay = Entry(true, OverlayList(choices), Part(combination, space.overlays));
   clips.audio = Entry(true, choices.audios, Part(combination, space.audios));
-  if (choices.title.enabled) {
+  if (titled) {
     // The titles are shuffled by a stream of their own, so that adding a
     // title list leaves the order of the other parts as it was.
     const std::uint64_t title =
         VersionCombination(space.titles, seed ^ kTitleStream, static_cast<int>(titleTurn) + 1);
-    clips.title = Entry(choices.title.enabled, choices.title.titles, title);
+    clips.title = Entry(true, choices.titles, title);
   }
   return picks;
 }

@@ -30,7 +30,9 @@ struct PickSpace {
   std::uint64_t Combinations() const { return ClipCombinations() * titles; }
 };
 
-PickSpace SpaceOf(const FrontChoices& choices, const std::vector<std::string>& effectLines);
+// `titled`: the run's options turn titles on, so the title list counts.
+PickSpace SpaceOf(const FrontChoices& choices, bool titled,
+                  const std::vector<std::string>& effectLines);
 
 // The combination (0 .. Combinations()-1) of version `variant` (1-based): the
 // first Combinations() versions are pairwise different, later ones repeat.
@@ -42,7 +44,8 @@ struct VersionPicks {
   AssemblyPicks clips;  // everything but the output folder
 };
 
-VersionPicks DrawVersion(const FrontChoices& choices, const std::vector<std::string>& effectLines,
-                         std::uint32_t seed, int variant);
+VersionPicks DrawVersion(const FrontChoices& choices, bool titled,
+                         const std::vector<std::string>& effectLines, std::uint32_t seed,
+                         int variant);
 
 }  // namespace mivora

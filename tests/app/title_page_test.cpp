@@ -65,7 +65,7 @@ TEST_F(TitlePageTest, ImportCountClearAndWhatARunGets) {
     auto* list = page->findChild<QTreeWidget*>("超级列表框_文案");
     ASSERT_EQ(list->topLevelItemCount(), c.rows) << c.what;
     EXPECT_EQ(Count(*page), QString("共 %1 条").arg(c.rows)) << c.what;
-    EXPECT_EQ(page->Options().titles.size(), static_cast<std::size_t>(c.rows)) << c.what;
+    EXPECT_EQ(page->Titles().size(), static_cast<std::size_t>(c.rows)) << c.what;
   }
   std::unique_ptr<TitlePage> page = Page();
   EXPECT_TRUE(page->Import(home / "missing.txt").startsWith("无法读取文案文件："));
@@ -79,20 +79,21 @@ TEST_F(TitlePageTest, ImportCountClearAndWhatARunGets) {
   page->findChild<QComboBox*>("组合框_文案样式")->setCurrentIndex(1);
   TitleOptions options = page->Options();
   EXPECT_TRUE(options.enabled);
-  EXPECT_EQ(options.titles, (std::vector<std::string>{"新品上市\n限时折扣", "第二条"}));
+  EXPECT_EQ(page->Titles(), (std::vector<std::string>{"新品上市\n限时折扣", "第二条"}));
   EXPECT_EQ(options.position, WatermarkPosition::kBottom);
   EXPECT_EQ(options.style, TitleStyle::kBox);
 
   // A page built later shows what this one left.
-  TitleOptions again = Page()->Options();
-  EXPECT_EQ(again.titles, options.titles);
+  auto later = Page();
+  TitleOptions again = later->Options();
+  EXPECT_EQ(later->Titles(), page->Titles());
   EXPECT_TRUE(again.enabled);
   EXPECT_EQ(again.position, WatermarkPosition::kBottom);
   EXPECT_EQ(again.style, TitleStyle::kBox);
 
   page->Clear();
   EXPECT_EQ(Count(*page), "共 0 条");
-  EXPECT_TRUE(Page()->Options().titles.empty());
+  EXPECT_TRUE(Page()->Titles().empty());
 }
 
 }  // namespace

@@ -114,7 +114,7 @@ TEST(TitleFilter, DrawsTheFileAsItIsAtItsAnchor) {
        {":x=36:y=h-text_h-72", ":box=1:boxcolor=black@0.5"}},
   };
   for (const Case& c : cases) {
-    TitleOptions options{true, {"t"}, c.position, c.style};
+    TitleOptions options{true, c.position, c.style};
     std::string filter = TitleFilter(options, 56, font, "/w/it's:1.txt");
     EXPECT_TRUE(filter.starts_with("drawtext=font=Noto\\\\\\ Sans\\\\\\ CJK\\\\\\ SC:textfile="))
         << filter;
@@ -126,16 +126,16 @@ TEST(TitleFilter, DrawsTheFileAsItIsAtItsAnchor) {
     EXPECT_EQ(TitleStyleName(*ParseTitleStyle(name)), name);
   }
   EXPECT_FALSE(ParseTitleStyle("Box").has_value());
-  EXPECT_EQ(TitleProblem({true, {}, WatermarkPosition::kTop, TitleStyle::kBox}),
+  EXPECT_EQ(TitleProblem({true, WatermarkPosition::kTop, TitleStyle::kBox}, {}),
             "已开启加文案，但文案列表是空的");
-  EXPECT_EQ(TitleProblem({false, {}, WatermarkPosition::kTop, TitleStyle::kBox}), "");
+  EXPECT_EQ(TitleProblem({true, WatermarkPosition::kTop, TitleStyle::kBox}, {"t"}), "");
+  EXPECT_EQ(TitleProblem({false, WatermarkPosition::kTop, TitleStyle::kBox}, {}), "");
 }
 
-FrontChoices WithTitles(int titles, int audios, bool enabled) {
+FrontChoices WithTitles(int titles, int audios) {
   FrontChoices choices;
   for (int i = 0; i < audios; ++i) choices.audios.push_back("/a/" + std::to_string(i));
-  choices.title.enabled = enabled;
-  for (int i = 0; i < titles; ++i) choices.title.titles.push_back("标题" + std::to_string(i));
+  for (int i = 0; i < titles; ++i) choices.titles.push_back("标题" + std::to_string(i));
   return choices;
 }
 
@@ -153,34 +153,34 @@ TEST(DrawVersion, VersionsDrawDifferentTitlesWhileThereAreEnough) {
       {"more titles than versions drawn", 40, 1, {"特效7"}},
   };
   for (const Case& c : cases) {
-    const FrontChoices choices = WithTitles(c.titles, c.audios, true);
-    const PickSpace space = SpaceOf(choices, c.lines);
+    const FrontChoices choices = WithTitles(c.titles, c.audios);
+    const PickSpace space = SpaceOf(choices, true, c.lines);
     ASSERT_EQ(space.titles, static_cast<std::uint64_t>(c.titles)) << c.what;
     const int pairs = static_cast<int>(std::min<std::uint64_t>(space.Combinations(), 30));
     std::set<std::string> titles;
     std::set<std::pair<std::string, std::string>> seen;
     for (int k = 1; k <= pairs; ++k) {
-      VersionPicks picks = DrawVersion(choices, c.lines, 9, k);
+      VersionPicks picks = DrawVersion(choices, true, c.lines, 9, k);
       if (k <= c.titles) {
         EXPECT_TRUE(titles.insert(picks.clips.title).second) << c.what << " version " << k;
       }
       std::string rest = picks.effectLine + "|" + picks.clips.audio;
       EXPECT_TRUE(seen.insert({rest, picks.clips.title}).second) << c.what << " version " << k;
-      EXPECT_EQ(picks.clips.title, DrawVersion(choices, c.lines, 9, k).clips.title) << c.what;
+      EXPECT_EQ(picks.clips.title, DrawVersion(choices, true, c.lines, 9, k).clips.title) << c.what;
     }
   }
   // A title list that is switched off changes no version and draws no title.
   for (int k = 1; k <= 6; ++k) {
-    VersionPicks off = DrawVersion(WithTitles(3, 3, false), {"特效7", "特效8"}, 4, k);
-    VersionPicks none = DrawVersion(WithTitles(0, 3, false), {"特效7", "特效8"}, 4, k);
+    VersionPicks off = DrawVersion(WithTitles(3, 3), false, {"特效7", "特效8"}, 4, k);
+    VersionPicks none = DrawVersion(WithTitles(0, 3), false, {"特效7", "特效8"}, 4, k);
     EXPECT_EQ(off.effectLine + off.clips.audio, none.effectLine + none.clips.audio) << k;
     EXPECT_EQ(off.clips.title, "");
   }
   // Another seed, another order of titles.
   std::vector<std::string> one, other;
   for (int k = 1; k <= 5; ++k) {
-    one.push_back(DrawVersion(WithTitles(5, 1, true), {"特效7"}, 1, k).clips.title);
-    other.push_back(DrawVersion(WithTitles(5, 1, true), {"特效7"}, 2, k).clips.title);
+    one.push_back(DrawVersion(WithTitles(5, 1), true, {"特效7"}, 1, k).clips.title);
+    other.push_back(DrawVersion(WithTitles(5, 1), true, {"特效7"}, 2, k).clips.title);
   }
   EXPECT_NE(one, other);
 }

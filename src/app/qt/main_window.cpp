@@ -67,14 +67,7 @@ constexpr double kFractionForEstimate = 0.03;
 constexpr qint64 kMsForEstimate = 5000;
 constexpr double kEstimateWeight = 0.2;
 
-// QSettings keys; the run keys are shared with whoever prepares a settings file.
-constexpr const char* kEngineKey = "run/engine";
-constexpr const char* kAllItemsKey = "run/allItems";
-constexpr const char* kJobsKey = "run/jobs";
-constexpr const char* kStallTimeoutKey = "run/stallTimeout";
-constexpr const char* kFitKey = "run/fit";
-constexpr const char* kVariantsKey = "run/variants";
-constexpr const char* kSkipExistingKey = "run/skipExisting";
+// QSettings keys; those of the run settings are the run settings' table's.
 // The framing choices in the order of the "画面适配" box.
 constexpr std::array<FitMode, 3> kFitChoices = {FitMode::kBlur, FitMode::kCover, FitMode::kStretch};
 constexpr const char* kHomeKey = "paths/home";
@@ -389,7 +382,6 @@ void MainWindow::BuildRunSettings() {
   stallTimeout_->setObjectName("数值框_无响应超时");
   stallTimeout_->setGeometry(150, 98, 70, 24);
   stallTimeout_->setRange(0, 3600);
-  stallTimeout_->setValue(60);
   stallLabel->setBuddy(stallTimeout_);
   auto* fitLabel = new QLabel("画面适配", group);
   fitLabel->setGeometry(14, 124, 80, 24);
@@ -415,7 +407,7 @@ void MainWindow::BuildRunSettings() {
   stallTimeout_->setToolTip("编码器这么多秒没有进展就停止它，该素材记为失败；0 表示不限");
   fit_->setToolTip("不是 9:16 的画面如何放进竖屏：模糊背景、裁切铺满或拉伸");
   variants_->setToolTip("每个素材做几个不同的成品（文件名加 -1、-2……）；1：一个，名字不变");
-  skipExisting_->setToolTip("成品文件已存在就不再做（中断后接着做）");
+  skipExisting_->setToolTip("完整的成品文件已存在就不再做，不完整的重新生成（中断后接着做）");
   MakeButton(group, "按钮_主目录", "主目录", {12, 204, 70, 30});
   MakeButton(group, "按钮_打开输出文件夹", "打开输出文件夹", {90, 204, 130, 30});
 
@@ -449,29 +441,38 @@ void MainWindow::SetTabOrder() {
 }
 
 RunSettings MainWindow::CurrentRunSettings() const {
-  return RunSettings{engine_->currentData().toString().toStdString(),
-                     allItems_->isChecked(),
-                     jobs_->value(),
-                     stallTimeout_->value(),
-                     kFitChoices[std::max(0, fit_->currentIndex())],
-                     variants_->value(),
-                     skipExisting_->isChecked()};
+  RunSettings shown;
+  shown.run.engine = kEngineNames.Parse(engine_->currentData().toString().toStdString())
+                         .value_or(shown.run.engine);
+  shown.allItems = allItems_->isChecked();
+  shown.run.jobs = jobs_->value();
+  shown.run.stallTimeout = std::chrono::seconds(stallTimeout_->value());
+  shown.run.fit = kFitChoices[std::max(0, fit_->currentIndex())];
+  shown.run.variants = variants_->value();
+  shown.run.skipExisting = skipExisting_->isChecked();
+  return shown;
+}
+
+void MainWindow::ShowRunSettings(const RunSettings& shown) {
+  const std::string_view engine = kEngineNames.NameOf(shown.run.engine);
+  engine_->setCurrentIndex(engine_->findData(QString::fromUtf8(engine.data(), engine.size())));
+  allItems_->setChecked(shown.allItems);
+  jobs_->setValue(shown.run.jobs);
+  stallTimeout_->setValue(StallTimeoutSeconds(shown.run));
+  variants_->setValue(shown.run.variants);
+  skipExisting_->setChecked(shown.run.skipExisting);
+  for (std::size_t i = 0; i < kFitChoices.size(); ++i) {
+    if (kFitChoices[i] == shown.run.fit) fit_->setCurrentIndex(static_cast<int>(i));
+  }
 }
 
 void MainWindow::LoadSettings() {
   QSettings settings = WindowSettings();
-  const QString defaultEngine = QString::fromUtf8(kDefaultEngine.data(), kDefaultEngine.size());
-  int engine = engine_->findData(settings.value(kEngineKey, defaultEngine));
-  engine_->setCurrentIndex(engine >= 0 ? engine : engine_->findData(defaultEngine));
-  allItems_->setChecked(settings.value(kAllItemsKey, false).toBool());
-  jobs_->setValue(settings.value(kJobsKey, 1).toInt());
-  stallTimeout_->setValue(settings.value(kStallTimeoutKey, 60).toInt());
-  variants_->setValue(settings.value(kVariantsKey, 1).toInt());
-  skipExisting_->setChecked(settings.value(kSkipExistingKey, false).toBool());
-  std::optional<FitMode> fit = ParseFitMode(settings.value(kFitKey).toString().toStdString());
-  for (std::size_t i = 0; i < kFitChoices.size(); ++i) {
-    if (kFitChoices[i] == fit.value_or(kDefaultFitMode)) fit_->setCurrentIndex(static_cast<int>(i));
-  }
+  ShowRunSettings(LoadRunSettings([&settings](std::string_view key) -> std::optional<std::string> {
+    const QString name = QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size()));
+    if (!settings.contains(name)) return std::nullopt;
+    return settings.value(name).toString().toStdString();
+  }));
   if (settings.contains(kEffectCodeKey)) {
     effectCode_->setPlainText(settings.value(kEffectCodeKey).toString());
   }
@@ -501,14 +502,11 @@ void MainWindow::LoadSettings() {
 
 void MainWindow::SaveSettings() {
   QSettings settings = WindowSettings();
-  settings.setValue(kEngineKey, engine_->currentData());
-  settings.setValue(kAllItemsKey, allItems_->isChecked());
-  settings.setValue(kJobsKey, jobs_->value());
-  settings.setValue(kStallTimeoutKey, stallTimeout_->value());
-  settings.setValue(kVariantsKey, variants_->value());
-  settings.setValue(kSkipExistingKey, skipExisting_->isChecked());
-  settings.setValue(kFitKey,
-                    QString::fromStdString(std::string(FitModeName(CurrentRunSettings().fit))));
+  SaveRunSettings(
+      CurrentRunSettings(), [&settings](std::string_view key, const std::string& value) {
+        settings.setValue(QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size())),
+                          QString::fromStdString(value));
+      });
   settings.setValue(kEffectCodeKey, effectCode_->toPlainText());
   auto checked = [this](Switch control) {
     return switches_[static_cast<int>(control)]->isChecked();
@@ -572,7 +570,8 @@ void MainWindow::WireEvents() {
     connect(button(name), &QPushButton::clicked, this, handler);
   };
   onClick("按钮_开始检测", [this] {
-    run_->StartRun({CurrentRunSettings(), watermark_->Options(), titles_->Options()});
+    run_->StartRun(
+        {CurrentRunSettings(), watermark_->Options(), titles_->Options(), titles_->Titles()});
   });
   onClick("按钮_停止检测", [this] { run_->StopRun(); });
   onClick("按钮_暂停检测", [this] { run_->PauseRun(); });

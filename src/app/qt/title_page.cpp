@@ -164,7 +164,6 @@ void TitlePage::Save() const {
 TitleOptions TitlePage::Options() const {
   TitleOptions options;
   options.enabled = enabled_->isChecked();
-  options.titles = titles_;
   options.position = static_cast<WatermarkPosition>(std::max(0, position_->currentIndex()));
   options.style = static_cast<TitleStyle>(std::max(0, style_->currentIndex()));
   return options;

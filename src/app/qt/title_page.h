@@ -7,6 +7,8 @@
 #include <QWidget>
 #include <filesystem>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "jobs/title_text.h"
 
@@ -27,6 +29,7 @@ class TitlePage : public QWidget {
 
   // What the page shows, whether titles are turned on or not.
   TitleOptions Options() const;
+  const std::vector<std::string>& Titles() const { return titles_; }
 
   // Reads the list from `file`; the message to show when it cannot be read.
   QString Import(const std::filesystem::path& file);
