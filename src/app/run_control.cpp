@@ -86,6 +86,8 @@ void RunControl::StartRun(const StartOptions& options) {
       ReadJobInputs(window_, runDir, videoMode, std::move(lines), limit < 0 ? INT_MAX : limit);
   ApplyRunSettings(options.settings, static_cast<int>(std::thread::hardware_concurrency()), inputs);
   inputs.options.watermark = options.watermark;
+  inputs.options.title = options.title;
+  inputs.choices.titles = options.titles;
   auto presenter = std::make_shared<JobPresenter>(window_, static_cast<int>(inputs.items.size()),
                                                   JobPresenter::LogLines::kNamed);
   presenter->RunStarted();

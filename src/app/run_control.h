@@ -18,6 +18,7 @@
 #include "app/run_settings.h"
 #include "app/window_ops.h"
 #include "jobs/job_inputs.h"
+#include "jobs/title_text.h"
 #include "jobs/watermark.h"
 #include "runner/run_token.h"
 
@@ -27,6 +28,8 @@ namespace mivora {
 struct StartOptions {
   RunSettings settings;
   WatermarkOptions watermark;
+  TitleOptions title;
+  std::vector<std::string> titles;  // the title list
 };
 
 class RunControl {

@@ -20,6 +20,7 @@
 #include "cli/summary_report.h"
 #include "jobs/engine_choice.h"
 #include "jobs/run_check.h"
+#include "jobs/title_text.h"
 #include "media/work_folders.h"
 
 namespace mivora {
@@ -97,6 +98,13 @@ std::string ResolveRunArgs(const RunArgs& args, BatchOptions& options) {
   options.runDir =
       Absolute(args.home.empty() ? DefaultHome(true) : std::filesystem::path(args.home));
   if (!IsFolder(options.runDir)) return "主目录不存在：" + options.runDir.string();
+  if (options.run.title.enabled) {
+    std::filesystem::path list =
+        args.titles.empty() ? options.runDir / kTitleListFile : Absolute(args.titles);
+    if (!ReadTitleList(list, options.titles)) return "无法读取文案列表：" + list.string();
+    if (std::string problem = TitleProblem(options.run.title, options.titles); !problem.empty())
+      return problem;
+  }
   return {};
 }
 
@@ -338,6 +346,32 @@ void BatchCommands::AddTo(CLI::App& app) {
       ->add_option("--watermark-opacity", mark.opacity,
                    "水印不透明度 0..1（默认 " + NumberText(defaults.watermark.opacity) + "）")
       ->type_name("X");
+  TitleOptions& title = run.options.title;
+  runCommand->add_flag("--add-titles", title.enabled,
+                       "每个成品加一条文案（默认取主目录的“文案.txt”，每行一条）");
+  runCommand
+      ->add_option_function<std::string>(
+          "--titles",
+          [&run, &title](const std::string& file) {
+            run.titles = file;
+            title.enabled = true;
+          },
+          "从这个文件读文案列表（每行一条），并加文案")
+      ->type_name("FILE");
+  runCommand
+      ->add_option_function<std::string>(
+          "--title-position",
+          [&title](const std::string& name) { title.position = *ParseWatermarkPosition(name); },
+          "文案位置（默认 " + std::string(WatermarkPositionName(defaults.title.position)) + "）")
+      ->check(OneOf(WatermarkPositionNames()))
+      ->type_name("NAME");
+  runCommand
+      ->add_option_function<std::string>(
+          "--title-style",
+          [&title](const std::string& name) { title.style = *ParseTitleStyle(name); },
+          "文案样式：outline（默认，描边）或 box（半透明底框）")
+      ->check(OneOf(TitleStyleNames()))
+      ->type_name("NAME");
 
   report = app.add_subcommand(
       "report", "把几次运行（例如各个分片）的 JSON 汇总合成一份：每个成品一项，取最近一次的结果");

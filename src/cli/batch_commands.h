@@ -31,6 +31,7 @@ struct RunArgs {
   std::string shard;
   std::int64_t seed = -1;
   bool json = false;
+  std::string titles;  // the title list's file; empty: the home's
 };
 
 struct BatchCommands {

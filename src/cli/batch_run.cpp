@@ -80,6 +80,7 @@ std::string PrepareBatch(const BatchOptions& options, JobInputs& inputs) {
   choices.intro = options.intro;
   choices.outro = options.outro;
   choices.blackScreen = !options.greenScreen;
+  choices.titles = options.titles;
   SourceFolder sources = ReadHomeLists(inputs, options.audioFolder, options.all);
 
   // Files of other kinds lie there unseen, so the messages say what is read.

@@ -34,6 +34,7 @@ struct BatchOptions {
   int shardIndex = 0;
   int shardCount = 1;
   std::uint32_t seed = 0;
+  std::vector<std::string> titles;  // the title list already read
 };
 
 struct ItemResult {

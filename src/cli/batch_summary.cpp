@@ -69,6 +69,7 @@ nlohmann::json BatchSummary(const BatchOptions& options, const std::vector<ItemR
          {"source", result.source},
          {"effect_line", result.effectLine},
          {"picks", PicksOf(result)},
+         {"title", TextOrNull(result.picks.title)},
          {"outcome", std::string(kOutcomeNames.NameOf(result.kind))},
          // A stopped item never got a status of its own.
          {"status", result.kind == ItemOutcome::Kind::kStopped ? "stopped" : result.status},

@@ -106,8 +106,9 @@ ItemPlan PlanItem(const ItemQueue& queue, const Output& output, RandomSource& ra
   plan.paths.partPrefix = queue.partPrefix;
   if (!inputs.options.videoMode) plan.imageVideo = plan.paths.ImageVideoFolder() / plan.outputName;
   if (plan.variants > 1) {
-    VersionPicks version = DrawVersion(inputs.choices, inputs.effectLines,
-                                       queue.versionSeeds[output.source], draw);
+    VersionPicks version =
+        DrawVersion(inputs.choices, inputs.options.title.enabled, inputs.effectLines,
+                    queue.versionSeeds[output.source], draw);
     plan.effects = SplitPick(version.effectLine);
     plan.versionClips = std::move(version.clips);
   } else {
@@ -239,7 +240,8 @@ ItemOutcome RunImageItem(ItemRun& run, ClipEngine& engine) {
                            {std::string(kOutputPlaceholder), imageVideo.path().string()}}));
   if (run.Stopped()) return run.Failed();
   if (!outcome.ok()) return run.Failed(PictureFailure(outcome));
-  if (!imageVideo.Commit()) return run.Failed("【图片转视频】无法保存：" + plan.imageVideo.string());
+  if (!imageVideo.Commit())
+    return run.Failed("【图片转视频】无法保存：" + plan.imageVideo.string());
 
   run.Step("探测时长");
   int seconds = ProbeDuration(run.tools(), plan.imageVideo);
@@ -421,7 +423,8 @@ void NameTheOutputs(ItemQueue& queue) {
   for (const std::string& note : named.notes) {
     queue.events.Emit([&](JobSink& sink) { sink.RunLog(note + "\r\n"); });
   }
-  const std::uint64_t combinations = SpaceOf(inputs.choices, inputs.effectLines).Combinations();
+  const std::uint64_t combinations =
+      SpaceOf(inputs.choices, inputs.options.title.enabled, inputs.effectLines).Combinations();
   if (inputs.options.variants > 1 &&
       combinations < static_cast<std::uint64_t>(inputs.options.variants)) {
     std::string line = "特效代码和素材目录只够 " + std::to_string(combinations) +

@@ -21,6 +21,7 @@ struct AssemblyPicks {
   std::string overlay;      // full path, empty when the chosen list is empty
   std::string audio;        // full path
   std::filesystem::path outputFolder;
+  std::string title;  // drawn on the picture; empty when titles are off
 };
 
 struct ItemPlan {

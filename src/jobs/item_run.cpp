@@ -75,6 +75,7 @@ const AssemblyPicks& ItemRun::Picks() {
     picks.overlay =
         PickPath(random_, picks.blackScreen ? choices.blackScreens : choices.greenScreens);
     picks.audio = PickPath(random_, choices.audios);
+    if (inputs_.options.title.enabled) picks.title = PickPath(random_, choices.titles);
   }
   picks.outputFolder = plan_.paths.OutputFolder(plan_.videoMode);
   picks_ = std::move(picks);
@@ -107,12 +108,23 @@ void ItemRun::KnowShape(const std::filesystem::path& file, std::optional<VideoSh
   shapes_[file] = shape;
 }
 
-std::string ItemRun::WatermarkFilterText() {
-  if (!inputs_.options.watermark.enabled) return {};
+std::string ItemRun::PictureTextFilter() {
+  std::string filter;
   // A text that cannot be written fails the encoder that reads it, by name.
-  WriteWatermarkText(plan_.paths.watermarkText, inputs_.options.watermark.text);
-  return WatermarkFilter(inputs_.options.watermark, inputs_.watermarkFont,
-                         plan_.paths.watermarkText);
+  const RunOptions& options = inputs_.options;
+  if (options.watermark.enabled) {
+    WriteWatermarkText(plan_.paths.watermarkText, options.watermark.text);
+    filter = WatermarkFilter(options.watermark, inputs_.watermarkFont, plan_.paths.watermarkText);
+  }
+  const std::string& title = Picks().title;
+  if (!title.empty()) {
+    TitleLayout layout = LayOutTitle(title);
+    WriteWatermarkText(plan_.paths.titleText, layout.text);
+    if (!filter.empty()) filter += ",";
+    filter +=
+        TitleFilter(options.title, layout.fontSize, inputs_.watermarkFont, plan_.paths.titleText);
+  }
+  return filter;
 }
 
 ItemOutcome ItemRun::Finish(bool succeeded, std::string status) const {

@@ -102,9 +102,9 @@ class ItemRun {
   std::optional<VideoShape> ShapeOf(const std::filesystem::path& file);
   // A shape already read from another probe of the same file.
   void KnowShape(const std::filesystem::path& file, std::optional<VideoShape> shape);
-  // The filter that draws the watermark, its text written to the work folder
-  // on first use; empty when the run has none.
-  std::string WatermarkFilterText();
+  // The filters that draw the watermark and the item's title, their texts
+  // written to the work folder; empty when the item has neither.
+  std::string PictureTextFilter();
 
   // The item's outcome with `status` as the window shows it, succeeded or
   // failed. Stopped wins (a stopped item needs no status); a failure names

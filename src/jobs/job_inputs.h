@@ -28,6 +28,9 @@ struct FrontChoices {
   std::vector<std::string> greenScreens;
   std::vector<std::string> blackScreens;
   std::vector<std::string> audios;
+  // The titles a version may draw (UTF-8; a '\n' starts a second line),
+  // used when the run's options turn titles on.
+  std::vector<std::string> titles;
 };
 
 // One source of the job: a video, or a still image in image mode.
@@ -57,8 +60,8 @@ struct JobInputs {
   std::optional<std::uint32_t> seed;
   // Every item draws from this source instead (one item at a time only).
   RandomSource* random = nullptr;
-  // The font of the options' watermark, when enabled (found by the run's
-  // machine checks).
+  // The font of the options' watermark and titles, when either is on (found
+  // by the run's machine checks).
   CjkFont watermarkFont;
   // The pictures' shapes of clip files, as read when the run began.
   std::map<std::string, VideoShape> clipShapes;

@@ -54,9 +54,10 @@ ToolOutcome OnePassEngine::EncodeItem(ItemRun& run, const std::vector<WalkStep>&
   if (run.Stopped()) return ToolOutcome::Failed();
   spec.overlay = ToolPath(picks.overlay);
   spec.overlayFit = run.OverlayFramingFor(picks.overlay);
-  spec.watermark = run.WatermarkFilterText();
+  spec.watermark = run.PictureTextFilter();
   FileGuard watermarkText(spec.watermark.empty() ? std::filesystem::path()
                                                  : run.paths().watermarkText);
+  FileGuard titleText(spec.watermark.empty() ? std::filesystem::path() : run.paths().titleText);
   spec.blackScreen = picks.blackScreen;
   spec.audio = ToolPath(picks.audio);
   // The output name is only given to a finished video; Assemble gives it.

@@ -6,8 +6,10 @@
 namespace mivora {
 
 std::string PrepareWatermark(JobInputs& inputs, RunToken& token) {
-  if (!inputs.options.watermark.enabled) return {};
-  if (std::string problem = WatermarkProblem(inputs.options.watermark); !problem.empty())
+  const RunOptions& options = inputs.options;
+  if (!options.watermark.enabled && !options.title.enabled) return {};
+  if (std::string problem = WatermarkProblem(options.watermark); !problem.empty()) return problem;
+  if (std::string problem = TitleProblem(options.title, inputs.choices.titles); !problem.empty())
     return problem;
   inputs.watermarkFont = FindCjkFont(token);
   return inputs.watermarkFont.error;

@@ -8,6 +8,7 @@
 
 #include "jobs/engine_names.h"
 #include "jobs/framing.h"
+#include "jobs/title_text.h"
 #include "jobs/watermark.h"
 
 namespace mivora {
@@ -38,6 +39,8 @@ struct RunOptions {
   FitMode fit = kDefaultFitMode;
   // The text drawn on every finished picture, when enabled.
   WatermarkOptions watermark;
+  // Whether every version draws a title of the title list, and how.
+  TitleOptions title;
 };
 
 // Whether `variants` is a count of versions a run can make (1..kMaxVariants).

@@ -200,8 +200,9 @@ ToolOutcome StepEngine::Assemble(ItemRun& run, const AssemblyPicks& picks) {
   // The watermark goes on the finished picture: after the overlay, or at the
   // join when there is none. It is filled in after the command is split into
   // arguments, so nothing in it is ever read as command-line quoting.
-  std::string watermark = run.WatermarkFilterText();
+  std::string watermark = run.PictureTextFilter();
   FileGuard watermarkText(watermark.empty() ? std::filesystem::path() : paths.watermarkText);
+  FileGuard titleText(watermark.empty() ? std::filesystem::path() : paths.titleText);
   std::string joinMark = picks.overlay.empty() && !watermark.empty() ? "," + watermark : "";
   std::string overlayMark = !picks.overlay.empty() && !watermark.empty() ? "," + watermark : "";
 

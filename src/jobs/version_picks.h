@@ -1,5 +1,5 @@
 // What the versions of one source are made with. Each version draws a tuple
-// (effect line, intro, outro, overlay clip, audio) from the combinations the
+// (effect line, intro, outro, overlay clip, audio, title) from the combinations the
 // effect code and the clip lists allow; the versions of a source never repeat
 // a tuple until every combination has been used. A version's tuple depends
 // only on the source's seed, its number and the lists, so the same seed gives
@@ -23,11 +23,16 @@ struct PickSpace {
   std::uint64_t outros = 1;
   std::uint64_t overlays = 1;
   std::uint64_t audios = 1;
+  std::uint64_t titles = 1;
 
-  std::uint64_t Combinations() const { return lines * intros * outros * overlays * audios; }
+  // Without titles: the choices of the clips and lines.
+  std::uint64_t ClipCombinations() const { return lines * intros * outros * overlays * audios; }
+  std::uint64_t Combinations() const { return ClipCombinations() * titles; }
 };
 
-PickSpace SpaceOf(const FrontChoices& choices, const std::vector<std::string>& effectLines);
+// `titled`: the run's options turn titles on, so the title list counts.
+PickSpace SpaceOf(const FrontChoices& choices, bool titled,
+                  const std::vector<std::string>& effectLines);
 
 // The combination (0 .. Combinations()-1) of version `variant` (1-based): the
 // first Combinations() versions are pairwise different, later ones repeat.
@@ -39,7 +44,8 @@ struct VersionPicks {
   AssemblyPicks clips;  // everything but the output folder
 };
 
-VersionPicks DrawVersion(const FrontChoices& choices, const std::vector<std::string>& effectLines,
-                         std::uint32_t seed, int variant);
+VersionPicks DrawVersion(const FrontChoices& choices, bool titled,
+                         const std::vector<std::string>& effectLines, std::uint32_t seed,
+                         int variant);
 
 }  // namespace mivora

@@ -156,11 +156,14 @@ bool WriteWatermarkText(const std::filesystem::path& file, std::string_view text
   return static_cast<bool>(out);
 }
 
+std::string AnchoredPlace(WatermarkPosition position, int marginX, int marginY) {
+  int index = static_cast<int>(position);
+  return ":x=" + Edge(index % 3, "w", "text_w", marginX) +
+         ":y=" + Edge(index / 3, "h", "text_h", marginY);
+}
+
 std::string WatermarkFilter(const WatermarkOptions& options, const CjkFont& font,
                             const std::filesystem::path& textFile) {
-  int index = static_cast<int>(options.position);
-  int column = index % 3;
-  int row = index / 3;
   // By family, not by file: a font collection holds several faces, and only
   // fontconfig picks the Chinese one (a file alone gives its first face,
   // which may draw Japanese glyph forms).
@@ -169,8 +172,7 @@ std::string WatermarkFilter(const WatermarkOptions& options, const CjkFont& font
          ":expansion=none:fontsize=" + std::to_string(options.size) +
          ":fontcolor=" + options.color + "@" +
          Fixed(options.opacity >= 0 ? std::min(options.opacity, 1.0) : 0, 2) +
-         ":x=" + Edge(column, "w", "text_w", options.margin) +
-         ":y=" + Edge(row, "h", "text_h", options.margin);
+         AnchoredPlace(options.position, options.margin, options.margin);
 }
 
 }  // namespace mivora

@@ -73,6 +73,10 @@ CjkFont FindCjkFont(RunToken& token);
 // Writes the text, byte for byte, as the file the filter reads.
 bool WriteWatermarkText(const std::filesystem::path& file, std::string_view text);
 
+// ":x=...:y=..." for a drawn text (the encoder's text_w by text_h) at the
+// anchor, `marginX` and `marginY` pixels from the nearest edges.
+std::string AnchoredPlace(WatermarkPosition position, int marginX, int marginY);
+
 // The "drawtext=..." filter (to be put in a chain over the 720x1280 picture)
 // that draws the text of `textFile` in `font` at the anchor and margin, in the
 // colour with the opacity.

@@ -18,14 +18,21 @@ WorkPaths WorkPaths::InFolder(const std::filesystem::path& runDir,
           workFolder / kOverlayWorkFile,
           workFolder / kFramedWorkFile,
           workFolder / kWatermarkTextFile,
+          workFolder / kTitleTextFile,
           workFolder / kFramedIntroWorkFile,
           workFolder / kFramedOutroWorkFile,
           ".mivora-"};
 }
 
-std::filesystem::path WorkPaths::VideoOutputFolder() const { return runDir / kVideoOutputFolder; }
-std::filesystem::path WorkPaths::ImageOutputFolder() const { return runDir / kImageOutputFolder; }
-std::filesystem::path WorkPaths::ImageVideoFolder() const { return runDir / kImageVideoFolder; }
+std::filesystem::path WorkPaths::VideoOutputFolder() const {
+  return runDir / kVideoOutputFolder;
+}
+std::filesystem::path WorkPaths::ImageOutputFolder() const {
+  return runDir / kImageOutputFolder;
+}
+std::filesystem::path WorkPaths::ImageVideoFolder() const {
+  return runDir / kImageVideoFolder;
+}
 
 std::filesystem::path WorkPaths::SegmentFile(int number) const {
   return tempFolder / ("out" + std::to_string(number) + ".mp4");

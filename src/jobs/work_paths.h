@@ -15,6 +15,7 @@ struct WorkPaths {
   std::filesystem::path overlayFile;    // the join under the keyed overlay
   std::filesystem::path framedFile;     // a source brought into the frame before the walk
   std::filesystem::path watermarkText;  // the watermark's text, read by the encoder
+  std::filesystem::path titleText;      // the item's title as laid out, read by the encoder
   std::filesystem::path framedIntro;    // an intro of another shape, framed before the join
   std::filesystem::path framedOutro;    // the same for an outro
   // The start of the names of the run's part files in the output folder,

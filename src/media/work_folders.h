@@ -25,13 +25,17 @@ inline constexpr char kTestImageFolder[] = "测试图片剪辑";
 
 // Work files directly in RunDir (or in an item's own work folder): the
 // concatenation, the overlay result, a source brought into the frame before
-// its walk, and the watermark's text as the encoder reads it.
+// its walk, and the watermark's and the title's texts as the encoder reads them.
 inline constexpr char kConcatWorkFile[] = "out临时.mp4";
 inline constexpr char kOverlayWorkFile[] = "out临时tx.mp4";
 inline constexpr char kFramedWorkFile[] = "out临时fit.mp4";
 inline constexpr char kFramedIntroWorkFile[] = "out临时fit-intro.mp4";
 inline constexpr char kFramedOutroWorkFile[] = "out临时fit-outro.mp4";
 inline constexpr char kWatermarkTextFile[] = "out临时水印.txt";
+inline constexpr char kTitleTextFile[] = "out临时文案.txt";
+
+// The title list in RunDir, one title per line.
+inline constexpr char kTitleListFile[] = "文案.txt";
 
 // True when `path` names an existing folder (a link to one counts).
 bool IsFolder(const std::filesystem::path& path);

@@ -145,7 +145,7 @@ TEST(BatchSummary, RecordsSeedItemsAndExitStatus) {
        {},
        {},
        2,
-       {"/h/片头/i.mp4", "", true, "/h/黑幕特效/b.mp4", "/a/x.mp3", "/h/out"}},
+       {"/h/片头/i.mp4", "", true, "/h/黑幕特效/b.mp4", "/a/x.mp3", "/h/out", "新品\n上市"}},
       {5,
        "/h/b.mp4",
        "特效8",
@@ -184,6 +184,8 @@ TEST(BatchSummary, RecordsSeedItemsAndExitStatus) {
                                                           {"outro", nullptr},
                                                           {"overlay", "/h/黑幕特效/b.mp4"},
                                                           {"audio", "/a/x.mp3"}}));
+  EXPECT_EQ(summary["items"][0]["title"], "新品\n上市");
+  EXPECT_TRUE(summary["items"][1]["title"].is_null()) << "no title drawn";
   EXPECT_EQ(summary["items"][3]["outcome"], "skipped");
   EXPECT_EQ(summary["items"][3]["output"], "/h/out/c-2.mp4");
   EXPECT_EQ(summary["items"][2]["outcome"], "stopped");

@@ -47,6 +47,12 @@ TEST(CliUsage, ErrorsExitTwoWithAClearMessageAndCreateNothing) {
        "--stall-timeout 的值不能为负数"},
       {{"run", "--home", h, "--audio", a, "--effects", "f", "--effect-code", "特效7"},
        "不能同时使用"},
+      {{"run", "--home", h, "--audio", a, "--add-titles"}, "无法读取文案列表：" + h + "/文案.txt"},
+      {{"run", "--home", h, "--audio", a, "--titles", h}, "无法读取文案列表：" + h},
+      {{"run", "--home", h, "--audio", a, "--titles", "/dev/null"},
+       "已开启加文案，但文案列表是空的"},
+      {{"run", "--home", h, "--audio", a, "--title-style", "shadow"}, "“shadow”不是可选的值"},
+      {{"run", "--home", h, "--audio", a, "--title-position", "middle"}, "“middle”不是可选的值"},
       // An audio folder without .mp3 files stops the run as Start does.
       {{"run", "--home", h, "--audio", a}, "音频没有导入"},
       {{"effects", "特效999"}, "没有这个特效：特效999"},

@@ -78,13 +78,13 @@ TEST(DrawVersion, VersionsDifferUntilEveryCombinationIsUsed) {
       {"beyond the shuffled space", Lists(50, 50, 50), {"特效7", "特效8"}, 250000},
   };
   for (const Case& c : cases) {
-    ASSERT_EQ(SpaceOf(c.choices, c.lines).Combinations(), c.combinations) << c.what;
+    ASSERT_EQ(SpaceOf(c.choices, false, c.lines).Combinations(), c.combinations) << c.what;
     const int versions = static_cast<int>(std::min<std::uint64_t>(c.combinations, 30));
     std::set<Tuple> seen;
     for (int k = 1; k <= versions; ++k) {
-      VersionPicks picks = DrawVersion(c.choices, c.lines, 77, k);
+      VersionPicks picks = DrawVersion(c.choices, false, c.lines, 77, k);
       EXPECT_TRUE(seen.insert(TupleOf(picks)).second) << c.what << " version " << k;
-      EXPECT_EQ(TupleOf(picks), TupleOf(DrawVersion(c.choices, c.lines, 77, k)))
+      EXPECT_EQ(TupleOf(picks), TupleOf(DrawVersion(c.choices, false, c.lines, 77, k)))
           << c.what << ": a version depends only on seed and number";
       if (!c.choices.intro) {
         EXPECT_TRUE(picks.clips.intro.empty()) << c.what;
@@ -92,8 +92,8 @@ TEST(DrawVersion, VersionsDifferUntilEveryCombinationIsUsed) {
     }
     // Past the combinations, versions repeat earlier ones.
     if (c.combinations <= 30) {
-      EXPECT_EQ(TupleOf(DrawVersion(c.choices, c.lines, 77, versions + 1)),
-                TupleOf(DrawVersion(c.choices, c.lines, 77, 1)))
+      EXPECT_EQ(TupleOf(DrawVersion(c.choices, false, c.lines, 77, versions + 1)),
+                TupleOf(DrawVersion(c.choices, false, c.lines, 77, 1)))
           << c.what;
     }
   }
@@ -101,8 +101,8 @@ TEST(DrawVersion, VersionsDifferUntilEveryCombinationIsUsed) {
   FrontChoices many = Lists(5, 5, 5);
   std::vector<Tuple> one, other;
   for (int k = 1; k <= 5; ++k) {
-    one.push_back(TupleOf(DrawVersion(many, {"特效7"}, 1, k)));
-    other.push_back(TupleOf(DrawVersion(many, {"特效7"}, 2, k)));
+    one.push_back(TupleOf(DrawVersion(many, false, {"特效7"}, 1, k)));
+    other.push_back(TupleOf(DrawVersion(many, false, {"特效7"}, 2, k)));
   }
   EXPECT_NE(one, other);
 }

@@ -40,6 +40,7 @@
 
 #include "app/list_import.h"
 #include "app/qt/tab_control.h"
+#include "app/qt/title_page.h"
 #include "app/qt/watermark_page.h"
 #include "app/qt/window_settings.h"
 #include "jobs/engine_choice.h"
@@ -251,7 +252,7 @@ void MainWindow::BuildControls() {
   tabs_->setGeometry(5, 6, 750, 576);
   const char* pageCaptions[] = {"视频剪辑", "图片剪辑",    "特效代码",
                                 "音频文件", "片头 | 片尾", "绿幕特效 | 黑幕特效",
-                                "文本水印"};
+                                "文本水印", "文案"};
   std::vector<QWidget*> pages;
   for (const char* caption : pageCaptions) pages.push_back(tabs_->AddPage(caption));
 
@@ -290,6 +291,7 @@ void MainWindow::BuildControls() {
   MakeButton(pages[5], "按钮_导入黑幕特效", "导入", {652, 306, 88, 40});
   MakeButton(pages[5], "按钮_清空黑幕特效", "清空", {652, 360, 88, 40});
   watermark_ = new WatermarkPage(pages[6]);
+  titles_ = new TitlePage(pages[7], [this] { return runDir_; });
 
   log_ = MakeEditBox(content_, "编辑框_日志", {6, 592, 748, 136}, kDefaultLogText);
   // The log only ever grows; the user may select and copy but not edit it.
@@ -397,8 +399,9 @@ void MainWindow::BuildRunSettings() {
   variantsLabel->setBuddy(variants_);
   skipExisting_ = MakeSwitch<QCheckBox>(group, "选择框_跳过已有成品", "跳过已有成品",
                                         {12, 176, 210, 24}, false);
-  engine_->setToolTip("一次编码：每个素材只调用一次编码器，更快，失败时自动改用分步处理；"
-                      "分步处理：每一步调用一次编码器");
+  engine_->setToolTip(
+      "一次编码：每个素材只调用一次编码器，更快，失败时自动改用分步处理；"
+      "分步处理：每一步调用一次编码器");
   allItems_->setToolTip("勾选：处理列表中的全部素材；不勾选：只处理前两个");
   jobs_->setToolTip("同时处理几个素材（不超过本机的处理器核数）");
   stallTimeout_->setToolTip("编码器这么多秒没有进展就停止它，该素材记为失败；0 表示不限");
@@ -567,7 +570,8 @@ void MainWindow::WireEvents() {
     connect(button(name), &QPushButton::clicked, this, handler);
   };
   onClick("按钮_开始检测", [this] {
-    run_->StartRun({CurrentRunSettings(), watermark_->Options()});
+    run_->StartRun(
+        {CurrentRunSettings(), watermark_->Options(), titles_->Options(), titles_->Titles()});
   });
   onClick("按钮_停止检测", [this] { run_->StopRun(); });
   onClick("按钮_暂停检测", [this] { run_->PauseRun(); });
@@ -910,6 +914,7 @@ void MainWindow::SetInputsEnabled(bool enabled) {
   }
   effectCode_->setReadOnly(!enabled);
   watermark_->setEnabled(enabled);
+  titles_->setEnabled(enabled);
 }
 
 void MainWindow::ShowInfo(const std::string& text) {

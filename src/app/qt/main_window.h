@@ -46,6 +46,7 @@ class QTreeWidget;
 namespace mivora {
 
 class TabControl;
+class TitlePage;
 class WatermarkPage;
 
 class MainWindow : public QWidget, public WindowOps {
@@ -155,6 +156,7 @@ class MainWindow : public QWidget, public WindowOps {
   QGroupBox* runSettings_ = nullptr;
   TabControl* tabs_ = nullptr;
   WatermarkPage* watermark_ = nullptr;
+  TitlePage* titles_ = nullptr;
   std::array<QTreeWidget*, kListViewCount> lists_{};
   QPlainTextEdit* effectCode_ = nullptr;
   QPlainTextEdit* log_ = nullptr;

@@ -28,10 +28,6 @@ constexpr const char* kColorKey = "watermark/color";
 constexpr const char* kOpacityKey = "watermark/opacity";
 constexpr const char* kMarginKey = "watermark/margin";
 
-// In the order of the positions, left to right and top to bottom.
-constexpr const char* kPositionCaptions[] = {"左上",     "顶部居中", "右上",     "左侧居中", "正中",
-                                             "右侧居中", "左下",     "底部居中", "右下"};
-
 QSpinBox* MakeSpinBox(QWidget* parent, const char* name, int minimum, int maximum,
                       const char* suffix) {
   auto* box = new QSpinBox(parent);

@@ -18,6 +18,11 @@ class QSpinBox;
 
 namespace mivora {
 
+// The anchors as the window names them, in the order of the positions, left
+// to right and top to bottom; the title page offers the same.
+inline constexpr const char* kPositionCaptions[] = {
+    "左上", "顶部居中", "右上", "左侧居中", "正中", "右侧居中", "左下", "底部居中", "右下"};
+
 class WatermarkPreview;
 
 class WatermarkPage : public QWidget {
