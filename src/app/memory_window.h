@@ -26,6 +26,8 @@ class MemoryWindow : public WindowOps {
   void SetCellText(ListView list, int row, int column, const std::string& text) override;
   int AppendRow(ListView list) override;
   void ClearRows(ListView list) override;
+  void FillRows(ListView list, const std::vector<std::vector<std::string>>& rows,
+                bool append) override;
   std::string ControlText(TextBox box) override;
   void AppendLog(const std::string& text) override;
   void SetOutputText(const std::string& text) override;

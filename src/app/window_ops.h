@@ -7,6 +7,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "effects/effect_code.h"
 
@@ -73,6 +74,12 @@ class WindowOps {
   // Adds an empty row at the end and returns its index.
   virtual int AppendRow(ListView list) = 0;
   virtual void ClearRows(ListView list) = 0;
+  // Replaces the list's rows with `rows`, or adds them after the existing
+  // ones when `append`: one call however many rows, so a long list costs the
+  // window one change. Each row gives its cells from the path column on;
+  // the number column of every new row holds its number, counted from 1.
+  virtual void FillRows(ListView list, const std::vector<std::vector<std::string>>& rows,
+                        bool append) = 0;
   virtual std::string ControlText(TextBox box) = 0;
   // Always adds at the very end of the log.
   virtual void AppendLog(const std::string& text) = 0;

@@ -5,6 +5,11 @@
 // carried out on the window's thread while the caller waits, a run's events
 // are posted to it without waiting, and the window's thread itself never
 // waits for another thread.
+// Its code is split by concern: main_window.cpp (making, wiring, dialogs),
+// main_window_build.cpp (the controls), main_window_settings.cpp (what it
+// remembers), main_window_ops.cpp (the window operations across threads),
+// main_window_run.cpp (a run's display) and main_window_screen.cpp (fitting
+// the screen).
 #pragma once
 
 #include <QElapsedTimer>
@@ -65,6 +70,8 @@ class MainWindow : public QWidget, public WindowOps {
   void SetCellText(ListView list, int row, int column, const std::string& text) override;
   int AppendRow(ListView list) override;
   void ClearRows(ListView list) override;
+  void FillRows(ListView list, const std::vector<std::vector<std::string>>& rows,
+                bool append) override;
   std::string ControlText(TextBox box) override;
   void AppendLog(const std::string& text) override;
   void SetOutputText(const std::string& text) override;
@@ -131,6 +138,9 @@ class MainWindow : public QWidget, public WindowOps {
   // Enables or disables every control that changes a run's inputs.
   void SetInputsEnabled(bool enabled);
   void ShowTimes();
+  // The window's side of SetRunProgress and ShowRunEnd.
+  void ShowProgress(double fraction, const QString& label);
+  void ShowEnd(const QString& note);
   void PostToWindow(std::function<void()> task);
   QString ChooseFolder(const QString& title, const QString& start);
   void RememberColumnWidths();
