@@ -142,9 +142,10 @@ void MemoryWindow::SetRunProgress(double fraction, const std::string& label) {
   progressHistory_.push_back(fraction);
 }
 
-void MemoryWindow::ShowRunEnd(const std::string& note) {
+void MemoryWindow::ShowRunEnd(const std::string& note, bool failed) {
   std::lock_guard lock(mutex_);
   progress_.endNote = note;
+  progress_.failed = failed;
 }
 
 std::string MemoryWindow::CellToolTip(ListView list, int row, int column) {

@@ -36,7 +36,7 @@ class MemoryWindow : public WindowOps {
   void ShowInfo(const std::string& text) override;
   void SetCellToolTip(ListView list, int row, int column, const std::string& text) override;
   void SetRunProgress(double fraction, const std::string& label) override;
-  void ShowRunEnd(const std::string& note) override;
+  void ShowRunEnd(const std::string& note, bool failed) override;
 
   // What a user does in the window.
   void SetText(TextBox box, const std::string& text);
@@ -49,6 +49,7 @@ class MemoryWindow : public WindowOps {
     double fraction = 0;
     std::string label;
     std::string endNote;  // what ShowRunEnd said last
+    bool failed = false;  // and whether it told of failures
   };
   // The latest progress and every fraction reported, in order.
   Progress RunProgress();

@@ -94,8 +94,9 @@ class WindowOps {
   // says how many items, e.g. "1/2" or "3/4 成功".
   virtual void SetRunProgress(double fraction, const std::string& label) = 0;
   // The run has ended; its clock stops and `note` says how ("已完成",
-  // "已停止"; empty for a run that never began).
-  virtual void ShowRunEnd(const std::string& note) = 0;
+  // "已停止"; empty for a run that never began). `failed`: some of its
+  // outputs failed, which the bar shows as such.
+  virtual void ShowRunEnd(const std::string& note, bool failed) = 0;
 };
 
 // Number of columns of a list (a cell beyond them reads as empty).

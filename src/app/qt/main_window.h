@@ -80,7 +80,7 @@ class MainWindow : public QWidget, public WindowOps {
   void ShowInfo(const std::string& text) override;
   void SetCellToolTip(ListView list, int row, int column, const std::string& text) override;
   void SetRunProgress(double fraction, const std::string& label) override;
-  void ShowRunEnd(const std::string& note) override;
+  void ShowRunEnd(const std::string& note, bool failed) override;
 
   // Releases every other thread waiting on a window operation and makes later
   // calls from other threads return at once with an empty result. Called when
@@ -135,12 +135,17 @@ class MainWindow : public QWidget, public WindowOps {
   void ImportAllLists(const std::filesystem::path& folder, Imports imports);
   void FitToScreen();
   void RunBegan();
+  void RunPaused();
+  void RunResumed();
+  // How long the run has worked, its pauses left out.
+  qint64 RunMs() const;
+  void ShowFailures(bool failed);
   // Enables or disables every control that changes a run's inputs.
   void SetInputsEnabled(bool enabled);
   void ShowTimes();
   // The window's side of SetRunProgress and ShowRunEnd.
   void ShowProgress(double fraction, const QString& label);
-  void ShowEnd(const QString& note);
+  void ShowEnd(const QString& note, bool failed);
   void PostToWindow(std::function<void()> task);
   QString ChooseFolder(const QString& title, const QString& start);
   void RememberColumnWidths();
@@ -184,6 +189,8 @@ class MainWindow : public QWidget, public WindowOps {
   QProgressBar* progress_ = nullptr;
   QLabel* times_ = nullptr;
   QElapsedTimer runClock_;
+  QElapsedTimer pausedSince_;  // valid while the run is paused
+  qint64 pausedMs_ = 0;        // the run's earlier pauses
   QTimer clockTick_;
   double runFraction_ = 0;
   double secondsLeft_ = -1;  // smoothed; negative until it can be estimated

@@ -168,9 +168,14 @@ void MainWindow::SetEnabled(Button button, bool enabled) {
     // Start is disabled exactly while a run goes on.
     bool runBegins = button == Button::按钮_开始检测 && control->isEnabled() && !enabled;
     bool runEnds = button == Button::按钮_开始检测 && !control->isEnabled() && enabled;
+    // Resume is enabled exactly while a run is paused.
+    bool pauses = button == Button::按钮_继续检测 && !control->isEnabled() && enabled;
+    bool resumes = button == Button::按钮_继续检测 && control->isEnabled() && !enabled;
     control->setEnabled(enabled);
     if (runBegins) RunBegan();
     if (runEnds) SetInputsEnabled(true);
+    if (pauses) RunPaused();
+    if (resumes) RunResumed();
   });
 }
 
@@ -198,8 +203,8 @@ void MainWindow::SetRunProgress(double fraction, const std::string& label) {
       [this, fraction, shown = QString::fromStdString(label)] { ShowProgress(fraction, shown); });
 }
 
-void MainWindow::ShowRunEnd(const std::string& note) {
-  Marshal([this, shown = QString::fromStdString(note)] { ShowEnd(shown); });
+void MainWindow::ShowRunEnd(const std::string& note, bool failed) {
+  Marshal([this, shown = QString::fromStdString(note), failed] { ShowEnd(shown, failed); });
 }
 
 void MainWindow::PostToWindow(std::function<void()> task) {

@@ -1,8 +1,11 @@
 // How the main window shows a run: its inputs locked while it goes on, the
-// progress bar, and the clock with the time left.
+// progress bar (in a warning colour once outputs failed), and the clock with
+// the time left, both standing still while the run is paused.
 #include <QAbstractButton>
+#include <QColor>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPalette>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -33,13 +36,46 @@ QString Clock(qint64 ms) {
 void MainWindow::RunBegan() {
   SetInputsEnabled(false);
   runClock_.start();
+  pausedMs_ = 0;
+  pausedSince_.invalidate();
   runFraction_ = 0;
   secondsLeft_ = -1;
   progress_->setValue(0);
   progress_->setFormat("0/0");
+  ShowFailures(false);
   times_->clear();
   clockTick_.start();
   ShowTimes();
+}
+
+void MainWindow::RunPaused() {
+  pausedSince_.start();
+  clockTick_.stop();
+  ShowTimes();
+}
+
+void MainWindow::RunResumed() {
+  if (pausedSince_.isValid()) pausedMs_ += pausedSince_.elapsed();
+  pausedSince_.invalidate();
+  // A paused run that is stopped is resumed on its way out; its clock stays.
+  if (runButtons_[static_cast<int>(Button::按钮_开始检测)]->isEnabled()) return;
+  clockTick_.start();
+  ShowTimes();
+}
+
+qint64 MainWindow::RunMs() const {
+  if (!runClock_.isValid()) return 0;
+  const qint64 paused = pausedMs_ + (pausedSince_.isValid() ? pausedSince_.elapsed() : 0);
+  return std::max<qint64>(0, runClock_.elapsed() - paused);
+}
+
+void MainWindow::ShowFailures(bool failed) {
+  // The bar of a run with failures is painted in the colour of a warning, so
+  // a full bar never reads as all done well.
+  progress_->setProperty("failed", failed);
+  QPalette palette = progress_->parentWidget()->palette();
+  if (failed) palette.setColor(QPalette::Highlight, QColor(0xc0, 0x39, 0x2b));
+  progress_->setPalette(palette);
 }
 
 void MainWindow::SetInputsEnabled(bool enabled) {
@@ -59,8 +95,12 @@ void MainWindow::SetInputsEnabled(bool enabled) {
 }
 
 void MainWindow::ShowTimes() {
-  const qint64 elapsed = runClock_.isValid() ? runClock_.elapsed() : 0;
+  const qint64 elapsed = RunMs();
   QString text = "已用 " + Clock(elapsed);
+  if (pausedSince_.isValid()) {
+    times_->setText(text + "  已暂停");
+    return;
+  }
   // The time left is told once enough of the run is behind it, and it moves
   // smoothly from one second to the next.
   if (runFraction_ >= kFractionForEstimate && runFraction_ < 1 && elapsed >= kMsForEstimate) {
@@ -79,13 +119,15 @@ void MainWindow::ShowProgress(double fraction, const QString& shown) {
   progress_->setFormat(shown);
 }
 
-void MainWindow::ShowEnd(const QString& shown) {
+void MainWindow::ShowEnd(const QString& shown, bool failed) {
   clockTick_.stop();
+  pausedSince_.invalidate();
+  ShowFailures(failed);
   if (shown.isEmpty() || !runClock_.isValid()) {
     times_->setText(shown);
     return;
   }
-  times_->setText("已用 " + Clock(runClock_.elapsed()) + "  " + shown);
+  times_->setText("已用 " + Clock(RunMs()) + "  " + shown);
 }
 
 }  // namespace mivora
