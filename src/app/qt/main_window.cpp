@@ -21,6 +21,7 @@
 #include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <system_error>
 #include <utility>
 
 #include "app/list_import.h"
@@ -97,6 +98,13 @@ void MainWindow::ShowHome() {
 }
 
 void MainWindow::ChangeHome(const std::filesystem::path& folder) {
+  std::error_code error;
+  if (homeClaimer_ && !std::filesystem::equivalent(folder, runDir_, error)) {
+    if (QString refusal = homeClaimer_(folder); !refusal.isEmpty()) {
+      ShowInfo(refusal.toStdString());
+      return;
+    }
+  }
   runDir_ = folder;
   run_->SetRunDir(folder);
   WindowSettings().setValue(kHomeKey, QString::fromStdString(folder.string()));
@@ -220,6 +228,10 @@ void MainWindow::SetFolderChooser(std::function<QString()> chooser) {
 
 void MainWindow::SetHomeChooser(std::function<QString()> chooser) {
   homeChooser_ = std::move(chooser);
+}
+
+void MainWindow::SetHomeClaimer(std::function<QString(const std::filesystem::path&)> claimer) {
+  homeClaimer_ = std::move(claimer);
 }
 
 void MainWindow::SetFolderOpener(std::function<bool(const QString&)> opener) {

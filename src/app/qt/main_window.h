@@ -101,6 +101,10 @@ class MainWindow : public QWidget, public WindowOps {
   // manager); false when nothing could open it.
   void SetFolderOpener(std::function<bool(const QString&)> opener);
 
+  // What claims another home before the window moves there: the refusal to
+  // show, or empty once claimed (default: every home is taken as it is).
+  void SetHomeClaimer(std::function<QString(const std::filesystem::path&)> claimer);
+
   const std::filesystem::path& RunDir() const { return runDir_; }
   // Makes `folder` the home folder, remembers it and re-reads the lists from it.
   void ChangeHome(const std::filesystem::path& folder);
@@ -178,6 +182,7 @@ class MainWindow : public QWidget, public WindowOps {
   std::function<QString()> folderChooser_;
   std::function<QString()> homeChooser_;
   std::function<bool(const QString&)> folderOpener_;
+  std::function<QString(const std::filesystem::path&)> homeClaimer_;
   QComboBox* engine_ = nullptr;  // "处理方式": the engines by name
   QCheckBox* allItems_ = nullptr;
   QSpinBox* jobs_ = nullptr;
