@@ -9,8 +9,9 @@
 
 namespace mivora {
 
-// The lock file at the top of the home; it stays there, empty.
-inline constexpr char kHomeLockFile[] = ".mivora-home.lock";
+// The lock file at the top of the home; it stays there, empty. Its name is
+// not one of a run's own (".mivora-…"), which are removed once left over.
+inline constexpr char kHomeLockFile[] = ".mivora_home.lock";
 
 class HomeLock {
  public:
