@@ -15,6 +15,7 @@
 #include <QScrollArea>
 #include <QSettings>
 #include <QSpinBox>
+#include <QTabBar>
 #include <QTest>
 #include <chrono>
 #include <thread>
@@ -251,6 +252,59 @@ TEST_F(WindowUseTest, AStartClearsOldStatusesAndAPauseHoldsTheClock) {
   // The pause is not counted as time the run worked.
   EXPECT_EQ(times->text().left(11), paused.left(11));
   Click(ButtonOf(window, "按钮_停止检测"));
+  EXPECT_TRUE(ProcessUntil([&] { return times->text().endsWith("已停止"); }, 10000));
+}
+
+// The keys: pages go round with Ctrl+Tab, Ctrl+O imports the shown page's
+// list, Ctrl+Enter starts, Space pauses and resumes, Escape asks before it
+// stops, with Cancel as the default answer, as when closing mid-run.
+TEST_F(WindowUseTest, KeysDriveTheRunAndQuestionsDefaultToCancel) {
+  MakeMedia(dir.path());
+  setenv("MIVORA_FAKE_SLEEP_ON", ".part.mp4", 1);
+  setenv("MIVORA_FAKE_SLEEP_SECONDS", "1034", 1);
+  MainWindow window(dir.path());
+  window.show();
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  auto* bar = window.findChild<QTabBar*>();
+  auto key = [&](Qt::Key code, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &window, code,
+                    modifiers);
+  };
+  key(Qt::Key_Tab, Qt::ControlModifier);
+  EXPECT_EQ(bar->currentIndex(), 1);
+  key(Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+  key(Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(bar->currentIndex(), 6);
+  key(Qt::Key_Tab, Qt::ControlModifier);
+  EXPECT_EQ(bar->currentIndex(), 0);
+  test::WriteFile(dir / "测试视频剪辑" / "0.mp4", "x");
+  key(Qt::Key_O, Qt::ControlModifier);
+  EXPECT_EQ(window.CellText(kVideoList, 0, 2), "0.mp4");
+
+  auto* times = window.findChild<QLabel*>("标签_运行时间");
+  key(Qt::Key_Return, Qt::ControlModifier);
+  ASSERT_FALSE(Idle(window));
+  key(Qt::Key_Space);
+  EXPECT_TRUE(times->text().endsWith("已暂停"));
+  key(Qt::Key_Space);
+  EXPECT_FALSE(times->text().endsWith("已暂停"));
+  for (QMessageBox::StandardButton answer : {QMessageBox::Cancel, QMessageBox::Ok}) {
+    SCOPED_TRACE(answer);
+    QMessageBox::StandardButton defaultAnswer = QMessageBox::NoButton;
+    QTimer::singleShot(100, [&] {
+      for (QMessageBox* box : test::OpenBoxes()) {
+        defaultAnswer = box->standardButton(box->defaultButton());
+        box->button(answer)->click();
+      }
+    });
+    // The offscreen platform gives the window back no focus after a box.
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    key(Qt::Key_Escape);
+    EXPECT_EQ(defaultAnswer, QMessageBox::Cancel);
+    EXPECT_EQ(Idle(window), answer == QMessageBox::Ok);
+  }
   EXPECT_TRUE(ProcessUntil([&] { return times->text().endsWith("已停止"); }, 10000));
 }
 

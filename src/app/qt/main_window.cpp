@@ -80,6 +80,7 @@ MainWindow::MainWindow(std::filesystem::path runDir) : runDir_(std::move(runDir)
   }
   ShowHome();
   WireEvents();
+  BindKeys();
 }
 
 MainWindow::~MainWindow() {
@@ -263,10 +264,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->accept();
     return;
   }
-  QMessageBox ask(QMessageBox::Question, kInfoCaption, kQuitDuringRun,
-                  QMessageBox::Ok | QMessageBox::Cancel, this);
-  ask.setAttribute(Qt::WA_QuitOnClose, false);
-  if (ask.exec() == QMessageBox::Ok) {
+  if (AskBeforeEndingWork(this, kQuitDuringRun)) {
     event->accept();
   } else {
     event->ignore();

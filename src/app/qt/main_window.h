@@ -46,6 +46,7 @@ class QGroupBox;
 class QSpinBox;
 class QPlainTextEdit;
 class QPushButton;
+class QShortcut;
 class QTreeWidget;
 
 namespace mivora {
@@ -130,6 +131,9 @@ class MainWindow : public QWidget, public WindowOps {
   void BuildRunSettings();
   void SetTabOrder();
   void WireEvents();
+  void BindKeys();
+  // Space and Escape act on a run only while one goes on.
+  void SetRunKeysEnabled(bool enabled);
   void LoadSettings();
   void SaveSettings();
   void ShowHome();
@@ -179,6 +183,7 @@ class MainWindow : public QWidget, public WindowOps {
   std::array<QAbstractButton*, 6> switches_{};
   std::array<QPushButton*, 4> runButtons_{};
   std::vector<QPointer<QMessageBox>> infoBoxes_;
+  std::vector<QShortcut*> runKeys_;
   std::function<QString()> folderChooser_;
   std::function<QString()> homeChooser_;
   std::function<bool(const QString&)> folderOpener_;

@@ -173,7 +173,10 @@ void MainWindow::SetEnabled(Button button, bool enabled) {
     bool resumes = button == Button::按钮_继续检测 && control->isEnabled() && !enabled;
     control->setEnabled(enabled);
     if (runBegins) RunBegan();
-    if (runEnds) SetInputsEnabled(true);
+    if (runEnds) {
+      SetInputsEnabled(true);
+      SetRunKeysEnabled(false);
+    }
     if (pauses) RunPaused();
     if (resumes) RunResumed();
   });

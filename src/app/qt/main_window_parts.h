@@ -39,4 +39,8 @@ QString ToDisplay(const std::string& text);
 // An information box captioned "友情提示", wide enough for its caption.
 QMessageBox* MakeInfoBox(const QString& text, QWidget* parent);
 
+// Asks `question` with OK and Cancel, Cancel the default and the answer of
+// Escape; true when OK was chosen.
+bool AskBeforeEndingWork(QWidget* parent, const QString& question);
+
 }  // namespace mivora

@@ -35,6 +35,7 @@ QString Clock(qint64 ms) {
 
 void MainWindow::RunBegan() {
   SetInputsEnabled(false);
+  SetRunKeysEnabled(true);
   runClock_.start();
   pausedMs_ = 0;
   pausedSince_.invalidate();
