@@ -125,6 +125,8 @@ void MainWindow::FillRows(ListView list, const std::vector<std::vector<std::stri
       item->setText(kNumberColumn, QString::number(++number));
       for (int i = 0; i < static_cast<int>(cells.size()) && kPathColumn + i < columns; ++i) {
         item->setText(kPathColumn + i, QString::fromStdString(cells[i]));
+        // A path cut in the middle shows whole where the pointer rests.
+        if (i == 0) item->setToolTip(kPathColumn, item->text(kPathColumn));
       }
       items.append(item);
     }
