@@ -3,8 +3,8 @@
 // item fails. Quick, because the stand-in answers at once.
 #include <gtest/gtest.h>
 
-#include <nlohmann/json.hpp>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <set>
 
 #include "cli_process.h"
