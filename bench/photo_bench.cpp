@@ -21,12 +21,11 @@ double TimeItem(const std::filesystem::path& home, const std::filesystem::path& 
                 const std::filesystem::path& audio, const std::string& engine) {
   JobInputs inputs;
   inputs.runDir = home;
-  inputs.videoMode = false;
-  inputs.choices.videoMode = false;
+  inputs.options.videoMode = false;
   inputs.items = {{1, photo.string(), photo.filename().string()}};
   inputs.effectLines = {"特效7"};
   inputs.choices.audios = {audio.string()};
-  inputs.engine = engine;
+  inputs.options.engine = *kEngineNames.Parse(engine);
   inputs.seed = 1;
   JobSink quiet;
   auto start = Clock::now();

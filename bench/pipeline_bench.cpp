@@ -42,7 +42,7 @@ bool RunItem(const Home& home, const std::string& engine) {
   inputs.choices.intros = {home.intro.string()};
   inputs.choices.blackScreens = {home.overlay.string()};
   inputs.choices.audios = {home.audio.string()};
-  inputs.engine = engine;
+  inputs.options.engine = *kEngineNames.Parse(engine);
   inputs.seed = 1;
   JobSink quiet;
   RunToken token;

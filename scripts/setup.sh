@@ -13,7 +13,7 @@ packages=(
   qt6-base-dev libgl-dev qt6-translations-l10n
   libgtest-dev libgmock-dev
   libcli11-dev nlohmann-json3-dev
-  ffmpeg libavutil-dev
+  ffmpeg libavutil-dev strace
   xvfb xauth fontconfig fonts-noto-cjk imagemagick
   librsvg2-bin desktop-file-utils appstream dpkg-dev file man-db lintian
   slurmctld slurmd slurm-client munge

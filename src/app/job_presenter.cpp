@@ -62,7 +62,6 @@ int StatusColumn(ListView list) {
 
 FrontChoices ReadChoices(WindowOps& window) {
   FrontChoices choices;
-  choices.videoMode = window.IsChecked(Switch::单选框_视频剪辑);
   choices.intro = window.IsChecked(Switch::选择框_加片头);
   choices.outro = window.IsChecked(Switch::选择框_加片尾);
   choices.blackScreen = window.IsChecked(Switch::单选框_加黑幕);
@@ -78,7 +77,7 @@ JobInputs ReadJobInputs(WindowOps& window, const std::filesystem::path& runDir, 
                         std::vector<std::string> effectLines, int maxItems) {
   JobInputs inputs;
   inputs.runDir = runDir;
-  inputs.videoMode = videoMode;
+  inputs.options.videoMode = videoMode;
   inputs.effectLines = std::move(effectLines);
   ListView list = ItemList(videoMode);
   int rows = std::min(window.RowCount(list), maxItems);

@@ -13,11 +13,22 @@
 namespace mivora {
 namespace {
 
-void SetButtons(WindowOps& window, bool start, bool stop, bool pause, bool resume) {
-  window.SetEnabled(Button::按钮_开始检测, start);
-  window.SetEnabled(Button::按钮_停止检测, stop);
-  window.SetEnabled(Button::按钮_暂停检测, pause);
-  window.SetEnabled(Button::按钮_继续检测, resume);
+// Which run buttons are enabled.
+struct ButtonStates {
+  bool start = false;
+  bool stop = false;
+  bool pause = false;
+  bool resume = false;
+};
+constexpr ButtonStates kIdle{.start = true};
+constexpr ButtonStates kRunning{.stop = true, .pause = true};
+constexpr ButtonStates kPaused{.stop = true, .resume = true};
+
+void SetButtons(WindowOps& window, const ButtonStates& states) {
+  window.SetEnabled(Button::按钮_开始检测, states.start);
+  window.SetEnabled(Button::按钮_停止检测, states.stop);
+  window.SetEnabled(Button::按钮_暂停检测, states.pause);
+  window.SetEnabled(Button::按钮_继续检测, states.resume);
 }
 
 }  // namespace
@@ -65,7 +76,7 @@ void RunControl::StartRun(const StartOptions& options) {
     return;
   }
   if (pumpWait_) pumpWait_(1000);
-  SetButtons(window_, false, true, true, false);
+  SetButtons(window_, kRunning);
 
   // Read once, after the buttons have changed: from here on nothing that
   // changes a run's inputs can be used in the window.
@@ -74,7 +85,7 @@ void RunControl::StartRun(const StartOptions& options) {
   JobInputs inputs =
       ReadJobInputs(window_, runDir, videoMode, std::move(lines), limit < 0 ? INT_MAX : limit);
   ApplyRunSettings(options.settings, static_cast<int>(std::thread::hardware_concurrency()), inputs);
-  inputs.watermark = options.watermark;
+  inputs.options.watermark = options.watermark;
   auto presenter = std::make_shared<JobPresenter>(window_, static_cast<int>(inputs.items.size()),
                                                   JobPresenter::LogLines::kNamed);
   presenter->RunStarted();
@@ -102,7 +113,7 @@ void RunControl::Worker(JobInputs inputs, std::shared_ptr<JobPresenter> presente
     presenter->JobEnded(end);
     // The end's message has been closed: the buttons go idle.
     if (!token->IsCancelled()) {
-      SetButtons(*window, true, false, false, false);
+      SetButtons(*window, kIdle);
       token->Cancel();
     }
   });
@@ -110,19 +121,19 @@ void RunControl::Worker(JobInputs inputs, std::shared_ptr<JobPresenter> presente
 }
 
 void RunControl::StopRun() {
-  SetButtons(window_, true, false, false, false);
+  SetButtons(window_, kIdle);
   std::lock_guard lock(mutex_);
   if (token_) token_->Cancel();
 }
 
 void RunControl::PauseRun() {
-  SetButtons(window_, false, true, false, true);
+  SetButtons(window_, kPaused);
   std::lock_guard lock(mutex_);
   if (token_) token_->Pause();
 }
 
 void RunControl::ResumeRun() {
-  SetButtons(window_, false, true, true, false);
+  SetButtons(window_, kRunning);
   std::lock_guard lock(mutex_);
   if (token_) token_->Resume();
 }

@@ -1,25 +1,35 @@
-// The window's run settings: which engine, how many rows, how many items at
-// once and when a silent encoder counts as stalled. With the defaults a run
-// takes the first two rows, one at a time, with the core's default engine.
+// The window's run settings: the run's options it offers ("处理方式",
+// "同时处理", "无响应超时（秒）", "画面适配", "每个素材生成", "跳过已有成品")
+// and how many rows a run takes. They are saved and loaded through one table
+// of settings keys, whose defaults are those of the run's options.
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
-#include "jobs/engine_names.h"
 #include "jobs/job_inputs.h"
+#include "jobs/run_options.h"
 
 namespace mivora {
 
 struct RunSettings {
-  std::string engine{kDefaultEngine};  // "处理方式": a name of the engine table
-  bool allItems = false;               // "处理全部素材"; else the first two rows
-  int jobs = 1;           // "同时处理": items at once
-  int stallTimeoutSeconds = 60;
-  FitMode fit = kDefaultFitMode;  // "画面适配"
-  int variants = 1;               // "每个素材生成": finished videos per source
-  bool skipExisting = false;      // "跳过已有成品"
+  // The mode and the watermark have controls of their own; the rest is this
+  // table's.
+  RunOptions run;
+  bool allItems = false;  // "处理全部素材"; else the first two rows
 };
+
+// A front's saved settings as texts under keys; nothing when a key was never
+// saved.
+using ReadSetting = std::function<std::optional<std::string>(std::string_view key)>;
+using WriteSetting = std::function<void(std::string_view key, const std::string& value)>;
+
+// The saved settings; a key never saved, or a value that is not one, keeps
+// its default.
+RunSettings LoadRunSettings(const ReadSetting& read);
+void SaveRunSettings(const RunSettings& settings, const WriteSetting& write);
 
 // What the window calls an engine of the engine table (the compiler asks for
 // a caption when the table grows); the name itself for an unknown one.
@@ -28,9 +38,10 @@ std::string EngineCaption(std::string_view name);
 // Rows a run takes (and an import lists) under these settings; -1: all.
 int ItemLimit(const RunSettings& settings);
 
-// Puts the settings into a run's inputs; items at once never exceed the
-// machine's cores, parallel items each get a work folder of their own, and
-// versions per source stay within 1..kMaxVariants.
+// Puts the settings into a run's inputs, whose mode the window has set from
+// its switch; items at once never exceed the machine's cores, parallel items
+// each get a work folder of their own, versions per source stay within
+// 1..kMaxVariants and a stall timeout is never negative.
 void ApplyRunSettings(const RunSettings& settings, int cores, JobInputs& inputs);
 
 }  // namespace mivora

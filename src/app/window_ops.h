@@ -1,9 +1,9 @@
 // The window as its logic sees it (the presenter of a run, the run buttons,
 // the list imports): seven lists, switches, text boxes and run buttons behind
 // a small set of operations. The core never sees it. The Qt window implements
-// it for people, MemoryWindow for the tests. Operations are called on the
-// window's own thread (a run's events are posted there) and have completed
-// when they return.
+// it for people, the tests' MemoryWindow (tests/support) for the tests.
+// Operations are called on the window's own thread (a run's events are
+// posted there) and have completed when they return.
 #pragma once
 
 #include <string>

@@ -35,6 +35,7 @@ class BatchSink : public JobSink {
     result.kind = outcome.kind;
     result.status = outcome.status;
     result.failedStep = outcome.failedStep;
+    result.remade = outcome.remade;
     result.lastError = outcome.lastError;
     result.picks = outcome.picks;
     std::error_code error;
@@ -64,20 +65,12 @@ std::string PrepareBatch(const BatchOptions& options, JobInputs& inputs) {
   PrepareWorkFolders(home);
   inputs = {};
   inputs.runDir = home;
-  inputs.videoMode = options.videoMode;
+  inputs.options = options.run;
   inputs.effectLines = SplitEffectCode(options.effectCode);
-  inputs.engine = options.engine;
-  inputs.jobs = options.jobs;
-  inputs.skipExisting = options.skipExisting;
-  inputs.variants = options.variants;
   inputs.ownWorkFolders = true;
   inputs.seed = options.seed;
-  inputs.stallTimeoutMs = options.stallTimeoutSeconds * 1000;
-  inputs.fit = options.fit;
-  inputs.watermark = options.watermark;
 
   FrontChoices& choices = inputs.choices;
-  choices.videoMode = options.videoMode;
   choices.intro = options.intro;
   choices.outro = options.outro;
   choices.blackScreen = !options.greenScreen;
@@ -118,17 +111,14 @@ std::vector<ItemResult> RunBatch(const JobInputs& inputs, const std::vector<int>
   // shard; only `items` are made.
   JobInputs chosen = inputs;
   chosen.onlyItems = items;
-  std::vector<OutputId> outputs;
+  const std::vector<OutputId> outputs = RunOutputs(chosen);
   std::map<OutputId, ItemResult> byOutput;
-  for (int item : items) {
-    const SourceItem& source = inputs.items.at(static_cast<std::size_t>(item - 1));
-    for (int variant = 1; variant <= std::max(1, inputs.variants); ++variant) {
-      OutputId id{item, variant};
-      outputs.push_back(id);
-      byOutput[id].item = item;
-      byOutput[id].variant = variant;
-      byOutput[id].source = source.path;
-    }
+  for (const OutputId& id : outputs) {
+    auto source = std::find_if(inputs.items.begin(), inputs.items.end(),
+                               [&id](const SourceItem& each) { return each.item == id.item; });
+    byOutput[id].item = id.item;
+    byOutput[id].variant = id.variant;
+    byOutput[id].source = source->path;
   }
   BatchSink sink(observer, byOutput);
   RunItems(chosen, sink, token);

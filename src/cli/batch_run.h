@@ -14,41 +14,25 @@
 
 #include "effects/effect_code.h"
 #include "jobs/clip_jobs.h"
-#include "jobs/engine_choice.h"
-#include "jobs/framing.h"
 #include "jobs/job_events.h"
 #include "jobs/job_inputs.h"
-#include "jobs/watermark.h"
+#include "jobs/run_options.h"
 #include "runner/run_token.h"
 
 namespace mivora {
 
 struct BatchOptions {
   std::filesystem::path runDir;
-  bool videoMode = true;
+  RunOptions run;
   bool intro = false;
   bool outro = false;
   bool greenScreen = false;  // otherwise the black-screen overlay
   std::string effectCode = kDefaultEffectCode;
   std::filesystem::path audioFolder;
   bool all = false;  // every item of the list, not only the first two
-  int jobs = 1;
-  int variants = 1;           // finished videos per source
-  bool skipExisting = false;  // outputs already finished are kept, not made again
   int shardIndex = 0;
   int shardCount = 1;
   std::uint32_t seed = 0;
-  int stallTimeoutSeconds = 60;  // an encoder without progress this long is stopped
-  std::string engine{kDefaultEngine};
-  FitMode fit = kDefaultFitMode;
-  WatermarkOptions watermark;
-};
-
-// One finished video of a batch: a row of the list and which of its versions.
-struct OutputId {
-  int item = 0;     // 1-based row of the list
-  int variant = 1;  // 1-based version of the row's source
-  auto operator<=>(const OutputId&) const = default;
 };
 
 struct ItemResult {
@@ -63,6 +47,7 @@ struct ItemResult {
   std::string lastError;   // failures: the encoder's last lines
   int variant = 1;         // which version of the source, 1-based
   AssemblyPicks picks;     // the clips drawn; empty before the item came that far
+  bool remade = false;     // made again over a broken finished file
 };
 
 // Progress of a batch. Called from the worker threads, but never two calls
@@ -87,7 +72,7 @@ std::vector<int> ShardItems(int rowCount, int shardIndex, int shardCount);
 bool ParseShard(const std::string& text, int& index, int& count);
 
 // Runs `items` (1-based numbers) of the prepared inputs, every version of
-// each, `inputs.jobs` at a time, until all are done or `token` is cancelled.
+// each, `inputs.options.jobs` at a time, until all are done or `token` is cancelled.
 // Results come back in the order of `items`, versions in turn; outputs never
 // started are reported stopped.
 std::vector<ItemResult> RunBatch(const JobInputs& inputs, const std::vector<int>& items,

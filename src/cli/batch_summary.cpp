@@ -39,14 +39,22 @@ nlohmann::json PicksOf(const ItemResult& result) {
 
 }  // namespace
 
+std::string ResultText(const ItemResult& result) {
+  return result.kind == ItemOutcome::Kind::kStopped ? kStoppedText : result.status;
+}
+
 nlohmann::json BatchSummary(const BatchOptions& options, const std::vector<ItemResult>& results,
                             int stopSignal, const std::string& message) {
   nlohmann::json items = nlohmann::json::array();
   int succeeded = 0;
   int skipped = 0;
+  int failed = 0;
+  int stopped = 0;
   for (const ItemResult& result : results) {
     if (result.kind == ItemOutcome::Kind::kSucceeded) ++succeeded;
     if (result.kind == ItemOutcome::Kind::kSkipped) ++skipped;
+    if (result.kind == ItemOutcome::Kind::kStopped) ++stopped;
+    if (EndedInFailure(result.kind)) ++failed;
     items.push_back(
         {{"item", result.item},
          {"variant", result.variant},
@@ -61,22 +69,24 @@ nlohmann::json BatchSummary(const BatchOptions& options, const std::vector<ItemR
          {"output",
           result.output.empty() ? nlohmann::json(nullptr) : nlohmann::json(result.output.string())},
          {"seconds", result.seconds}});
+    if (result.remade) items.back()["remade"] = true;
   }
   nlohmann::json summary = {
       {"home", options.runDir.string()},
-      {"mode", options.videoMode ? "video" : "image"},
-      {"engine", options.engine},
+      {"mode", options.run.videoMode ? "video" : "image"},
+      {"engine", std::string(kEngineNames.NameOf(options.run.engine))},
       {"seed", options.seed},
-      {"jobs", options.jobs},
-      {"variants", options.variants},
-      {"skip_existing", options.skipExisting},
+      {"jobs", options.run.jobs},
+      {"variants", options.run.variants},
+      {"skip_existing", options.run.skipExisting},
       {"shard", std::to_string(options.shardIndex) + "/" + std::to_string(options.shardCount)},
       {"all", options.all},
       {"interrupted", stopSignal != 0},
       {"finished_at", UtcNow()},
       {"succeeded", succeeded},
       {"skipped", skipped},
-      {"failed", static_cast<int>(results.size()) - succeeded - skipped},
+      {"failed", failed},
+      {"stopped", stopped},
       {"items", items}};
   if (!message.empty()) summary["message"] = message;
   return summary;

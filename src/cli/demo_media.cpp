@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "effects/output_format.h"
 #include "media/work_folders.h"
 #include "runner/run_capture.h"
 #include "runner/tool.h"
@@ -27,6 +28,9 @@ std::vector<SampleFile> SampleFiles() {
   // Overlay clips: mostly the key colour, with something bright moving over
   // it, so the keyed result shows what the overlay does.
   const std::string moving = "overlay=x='(W-w)*abs(sin(t))':y='(H-h)*t/4'";
+  // Intro, outro and overlays come at the frame of a finished video.
+  const std::string frame =
+      "s=" + FrameSize(kOutputFormat) + ":r=" + std::to_string(kOutputFormat.fps);
   return {
       {kTestVideoFolder, "sample-landscape-9s.mp4",
        Join({"-f", "lavfi", "-i", "testsrc2=s=1280x720:r=30:d=9", "-f", "lavfi", "-i",
@@ -40,15 +44,15 @@ std::vector<SampleFile> SampleFiles() {
        "sample-still.jpg",
        {"-f", "lavfi", "-i", "mandelbrot=s=1080x1080", "-frames:v", "1", "-f", "image2"}},
       {kIntroFolder, "intro.mp4",
-       Join({"-f", "lavfi", "-i", "mandelbrot=s=720x1280:r=30", "-t", "2"}, kH264)},
+       Join({"-f", "lavfi", "-i", "mandelbrot=" + frame, "-t", "2"}, kH264)},
       {kOutroFolder, "outro.mp4",
-       Join({"-f", "lavfi", "-i", "rgbtestsrc=s=720x1280:r=30:d=2"}, kH264)},
+       Join({"-f", "lavfi", "-i", "rgbtestsrc=" + frame + ":d=2"}, kH264)},
       {kBlackScreenFolder, "black-sparkle.mp4",
-       Join({"-f", "lavfi", "-i", "color=c=black:s=720x1280:r=30:d=4", "-f", "lavfi", "-i",
+       Join({"-f", "lavfi", "-i", "color=c=black:" + frame + ":d=4", "-f", "lavfi", "-i",
              "testsrc2=s=200x200:r=30:d=4", "-filter_complex", "[0:v][1:v]" + moving},
             kH264)},
       {kGreenScreenFolder, "green-bars.mp4",
-       Join({"-f", "lavfi", "-i", "color=c=0x00FF00:s=720x1280:r=30:d=4", "-f", "lavfi", "-i",
+       Join({"-f", "lavfi", "-i", "color=c=0x00FF00:" + frame + ":d=4", "-f", "lavfi", "-i",
              "smptebars=s=240x160:r=30:d=4", "-filter_complex", "[0:v][1:v]" + moving},
             kH264)},
       {kDemoAudioFolder,

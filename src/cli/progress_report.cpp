@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "cli/batch_summary.h"
+
 namespace mivora {
 
 std::string FormatClock(double seconds) {
@@ -23,14 +25,6 @@ double EstimateSecondsLeft(double elapsedSeconds, int done, int total) {
 
 ProgressReport::ProgressReport(std::FILE* out, bool terminal, int total)
     : out_(out), terminal_(terminal), total_(total), start_(std::chrono::steady_clock::now()) {}
-
-namespace {
-
-std::string Status(const ItemResult& result) {
-  return result.kind == ItemOutcome::Kind::kStopped ? "未完成" : result.status;
-}
-
-}  // namespace
 
 BatchObserver ProgressReport::Observer() {
   BatchObserver observer;
@@ -54,9 +48,9 @@ BatchObserver ProgressReport::Observer() {
     if (terminal_) {
       // A finished item keeps a line of its own above the redrawn one.
       std::fprintf(out_, "\r\033[K%d %s: %s\n", result.item, names_[output].c_str(),
-                   Status(result).c_str());
+                   ResultText(result).c_str());
     }
-    Event(output, Status(result));
+    Event(output, ResultText(result));
     names_.erase(output);
   };
   return observer;

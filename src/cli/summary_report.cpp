@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <tuple>
@@ -91,12 +92,25 @@ std::string ItemLabel(const nlohmann::json& item) {
   return label;
 }
 
+std::optional<ItemOutcome::Kind> OutcomeOf(const nlohmann::json& item) {
+  return kOutcomeNames.Parse(Text(item, "outcome"));
+}
+
 std::string StatusText(const nlohmann::json& item) {
-  std::string outcome = Text(item, "outcome");
-  if (outcome == "stopped") return "未完成";
-  if (outcome == "skipped") return "已存在，跳过";
+  std::optional<ItemOutcome::Kind> outcome = OutcomeOf(item);
+  if (outcome == ItemOutcome::Kind::kStopped) return kStoppedText;
+  if (outcome == ItemOutcome::Kind::kSkipped) return kSkippedStatus;
   std::string status = Text(item, "status");
-  return status.empty() ? outcome : status;
+  return status.empty() ? Text(item, "outcome") : status;
+}
+
+// True when the parser ran out of text before the JSON value ended.
+bool CutOff(const std::string& content) {
+  try {
+    return nlohmann::json::parse(content).is_discarded();
+  } catch (const nlohmann::json::parse_error& error) {
+    return error.byte > content.size();
+  }
 }
 
 }  // namespace
@@ -106,10 +120,24 @@ std::string ReadSummaryFile(const std::filesystem::path& file, NamedSummary& rea
   std::ifstream in(file, std::ios::binary);
   std::error_code error;
   if (!in || std::filesystem::is_directory(file, error)) return "无法读取汇总文件：" + read.file;
-  std::ostringstream content;
-  content << in.rdbuf();
-  read.summary = nlohmann::json::parse(content.str(), nullptr, false);
-  if (read.summary.is_discarded()) return NotASummary(read.file, "不是 JSON");
+  std::ostringstream stream;
+  stream << in.rdbuf();
+  const std::string content = stream.str();
+  const std::size_t start = content.find_first_not_of(" \t\r\n");
+  // A run killed before it printed leaves nothing; one killed while printing
+  // leaves an object that ends too soon.
+  if (start == std::string::npos) {
+    read.incomplete = true;
+    return {};
+  }
+  read.summary = nlohmann::json::parse(content, nullptr, false);
+  if (read.summary.is_discarded()) {
+    if (content[start] == '{' && CutOff(content)) {
+      read.incomplete = true;
+      return {};
+    }
+    return NotASummary(read.file, "不是 JSON");
+  }
   if (!read.summary.is_object() || !read.summary.contains("items") ||
       !read.summary["items"].is_array()) {
     return NotASummary(read.file, "没有 items 列表");
@@ -123,6 +151,7 @@ std::string ReadSummaryFile(const std::filesystem::path& file, NamedSummary& rea
     if (!known)
       return NotASummary(read.file, "第 " + std::to_string(position) + " 项缺少素材或结果");
   }
+  read.incomplete = !read.summary.contains("succeeded");
   return {};
 }
 
@@ -130,9 +159,16 @@ nlohmann::json MergeSummaries(const std::vector<NamedSummary>& summaries) {
   std::map<std::string, Held> outputs;
   std::map<std::string, Held> runs;  // null, or the refused run
   nlohmann::json files = nlohmann::json::array();
+  nlohmann::json incomplete = nlohmann::json::array();
+  std::vector<NamedSummary> complete;
   for (const NamedSummary& named : summaries) {
-    const nlohmann::json& summary = named.summary;
     files.push_back(named.file);
+    if (named.incomplete) {
+      incomplete.push_back(named.file);
+      continue;
+    }
+    complete.push_back(named);
+    const nlohmann::json& summary = named.summary;
     std::string finishedAt = Text(summary, "finished_at");
     for (nlohmann::json item : summary["items"]) {
       item["summary"] = named.file;
@@ -169,18 +205,19 @@ nlohmann::json MergeSummaries(const std::vector<NamedSummary>& summaries) {
   for (auto& [key, held] : runs) {
     if (!held.value.is_null()) refused.push_back(std::move(held.value));
   }
-  return {{"summaries", files},
-          {"totals", totals},
-          {"refused", refused},
-          {"missing_shards", MissingShards(summaries)},
-          {"items", items}};
+  return {{"summaries", files},       {"totals", totals},
+          {"refused", refused},       {"missing_shards", MissingShards(complete)},
+          {"incomplete", incomplete}, {"items", items}};
 }
 
 int ReportExitCode(const nlohmann::json& merged) {
   const nlohmann::json& totals = merged["totals"];
   int done = totals["succeeded"].get<int>() + totals["skipped"].get<int>();
   bool complete = totals["items"].get<int>() > 0 && done == totals["items"].get<int>();
-  return complete && merged["refused"].empty() && merged["missing_shards"].empty() ? 0 : 1;
+  return complete && merged["refused"].empty() && merged["missing_shards"].empty() &&
+                 merged["incomplete"].empty()
+             ? 0
+             : 1;
 }
 
 std::string ReportTable(const nlohmann::json& merged) {
@@ -198,12 +235,20 @@ std::string ReportTable(const nlohmann::json& merged) {
     out << "缺少分片的汇总：" << Text(shard, "home") << "（" << Text(shard, "mode") << "）分片 "
         << Text(shard, "shard") << "\n";
   }
+  for (const nlohmann::json& file : merged["incomplete"]) {
+    out << "未写完的汇总（运行在结束前被终止）：" << file.get<std::string>() << "\n";
+  }
   const nlohmann::json& totals = merged["totals"];
+  const nlohmann::json& items = merged["items"];
+  // An item of an outcome no name stands for counts as failed, as the exit
+  // status treats it.
+  const auto failed = std::count_if(items.begin(), items.end(), [](const nlohmann::json& item) {
+    std::optional<ItemOutcome::Kind> outcome = OutcomeOf(item);
+    return !outcome || EndedInFailure(*outcome);
+  });
   out << "共 " << totals["items"] << " 项：成功 " << totals["succeeded"] << "，跳过 "
-      << totals["skipped"] << "，失败 "
-      << totals["items"].get<int>() - totals["succeeded"].get<int>() -
-             totals["skipped"].get<int>() - totals["stopped"].get<int>()
-      << "，未完成 " << totals["stopped"] << "\n";
+      << totals["skipped"] << "，失败 " << failed << "，" << kStoppedText << " "
+      << totals["stopped"] << "\n";
   return out.str();
 }
 

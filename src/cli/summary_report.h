@@ -13,10 +13,14 @@ namespace mivora {
 struct NamedSummary {
   std::string file;  // where it was read, as the user named it
   nlohmann::json summary;
+  // Written by a run killed before it printed its final totals: empty, cut
+  // off, or without the totals. It counts for nothing but itself.
+  bool incomplete = false;
 };
 
-// Reads a summary printed by `run --json`. Returns the empty text, or a
-// message naming the file and saying why it is not such a summary.
+// Reads a summary printed by `run --json`. Returns the empty text (also for
+// an incomplete summary), or a message naming the file and saying why it is
+// not such a summary.
 std::string ReadSummaryFile(const std::filesystem::path& file, NamedSummary& read);
 
 // Merges summaries given oldest first; between two runs with a finishing time
@@ -24,11 +28,13 @@ std::string ReadSummaryFile(const std::filesystem::path& file, NamedSummary& rea
 // totals per outcome, the runs that were refused before any item started and
 // never followed by a run of the same home, mode and shard, and the shards of
 // a list cut into N that have no summary at all (a task that never ran, or
-// died before it could write one).
+// died before it could write one), and the incomplete summaries, none of
+// whose outputs counts as done.
 nlohmann::json MergeSummaries(const std::vector<NamedSummary>& summaries);
 
 // 0 when the merged report has items, every one succeeded or was skipped, no
-// run was refused and no shard is missing; otherwise 1.
+// run was refused, no shard is missing and no summary is incomplete;
+// otherwise 1.
 int ReportExitCode(const nlohmann::json& merged);
 
 // The merged report for people: one line per item, then the totals.

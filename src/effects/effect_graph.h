@@ -29,9 +29,6 @@ struct EffectPart {
 EffectPart TranslateEffect(std::string_view templateText, int stretchSeconds,
                            std::string_view prefix, std::string_view stretch, std::string_view out);
 
-// The frame size and pixel shape of every part and every plain stretch.
-inline constexpr std::string_view kSegmentShape = "scale=720:1280,setsar=1,format=yuv420p";
-
 // 30 frames per second the way the encoder's constant-rate output makes them
 // from a source of up to 30: each output frame shows the input frame nearest
 // to it, the later one on a tie. A plain fps filter takes the earlier one,

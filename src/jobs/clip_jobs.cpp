@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "effects/effect_code.h"
+#include "effects/output_format.h"
 #include "effects/random_source.h"
 #include "jobs/engine_choice.h"
 #include "jobs/file_guard.h"
@@ -17,6 +18,7 @@
 #include "jobs/item_run.h"
 #include "jobs/machine_checks.h"
 #include "jobs/output_names.h"
+#include "jobs/resume_check.h"
 #include "jobs/run_check.h"
 #include "jobs/segment_pass.h"
 #include "jobs/version_picks.h"
@@ -35,8 +37,15 @@ constexpr char kInputCheckStep[] = "检查素材";
 // The step of an item its disk has no room for.
 constexpr char kSpaceCheckStep[] = "检查磁盘空间";
 
-// Every picture becomes a video of this many seconds first.
-constexpr double kImageVideoSeconds = 15;
+// The template that turns a picture into the video the walk cuts.
+std::string ImageVideoCommand(const OutputFormat& format) {
+  return std::string(kEncoderPlaceholder) + " -y -err_detect explode -xerror -i " +
+         std::string(kImagePlaceholder) + " -vcodec libx264 -r " + std::to_string(format.fps) +
+         " -vf \"pad=ceil(iw/2)*2:ceil(ih/2)*2,scale=" + FrameSize(format, ':') +
+         ",loop=loop=-1:size=1\" -s " + FrameSize(format) + "  -aspect " + AspectText(format) +
+         " -t " + std::to_string(kImageVideoSeconds) + " -b:v " +
+         std::to_string(format.bitRateKbps) + "k " + std::string(kOutputPlaceholder);
+}
 
 // Below this a file is no picture anyone took.
 constexpr int kSmallestImageSide = 16;
@@ -69,14 +78,10 @@ struct ItemQueue {
   std::atomic<bool> halted{false};
 };
 
-int Variants(const JobInputs& inputs) {
-  return std::max(1, inputs.variants);
-}
-
 std::filesystem::path ItemWorkFolder(const ItemQueue& queue, const Output& output) {
   const JobInputs& inputs = queue.inputs;
   std::string name = "item-" + std::to_string(inputs.items[output.source].item);
-  if (Variants(inputs) > 1) name += "-" + std::to_string(output.variant);
+  if (inputs.options.variants > 1) name += "-" + std::to_string(output.variant);
   return queue.workFolder / name;
 }
 
@@ -86,8 +91,8 @@ ItemPlan PlanItem(const ItemQueue& queue, const Output& output, RandomSource& ra
   ItemPlan plan;
   plan.item = source.item;
   plan.variant = output.variant;
-  plan.variants = Variants(inputs);
-  plan.videoMode = inputs.videoMode;
+  plan.variants = inputs.options.variants;
+  plan.videoMode = inputs.options.videoMode;
   plan.source = source.path;
   plan.name = source.name;
   plan.outputName = queue.names[output.source][static_cast<std::size_t>(output.variant - 1)];
@@ -95,9 +100,9 @@ ItemPlan PlanItem(const ItemQueue& queue, const Output& output, RandomSource& ra
                    ? WorkPaths::InFolder(inputs.runDir, ItemWorkFolder(queue, output))
                    : WorkPaths::ForRunDir(inputs.runDir);
   plan.paths.partPrefix = queue.partPrefix;
-  if (!inputs.videoMode) plan.imageVideo = plan.paths.ImageVideoFolder() / plan.outputName;
+  if (!inputs.options.videoMode) plan.imageVideo = plan.paths.ImageVideoFolder() / plan.outputName;
   if (plan.variants > 1) {
-    VersionPicks version = DrawVersion(inputs.ChoicesNow(), inputs.effectLines,
+    VersionPicks version = DrawVersion(inputs.choices, inputs.effectLines,
                                        queue.versionSeeds[output.source], output.variant);
     plan.effects = SplitPick(version.effectLine);
     plan.versionClips = std::move(version.clips);
@@ -111,9 +116,9 @@ ItemPlan PlanItem(const ItemQueue& queue, const Output& output, RandomSource& ra
 // file system has no room for an item of `seconds`.
 std::optional<ItemOutcome> NoRoomFor(ItemRun& run, double seconds) {
   const ItemPlan& plan = run.plan();
-  std::string problem = ShortOfSpace(
-      {plan.paths.OutputFolder(plan.videoMode), plan.paths.concatFile.parent_path()},
-      BytesNeeded(seconds));
+  std::string problem =
+      ShortOfSpace({plan.paths.OutputFolder(plan.videoMode), plan.paths.concatFile.parent_path()},
+                   BytesNeeded(seconds));
   if (problem.empty()) return std::nullopt;
   run.Log(problem + "\r\n");
   ItemOutcome outcome;
@@ -151,13 +156,13 @@ ItemOutcome RunVideoItem(ItemRun& run, ClipEngine& engine) {
   run.Step("探测时长");
   run.WatchSource(source);
   SourceInfo info = source.empty() ? SourceInfo{} : ProbeSource(run.tools(), source);
-  if (run.Stopped()) return run.Finish(false, {});
+  if (run.Stopped()) return run.Failed();
   std::optional<std::filesystem::path> copy = CopyWithTimes(run, info);
   FileGuard copyGuard(copy.value_or(std::filesystem::path()));
-  if (run.Stopped()) return run.Finish(false, {});
+  if (run.Stopped()) return run.Failed();
   if (copy) {
     SourceInfo copied = ProbeSource(run.tools(), *copy);
-    if (run.Stopped()) return run.Finish(false, {});
+    if (run.Stopped()) return run.Failed();
     copied.shape = info.shape;
     info = copied;
   }
@@ -170,7 +175,7 @@ ItemOutcome RunVideoItem(ItemRun& run, ClipEngine& engine) {
                                          : "剪切失败：素材无法读取";
   if (!problem.empty()) {
     run.Log("剪切失败。。。\r\n");
-    return run.Finish(false, problem);
+    return run.Failed(problem);
   }
   if (std::optional<ItemOutcome> noRoom = NoRoomFor(run, info.seconds)) return *noRoom;
   if (info.audioNeedsEncoding) run.EncodeSourceAudio();
@@ -199,10 +204,10 @@ std::string PictureFailure(const ToolOutcome& outcome) {
 
 ItemOutcome RunImageItem(ItemRun& run, ClipEngine& engine) {
   const ItemPlan& plan = run.plan();
-  run.Step("图片转视频", 15);
+  run.Step("图片转视频", kImageVideoSeconds);
   if (std::string problem = ImageProblem(run); !problem.empty() || run.Stopped()) {
     run.Judge(ToolOutcome::Failed(problem));
-    return run.Finish(false, problem);
+    return run.Failed(problem);
   }
   if (std::optional<ItemOutcome> noRoom = NoRoomFor(run, kImageVideoSeconds)) return *noRoom;
   EnsureFolder(plan.paths.ImageVideoFolder());
@@ -214,51 +219,51 @@ ItemOutcome RunImageItem(ItemRun& run, ClipEngine& engine) {
   EnsureFolder(framed.parent_path());
   if (std::optional<FitMode> fit = run.FramingFor(plan.source)) {
     ToolOutcome fitted = run.Judge(RunJudged(run.tools(), FramedImageArgs(*fit, image, framed)));
-    if (run.Stopped()) return run.Finish(false, {});
-    if (!fitted.ok()) return run.Finish(false, PictureFailure(fitted));
+    if (run.Stopped()) return run.Failed();
+    if (!fitted.ok()) return run.Failed(PictureFailure(fitted));
     image = framed;
   }
-  // A half-made video of the image is no use to anyone.
-  FileGuard halfMade(plan.imageVideo);
+  // The image's video takes its name only when whole; a run killed on the
+  // way leaves its part file, which the next run's lock removes.
+  PartFile imageVideo(plan.imageVideo, plan.paths.partPrefix);
   // Decoded and scaled once, then held: a huge photo costs no more than a
   // small one. A damaged picture stops the decoder at once instead of
   // giving a grey one.
-  ToolOutcome outcome = run.Judge(RunJudged(
-      run.tools(),
-      "D:\\ffmpeg\\bin\\ffmpeg.exe -y -err_detect explode -xerror -i D:\\1.jpg -vcodec libx264 "
-      "-r 30 -vf \"pad=ceil(iw/2)*2:ceil(ih/2)*2,scale=720:1280,loop=loop=-1:size=1\" -s 720x1280  "
-      "-aspect 9:16 -t 15 -b:v 3000k D:\\out.mp4",
-      {{std::string(kImagePlaceholder), ToolPath(image.string())}, {std::string(kOutputPlaceholder), plan.imageVideo.string()}}));
-  if (run.Stopped()) return run.Finish(false, {});
-  if (!outcome.ok()) return run.Finish(false, PictureFailure(outcome));
-  halfMade.Keep();
+  ToolOutcome outcome =
+      run.Judge(RunJudged(run.tools(), ImageVideoCommand(kOutputFormat),
+                          {{std::string(kImagePlaceholder), ToolPath(image.string())},
+                           {std::string(kOutputPlaceholder), imageVideo.path().string()}}));
+  if (run.Stopped()) return run.Failed();
+  if (!outcome.ok()) return run.Failed(PictureFailure(outcome));
+  if (!imageVideo.Commit()) return run.Failed("【图片转视频】无法保存：" + plan.imageVideo.string());
 
   run.Step("探测时长");
   int seconds = ProbeDuration(run.tools(), plan.imageVideo);
-  if (run.Stopped()) return run.Finish(false, {});
+  if (run.Stopped()) return run.Failed();
   return SegmentPass(run, engine, seconds, plan.imageVideo);
 }
 
 ItemOutcome RunOneItem(ItemQueue& queue, const ItemPlan& plan, RandomSource& random) {
   const JobInputs& inputs = queue.inputs;
-  std::unique_ptr<ClipEngine> engine = MakeEngine(inputs.engine);
-  if (!engine) {
-    ItemOutcome refused;
-    refused.status = "未知的处理方式：" + inputs.engine;
-    return refused;
-  }
+  std::unique_ptr<ClipEngine> engine = MakeEngine(inputs.options.engine);
   ItemRun run(plan, inputs, random, queue.token, queue.events);
-  return inputs.videoMode ? RunVideoItem(run, *engine) : RunImageItem(run, *engine);
+  return inputs.options.videoMode ? RunVideoItem(run, *engine) : RunImageItem(run, *engine);
 }
 
-// A finished video only ever appears by rename, so one that exists is
-// complete and a resumed run keeps it.
-std::optional<ItemOutcome> SkippedOutcome(ItemQueue& queue, const ItemPlan& plan) {
-  if (!queue.inputs.skipExisting) return std::nullopt;
-  std::filesystem::path finished =
-      plan.paths.OutputFolder(queue.inputs.ChoicesNow().videoMode) / plan.outputName;
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(finished, error)) return std::nullopt;
+// A resumed run keeps a finished video only when it is whole. One that a
+// power cut or a full disk elsewhere left broken is made again (`remade`);
+// it stays until its successor, whole, takes its name by rename.
+std::optional<ItemOutcome> SkippedOutcome(ItemQueue& queue, const ItemPlan& plan, bool& remade) {
+  if (!queue.inputs.options.skipExisting) return std::nullopt;
+  std::filesystem::path finished = plan.paths.OutputFolder(plan.videoMode) / plan.outputName;
+  ExistingOutput existing = CheckExistingOutput(finished);
+  if (existing == ExistingOutput::kMissing) return std::nullopt;
+  if (existing == ExistingOutput::kBroken) {
+    queue.events.Emit(
+        [&](JobSink& sink) { sink.RunLog("成品不完整，重新生成：" + finished.string() + "\r\n"); });
+    remade = true;
+    return std::nullopt;
+  }
   queue.events.Emit(
       [&](JobSink& sink) { sink.RunLog("已存在，跳过：" + finished.string() + "\r\n"); });
   ItemOutcome outcome;
@@ -282,9 +287,9 @@ void TakeItems(ItemQueue& queue) {
     std::unique_ptr<RandomSource> own;
     if (inputs.seed && !inputs.random) {
       std::uint32_t tick = ItemTick(*inputs.seed, source.item);
-      own = std::make_unique<RandomSource>(Variants(inputs) > 1 ? ItemTick(tick, output.variant)
-                                                                : tick);
-    } else if (inputs.jobs > 1) {
+      own = std::make_unique<RandomSource>(
+          inputs.options.variants > 1 ? ItemTick(tick, output.variant) : tick);
+    } else if (inputs.options.jobs > 1) {
       own = std::make_unique<RandomSource>();
     }
     RandomSource& random = own ? *own : inputs.random ? *inputs.random : RandomSource::Shared();
@@ -292,7 +297,8 @@ void TakeItems(ItemQueue& queue) {
     ItemPlan plan = PlanItem(queue, output, random);
     queue.events.Emit([&](JobSink& sink) { sink.ItemStarted(plan); });
     ItemOutcome outcome;
-    if (std::optional<ItemOutcome> skipped = SkippedOutcome(queue, plan)) {
+    bool remade = false;
+    if (std::optional<ItemOutcome> skipped = SkippedOutcome(queue, plan, remade)) {
       outcome = std::move(*skipped);
     } else if (queue.refusal.empty()) {
       outcome = RunOneItem(queue, plan, random);
@@ -300,6 +306,7 @@ void TakeItems(ItemQueue& queue) {
       outcome.status = queue.refusal;
       outcome.failedStep = kInputCheckStep;
     }
+    outcome.remade = remade;
     if (inputs.ownWorkFolders) {
       std::error_code error;
       std::filesystem::remove_all(ItemWorkFolder(queue, output), error);
@@ -311,7 +318,7 @@ void TakeItems(ItemQueue& queue) {
   }
 }
 
-// The outputs a run makes: every version of every chosen item, in list order.
+// RunOutputs, by index into the job's items.
 std::vector<Output> OutputsOf(const JobInputs& inputs) {
   std::vector<Output> outputs;
   for (std::size_t i = 0; i < inputs.items.size(); ++i) {
@@ -319,7 +326,7 @@ std::vector<Output> OutputsOf(const JobInputs& inputs) {
                                                inputs.items[i].item) == inputs.onlyItems.end()) {
       continue;
     }
-    for (int k = 1; k <= Variants(inputs); ++k) outputs.push_back({i, k});
+    for (int k = 1; k <= inputs.options.variants; ++k) outputs.push_back({i, k});
   }
   return outputs;
 }
@@ -330,26 +337,34 @@ void NameTheOutputs(ItemQueue& queue) {
   const JobInputs& inputs = queue.inputs;
   std::vector<std::string> plain;
   for (const SourceItem& source : inputs.items) {
-    plain.push_back(inputs.videoMode ? source.name : ImageVideoName(source.name));
+    plain.push_back(inputs.options.videoMode ? source.name : ImageVideoName(source.name));
     queue.versionSeeds.push_back(inputs.seed ? ItemTick(*inputs.seed, source.item)
                                              : std::random_device{}());
   }
-  OutputNames named = NameOutputs(plain, Variants(inputs));
+  OutputNames named = NameOutputs(plain, inputs.options.variants);
   queue.names = std::move(named.names);
   for (const std::string& note : named.notes) {
     queue.events.Emit([&](JobSink& sink) { sink.RunLog(note + "\r\n"); });
   }
-  const std::uint64_t combinations =
-      SpaceOf(inputs.ChoicesNow(), inputs.effectLines).Combinations();
-  if (Variants(inputs) > 1 && combinations < static_cast<std::uint64_t>(Variants(inputs))) {
+  const std::uint64_t combinations = SpaceOf(inputs.choices, inputs.effectLines).Combinations();
+  if (inputs.options.variants > 1 &&
+      combinations < static_cast<std::uint64_t>(inputs.options.variants)) {
     std::string line = "特效代码和素材目录只够 " + std::to_string(combinations) +
-                       " 种不同的组合，少于每个素材要生成的 " + std::to_string(Variants(inputs)) +
+                       " 种不同的组合，少于每个素材要生成的 " +
+                       std::to_string(inputs.options.variants) +
                        " 个版本：多出的版本会重复已有的组合\r\n";
     queue.events.Emit([&](JobSink& sink) { sink.RunLog(line); });
   }
 }
 
 }  // namespace
+
+std::vector<OutputId> RunOutputs(const JobInputs& inputs) {
+  std::vector<OutputId> ids;
+  for (const Output& output : OutputsOf(inputs))
+    ids.push_back({inputs.items[output.source].item, output.variant});
+  return ids;
+}
 
 std::string ImageVideoName(const std::string& imageName) {
   return ReplacePairs(imageName, {{".jpg", ".mp4"}});
@@ -368,20 +383,16 @@ std::uint32_t ItemTick(std::uint32_t seed, int item) {
 std::vector<ItemOutcome> RunItems(const JobInputs& inputs, JobSink& sink, RunToken& token) {
   // The run's claim on the home; what crashed runs left behind goes first.
   const WorkPaths home = WorkPaths::ForRunDir(inputs.runDir);
-  RunLock lock(inputs.runDir, {home.VideoOutputFolder(), home.ImageOutputFolder()});
+  RunLock lock(inputs.runDir,
+               {home.VideoOutputFolder(), home.ImageOutputFolder(), home.ImageVideoFolder()});
   // Clip files nobody can read are named once and never picked, instead of
   // failing whichever item draws them.
-  FrontChoices now = inputs.ChoicesNow();
+  const FrontChoices& now = inputs.choices;
   std::map<std::string, VideoShape> shapes;
   std::set<std::string> unreadable = UnreadableClips(now, ToolEnv{inputs.runDir, token}, shapes);
   JobInputs checked = inputs;
   checked.clipShapes = std::move(shapes);
   checked.choices = WithoutClips(inputs.choices, unreadable);
-  if (inputs.choicesNow) {
-    checked.choicesNow = [&inputs, unreadable] {
-      return WithoutClips(inputs.choicesNow(), unreadable);
-    };
-  }
   ItemQueue queue{checked, token, EventGate(sink, token), OutputsOf(inputs), {}, {}, {},
                   {},      {},    lock.WorkFolder(),      lock.PartPrefix()};
   if (!lock.removed().empty()) {
@@ -402,20 +413,13 @@ std::vector<ItemOutcome> RunItems(const JobInputs& inputs, JobSink& sink, RunTok
   notStarted.kind = ItemOutcome::Kind::kStopped;
   queue.outcomes.assign(queue.outputs.size(), notStarted);
 
-  std::size_t workers = std::min<std::size_t>(static_cast<std::size_t>(std::max(inputs.jobs, 1)),
-                                              queue.outputs.size());
+  std::size_t workers = std::min<std::size_t>(
+      static_cast<std::size_t>(std::max(inputs.options.jobs, 1)), queue.outputs.size());
   std::vector<std::thread> threads;
   for (std::size_t i = 1; i < workers; ++i) threads.emplace_back(TakeItems, std::ref(queue));
   if (workers > 0) TakeItems(queue);
   for (std::thread& thread : threads) thread.join();
   return queue.outcomes;
-}
-
-std::string PrepareWatermark(JobInputs& inputs, RunToken& token) {
-  if (!inputs.watermark.enabled) return {};
-  if (std::string problem = WatermarkProblem(inputs.watermark); !problem.empty()) return problem;
-  inputs.watermarkFont = FindCjkFont(token);
-  return inputs.watermarkFont.error;
 }
 
 JobEnd RunClipJob(JobInputs inputs, JobSink& sink, RunToken& token) {

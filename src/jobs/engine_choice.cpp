@@ -5,12 +5,12 @@
 
 namespace mivora {
 
-std::vector<std::string> EngineNames() { return kEngineNames.Names(); }
+std::vector<std::string> EngineNames() {
+  return kEngineNames.Names();
+}
 
-std::unique_ptr<ClipEngine> MakeEngine(std::string_view name) {
-  std::optional<EngineKind> kind = kEngineNames.Parse(name);
-  if (!kind) return nullptr;
-  switch (*kind) {
+std::unique_ptr<ClipEngine> MakeEngine(EngineKind kind) {
+  switch (kind) {
     case EngineKind::kOnePass:
       return std::make_unique<OnePassEngine>();
     case EngineKind::kSteps:

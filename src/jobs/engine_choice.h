@@ -4,7 +4,6 @@
 
 #include <memory>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "jobs/clip_engine.h"
@@ -15,7 +14,7 @@ namespace mivora {
 // Every name MakeEngine accepts, in the order the help text lists them.
 std::vector<std::string> EngineNames();
 
-// A fresh engine for one item; null for a name that is not in EngineNames().
-std::unique_ptr<ClipEngine> MakeEngine(std::string_view name);
+// A fresh engine of `kind` for one item.
+std::unique_ptr<ClipEngine> MakeEngine(EngineKind kind);
 
 }  // namespace mivora

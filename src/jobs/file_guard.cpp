@@ -2,12 +2,13 @@
 
 #include <string>
 
+#include "media/durable_commit.h"
+#include "media/part_files.h"
+
 namespace mivora {
 
 PartFile::PartFile(std::filesystem::path finalFile, std::string_view prefix)
-    : final_(std::move(finalFile)),
-      part_(final_.parent_path() / (std::string(prefix) + final_.filename().string() + ".part" +
-                                    final_.extension().string())) {}
+    : final_(std::move(finalFile)), part_(PartFilePath(final_, prefix)) {}
 
 PartFile::~PartFile() {
   std::error_code ignored;
@@ -15,9 +16,7 @@ PartFile::~PartFile() {
 }
 
 bool PartFile::Commit() {
-  std::error_code error;
-  std::filesystem::rename(part_, final_, error);
-  if (error) return false;
+  if (!CommitByRename(part_, final_)) return false;
   part_.clear();
   return true;
 }

@@ -34,7 +34,9 @@ class FileGuard {
 // A finished file is written as a part file beside its final name, hidden
 // ("<prefix><name>.part<ext>", the prefix ".mivora-" and what tells the run
 // it belongs to), and renamed to that name only when complete: a file under
-// its final name is always whole. Removed unless committed.
+// its final name is always whole, also after a power cut (its data reaches
+// the disk before the rename, the rename before Commit returns). Removed
+// unless committed.
 class PartFile {
  public:
   PartFile(std::filesystem::path finalFile, std::string_view prefix);
@@ -45,8 +47,8 @@ class PartFile {
   const std::filesystem::path& path() const { return part_; }
   const std::filesystem::path& finalFile() const { return final_; }
 
-  // Gives the part file its final name; false (the part file removed) when
-  // the rename failed.
+  // Gives the part file its final name, durably; false (the part file
+  // removed) when its data could not be flushed or the rename failed.
   bool Commit();
 
  private:

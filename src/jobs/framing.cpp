@@ -4,6 +4,7 @@
 #include <cmath>
 #include <utility>
 
+#include "effects/output_format.h"
 #include "jobs/name_table.h"
 #include "runner/command_line.h"
 #include "runner/tool.h"
@@ -17,7 +18,7 @@ constexpr NameTable<FitMode, 3> kNames({{
     {FitMode::kStretch, "stretch"},
 }});
 
-constexpr double kFrameAspect = 9.0 / 16.0;
+constexpr double kFrameAspect = static_cast<double>(kOutputFormat.width) / kOutputFormat.height;
 
 // A scale to `width`x`height` that keeps the picture's shape (`dar` counts
 // its pixel shape) and either covers the box or fits inside it; sizes are
@@ -61,12 +62,14 @@ bool NeedsFraming(double displayAspect) {
 
 std::string FramingGraph(FitMode mode, std::string_view input, std::string_view output,
                          std::string_view prefix) {
+  const OutputFormat& frame = kOutputFormat;
+  const std::string size = FrameSize(frame, ':');
   switch (mode) {
     case FitMode::kStretch:
-      return Label(input) + "scale=720:1280,setsar=1" + Label(output);
+      return Label(input) + "scale=" + size + ",setsar=1" + Label(output);
     case FitMode::kCover:
-      return Label(input) + KeepShapeScale(720, 1280, true) + ",crop=720:1280,setsar=1" +
-             Label(output);
+      return Label(input) + KeepShapeScale(frame.width, frame.height, true) + ",crop=" + size +
+             ",setsar=1" + Label(output);
     case FitMode::kBlur:
       break;
   }
@@ -76,10 +79,12 @@ std::string FramingGraph(FitMode mode, std::string_view input, std::string_view 
   std::string fitted = std::string(prefix) + "fitted";
   // The backdrop is blurred at a quarter of the size, where the blur costs a
   // sixteenth, and only then brought up to the frame.
+  const OutputFormat quarter{frame.width / 4, frame.height / 4};
   return Label(input) + "split" + Label(back) + Label(front) + ";" + Label(back) +
-         KeepShapeScale(180, 320, true) +
-         ",crop=180:320,format=yuv420p,boxblur=10:2,lutyuv=y=val*0.6,scale=720:1280,setsar=1" +
-         Label(blurred) + ";" + Label(front) + KeepShapeScale(720, 1280, false) + ",setsar=1" +
+         KeepShapeScale(quarter.width, quarter.height, true) + ",crop=" + FrameSize(quarter, ':') +
+         ",format=" + std::string(frame.pixelFormat) +
+         ",boxblur=10:2,lutyuv=y=val*0.6,scale=" + size + ",setsar=1" + Label(blurred) + ";" +
+         Label(front) + KeepShapeScale(frame.width, frame.height, false) + ",setsar=1" +
          Label(fitted) + ";" + Label(blurred) + Label(fitted) + "overlay=(W-w)/2:(H-h)/2" +
          Label(output);
 }
@@ -103,7 +108,7 @@ std::vector<std::string> FramingEncodeArgs(FitMode mode, const std::filesystem::
           "-crf",
           "18",
           "-pix_fmt",
-          "yuv420p",
+          std::string(kOutputFormat.pixelFormat),
           "-c:a",
           "aac",
           "-b:a",

@@ -19,13 +19,14 @@ void MakeGifPreviews(const ToolEnv& env) {
   const std::filesystem::path previews = env.runDir / "bb";
   for (int effect = kFirstPreviewedEffect; effect <= kEffectCount; ++effect) {
     std::string name = EffectName(effect);
-    RunJudged(
-        env,
-        "D:\\ffmpeg\\bin\\ffmpeg.exe -y -i D:\\1.mp4 -loop 0 -vf "
-        "\"fps=5,crop=iw:ih:0:0,split[s1][s2];[s1]palettegen[p];[s2][p]paletteuse\" -s 200x200  "
-        "D:\\out.gif",
-        {{std::string(kSourcePlaceholder), (samples / (name + ".mp4")).string()},
-         {std::string(kGifOutputPlaceholder), (previews / (name + ".gif")).string()}});
+    RunJudged(env,
+              std::string(kEncoderPlaceholder) + " -y -i " + std::string(kSourcePlaceholder) +
+                  " -loop 0 -vf "
+                  "\"fps=5,crop=iw:ih:0:0,split[s1][s2];[s1]palettegen[p];[s2][p]paletteuse\" -s "
+                  "200x200  " +
+                  std::string(kGifOutputPlaceholder),
+              {{std::string(kSourcePlaceholder), (samples / (name + ".mp4")).string()},
+               {std::string(kGifOutputPlaceholder), (previews / (name + ".gif")).string()}});
     if (!PumpWait(50, env.token)) return;
   }
 }

@@ -24,7 +24,8 @@ SourceFolder ReadHomeLists(JobInputs& inputs, const std::filesystem::path& audio
   }
   if (!audioFolder.empty()) choices.audios = Paths(audioFolder, MediaKind::kAudio);
 
-  MediaKind sources = inputs.videoMode ? MediaKind::kSourceVideos : MediaKind::kSourceImages;
+  MediaKind sources =
+      inputs.options.videoMode ? MediaKind::kSourceVideos : MediaKind::kSourceImages;
   SourceFolder read{home / ImportFolderName(sources), ImportExtension(sources)};
   std::vector<std::string> names =
       CollectMediaNames(read.folder, read.extension, all ? -1 : ImportLimit(sources));

@@ -17,7 +17,7 @@ struct SourceFolder {
 
 // Fills the clip lists of `inputs.choices` from the home `inputs.runDir`, the
 // audio list from `audioFolder` (none when empty) and the items from the
-// sources folder of `inputs.videoMode`: every source with `all`, otherwise as
+// sources folder of `inputs.options.videoMode`: every source with `all`, otherwise as
 // many as the window's import takes. Returns the sources folder.
 SourceFolder ReadHomeLists(JobInputs& inputs, const std::filesystem::path& audioFolder, bool all);
 

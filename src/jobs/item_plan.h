@@ -1,7 +1,7 @@
 // The decided inputs of one item: what it renders, with which effects, where
 // it works and under which name it is written. The intro, outro, overlay and
 // audio picks are decided later, when the item first needs them (see
-// ItemRun::Picks), because a front's switches count until then.
+// ItemRun::Picks), so that they are drawn in the order the engines ask.
 #pragma once
 
 #include <filesystem>

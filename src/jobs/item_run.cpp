@@ -29,7 +29,7 @@ ItemRun::ItemRun(const ItemPlan& plan, const JobInputs& inputs, RandomSource& ra
              [this](double seconds) {
                events_.Emit([&](JobSink& sink) { sink.Progress(plan_, seconds, stepSeconds_); });
              },
-             inputs.stallTimeoutMs} {}
+             static_cast<int>(inputs.options.stallTimeout.count())} {}
 
 void ItemRun::Step(std::string step, double seconds) {
   step_ = std::move(step);
@@ -57,12 +57,12 @@ bool ItemRun::SourceChanged() const {
 
 std::string ItemRun::PickEffectAudio() {
   random_.Reseed();
-  return PickPath(random_, inputs_.ChoicesNow().audios);
+  return PickPath(random_, inputs_.choices.audios);
 }
 
 const AssemblyPicks& ItemRun::Picks() {
   if (picks_) return *picks_;
-  FrontChoices choices = inputs_.ChoicesNow();
+  const FrontChoices& choices = inputs_.choices;
   AssemblyPicks picks;
   if (plan_.versionClips) {
     // A version's clips were drawn with its effect line.
@@ -76,16 +76,16 @@ const AssemblyPicks& ItemRun::Picks() {
         PickPath(random_, picks.blackScreen ? choices.blackScreens : choices.greenScreens);
     picks.audio = PickPath(random_, choices.audios);
   }
-  picks.outputFolder = plan_.paths.OutputFolder(choices.videoMode);
+  picks.outputFolder = plan_.paths.OutputFolder(plan_.videoMode);
   picks_ = std::move(picks);
   return *picks_;
 }
 
 std::optional<FitMode> ItemRun::FramingFor(const std::filesystem::path& file) {
-  if (inputs_.fit == FitMode::kStretch || file.empty()) return std::nullopt;
+  if (inputs_.options.fit == FitMode::kStretch || file.empty()) return std::nullopt;
   std::optional<VideoShape> shape = ShapeOf(file);
   if (!shape || !NeedsFraming(shape->DisplayAspect())) return std::nullopt;
-  return inputs_.fit;
+  return inputs_.options.fit;
 }
 
 std::optional<FitMode> ItemRun::OverlayFramingFor(const std::filesystem::path& clip) {
@@ -108,10 +108,11 @@ void ItemRun::KnowShape(const std::filesystem::path& file, std::optional<VideoSh
 }
 
 std::string ItemRun::WatermarkFilterText() {
-  if (!inputs_.watermark.enabled) return {};
+  if (!inputs_.options.watermark.enabled) return {};
   // A text that cannot be written fails the encoder that reads it, by name.
-  WriteWatermarkText(plan_.paths.watermarkText, inputs_.watermark.text);
-  return WatermarkFilter(inputs_.watermark, inputs_.watermarkFont, plan_.paths.watermarkText);
+  WriteWatermarkText(plan_.paths.watermarkText, inputs_.options.watermark.text);
+  return WatermarkFilter(inputs_.options.watermark, inputs_.watermarkFont,
+                         plan_.paths.watermarkText);
 }
 
 ItemOutcome ItemRun::Finish(bool succeeded, std::string status) const {

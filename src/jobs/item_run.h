@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "effects/random_source.h"
 #include "jobs/framing.h"
@@ -105,12 +106,16 @@ class ItemRun {
   // on first use; empty when the run has none.
   std::string WatermarkFilterText();
 
-  // The item's outcome with `status` as the window shows it. Stopped wins;
-  // a failure names the step that failed and the encoder's last lines; a
-  // fault of the machine is the status itself, whatever step met it.
-  ItemOutcome Finish(bool succeeded, std::string status) const;
+  // The item's outcome with `status` as the window shows it, succeeded or
+  // failed. Stopped wins (a stopped item needs no status); a failure names
+  // the step that failed and the encoder's last lines; a fault of the machine
+  // is the status itself, whatever step met it.
+  ItemOutcome Succeeded(std::string status) const { return Finish(true, std::move(status)); }
+  ItemOutcome Failed(std::string status = {}) const { return Finish(false, std::move(status)); }
 
  private:
+  ItemOutcome Finish(bool succeeded, std::string status) const;
+
   const ItemPlan& plan_;
   const JobInputs& inputs_;
   RandomSource& random_;

@@ -32,6 +32,9 @@ struct ItemOutcome {
   std::string lastError;         // failures: the encoder's last lines
   std::filesystem::path output;  // successes and skips: the finished video
   AssemblyPicks picks;           // the clips drawn, once the item came that far
+  // Made again over a finished file that was found broken (cut short,
+  // empty, without its index, of another size).
+  bool remade = false;
 
   bool ok() const { return kind == Kind::kSucceeded; }
   // The finished video exists: made now or found from an earlier run.

@@ -8,7 +8,6 @@
 #include <atomic>
 #include <cerrno>
 
-#include "jobs/clip_jobs.h"
 #include "jobs/item_output.h"
 #include "jobs/work_paths.h"
 #include "media/run_lock.h"
@@ -19,7 +18,7 @@ namespace mivora {
 namespace {
 
 // The finished video's video and (at most) audio rates, in bytes per second.
-constexpr double kOutputBytesPerSecond = (kOutputBitRateKbps + 192) * 1000 / 8.0;
+constexpr double kOutputBytesPerSecond = (kOutputFormat.bitRateKbps + 192) * 1000 / 8.0;
 constexpr std::uintmax_t kMarginBytes = 2 << 20;
 
 std::string Said(std::string_view fault, const std::filesystem::path& folder) {
@@ -43,14 +42,14 @@ int TryWrite(const std::filesystem::path& folder) {
 
 std::vector<std::filesystem::path> RunFolders(const JobInputs& inputs) {
   WorkPaths paths = WorkPaths::ForRunDir(inputs.runDir);
-  std::vector<std::filesystem::path> folders = {paths.OutputFolder(inputs.videoMode)};
+  std::vector<std::filesystem::path> folders = {paths.OutputFolder(inputs.options.videoMode)};
   if (inputs.ownWorkFolders) {
     folders.push_back(inputs.runDir / kRunsWorkFolder);
   } else {
     folders.push_back(inputs.runDir);
     folders.push_back(paths.tempFolder);
   }
-  if (!inputs.videoMode) folders.push_back(paths.ImageVideoFolder());
+  if (!inputs.options.videoMode) folders.push_back(paths.ImageVideoFolder());
   return folders;
 }
 

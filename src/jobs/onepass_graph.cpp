@@ -8,18 +8,12 @@
 #include <utility>
 
 #include "effects/effect_shortcuts.h"
+#include "effects/output_format.h"
 #include "jobs/item_output.h"
 #include "runner/command_line.h"
 #include "runner/placeholders.h"
 
 namespace mivora {
-namespace {
-
-// What the join brings intro and outro to.
-constexpr std::string_view kJoinShape = "scale=720:1280,setsar=1,fps=30,format=yuv420p";
-
-}  // namespace
-
 std::vector<ItemPart> PartsOfWalk(const std::vector<WalkStep>& steps) {
   std::vector<ItemPart> parts;
   std::map<int, std::size_t> bySegment;
@@ -64,7 +58,7 @@ OnePassCommand BuildOnePassCommand(const OnePassItem& item) {
   std::string intro;
   if (!item.intro.empty()) {
     intro = addInput(item.intro);
-    chains.push_back(framed(item.introFit, intro, "introfit") + std::string(kJoinShape) +
+    chains.push_back(framed(item.introFit, intro, "introfit") + JoinShape(kOutputFormat) +
                      "[intro]");
     joined.push_back("intro");
     totalSeconds += item.introSeconds;
@@ -90,7 +84,7 @@ OnePassCommand BuildOnePassCommand(const OnePassItem& item) {
                      "trim=start=" + std::to_string(part.startSeconds) +
                      ":duration=" + std::to_string(part.lengthSeconds + 1) +
                      ",setpts=PTS-STARTPTS," + ThirtyFor(part.lengthSeconds, kThirtyFps) + "," +
-                     std::string(kSegmentShape) + "[" + segment + "]");
+                     SegmentShape(kOutputFormat) + "[" + segment + "]");
     if (part.effect.empty()) {
       joined.push_back(segment);
       totalSeconds += part.lengthSeconds;
@@ -110,7 +104,7 @@ OnePassCommand BuildOnePassCommand(const OnePassItem& item) {
 
   if (!item.outro.empty()) {
     std::string outro = addInput(item.outro);
-    chains.push_back(framed(item.outroFit, outro, "outrofit") + std::string(kJoinShape) +
+    chains.push_back(framed(item.outroFit, outro, "outrofit") + JoinShape(kOutputFormat) +
                      "[outro]");
     joined.push_back("outro");
     totalSeconds += item.outroSeconds;
@@ -121,7 +115,7 @@ OnePassCommand BuildOnePassCommand(const OnePassItem& item) {
   if (!item.overlay.empty()) {
     std::string overlay = addInput(item.overlay);
     std::string key = item.blackScreen ? "colorkey=black:0.35:0.25" : "chromakey=0x00FF00:0.3:0.08";
-    std::string shape = item.overlayFit ? "" : "scale=720x1280,";
+    std::string shape = item.overlayFit ? "" : "scale=" + FrameSize(kOutputFormat) + ",";
     // The overlay's last frame is held while the join goes on, and the join's
     // end ends the video: a join cut short by a damaged source is seen as
     // missing frames, not hidden behind a longer overlay.
@@ -146,7 +140,8 @@ OnePassCommand BuildOnePassCommand(const OnePassItem& item) {
   command.seconds = static_cast<int>(std::floor(totalSeconds + 1e-6));
   args.insert(args.end(), {"-filter_complex", graph, "-map", "[" + video + "]"});
   if (!audio.empty()) args.insert(args.end(), {"-map", audio + ":a"});
-  for (std::string& setting : SplitCommandLine(kOutputEncoding)) args.push_back(std::move(setting));
+  for (std::string& setting : SplitCommandLine(OutputEncoding(kOutputFormat)))
+    args.push_back(std::move(setting));
   args.insert(args.end(), {"-t", std::to_string(command.seconds), item.output});
   return command;
 }

@@ -2,11 +2,18 @@
 
 #include "effects/effect_catalogue.h"
 #include "effects/effect_code.h"
-#include "jobs/clip_jobs.h"
 #include "jobs/machine_checks.h"
 #include "runner/tool.h"
 
 namespace mivora {
+
+std::string PrepareWatermark(JobInputs& inputs, RunToken& token) {
+  if (!inputs.options.watermark.enabled) return {};
+  if (std::string problem = WatermarkProblem(inputs.options.watermark); !problem.empty())
+    return problem;
+  inputs.watermarkFont = FindCjkFont(token);
+  return inputs.watermarkFont.error;
+}
 
 std::optional<RunRefusal> CheckRun(JobInputs& inputs, RunToken& token) {
   if (std::optional<RunRefusal> refusal = CheckLists(inputs)) return refusal;
@@ -15,7 +22,7 @@ std::optional<RunRefusal> CheckRun(JobInputs& inputs, RunToken& token) {
 
 std::optional<RunRefusal> CheckChoices(const JobInputs& inputs) {
   using Kind = RunRefusal::Kind;
-  const FrontChoices choices = inputs.ChoicesNow();
+  const FrontChoices& choices = inputs.choices;
   if (choices.audios.empty()) return RunRefusal{Kind::kNoAudio, "音频没有导入"};
   if (choices.intro && choices.intros.empty()) return RunRefusal{Kind::kNoIntro, "片头没有导入"};
   if (choices.outro && choices.outros.empty()) return RunRefusal{Kind::kNoOutro, "片尾没有导入"};
@@ -34,7 +41,8 @@ std::optional<RunRefusal> CheckLists(const JobInputs& inputs) {
   using Kind = RunRefusal::Kind;
   if (std::optional<RunRefusal> refusal = CheckChoices(inputs)) return refusal;
   if (inputs.items.empty()) {
-    return RunRefusal{Kind::kNoItems, inputs.videoMode ? "视频剪辑没有导入" : "图片剪辑没有导入"};
+    return RunRefusal{Kind::kNoItems,
+                      inputs.options.videoMode ? "视频剪辑没有导入" : "图片剪辑没有导入"};
   }
   return std::nullopt;
 }

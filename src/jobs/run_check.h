@@ -44,6 +44,10 @@ std::optional<RunRefusal> CheckRun(JobInputs& inputs, RunToken& token);
 std::optional<RunRefusal> CheckLists(const JobInputs& inputs);
 std::optional<RunRefusal> CheckMachine(JobInputs& inputs, RunToken& token);
 
+// Checks the watermark's options and finds its font; the message that
+// refuses the run, or the empty text (also when there is no watermark).
+std::string PrepareWatermark(JobInputs& inputs, RunToken& token);
+
 // The first checks of CheckLists, those a window can make before it has read
 // its items: audio, the clip lists asked for, the effect code and every name
 // in it. The overlay is

@@ -37,16 +37,16 @@ ItemOutcome SegmentPass(ItemRun& run, ClipEngine& engine, int sourceSeconds,
   // no video of the file the user chose.
   if (!run.Stopped() && !walk.MachineFault() && run.SourceChanged()) {
     run.Log("剪切失败。。。\r\n");
-    return run.Finish(false, "剪切失败：素材无法读取");
+    return run.Failed("剪切失败：素材无法读取");
   }
   if (!walk.ok() || run.Stopped()) {
     run.Log("剪切失败。。。\r\n");
     // A hung encoder and a damaged source are worth telling apart from a
     // failed encoder.
     if (walk.kind == ToolOutcome::Kind::kStalled || walk.kind == ToolOutcome::Kind::kDamaged) {
-      return run.Finish(false, "剪切失败：" + walk.text);
+      return run.Failed("剪切失败：" + walk.text);
     }
-    return run.Finish(false, "剪切失败");
+    return run.Failed("剪切失败");
   }
   run.Log("视频剪切成功。。。\r\n");
 
@@ -55,10 +55,10 @@ ItemOutcome SegmentPass(ItemRun& run, ClipEngine& engine, int sourceSeconds,
   ToolOutcome assembled = engine.Assemble(run, picks);
   if (assembled.ok()) {
     run.Log("合并特效视频音频成功。。。\r\n");
-    return run.Finish(true, "成功");
+    return run.Succeeded("成功");
   }
   run.Log("合并特效视频音频----【失败】\r\n");
-  return run.Finish(false, assembled.text);
+  return run.Failed(assembled.text);
 }
 
 }  // namespace mivora

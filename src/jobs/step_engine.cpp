@@ -20,8 +20,6 @@
 namespace mivora {
 namespace {
 
-
-
 // Every input of the join is brought to the segments' frame size, square
 // pixels and frame rate first, so intro and outro clips of any shape join.
 std::string NormalizeInputs(int count) {
@@ -30,7 +28,7 @@ std::string NormalizeInputs(int count) {
   for (int i = 0; i < count; ++i) {
     std::string index = std::to_string(i);
     std::string label = "[n" + index + "]";
-    graph += "[" + index + ":v]scale=720:1280,setsar=1,fps=30,format=yuv420p" + label + ";";
+    graph += "[" + index + ":v]" + JoinShape(kOutputFormat) + label + ";";
     labels += label;
   }
   return graph + labels;
@@ -49,7 +47,7 @@ ToolOutcome FrameClip(ItemRun& run, std::string& clip, const std::filesystem::pa
 
 // The keyed overlay clip brought into the frame before it is keyed.
 std::string OverlayShape(std::optional<FitMode> fit) {
-  if (!fit) return "[1:v]scale=720x1280,";
+  if (!fit) return "[1:v]scale=" + FrameSize(kOutputFormat) + ",";
   return FramingGraph(*fit, "1:v", "ovfit", "ovfit_") + ";[ovfit]";
 }
 
@@ -68,10 +66,11 @@ ToolOutcome FrameSource(ItemRun& run, const std::filesystem::path& source, bool&
 }
 
 ToolOutcome CutSegment(ItemRun& run, const std::filesystem::path& source, const WalkStep& step) {
-  std::string command =
-      std::string("D:\\ffmpeg\\bin\\ffmpeg.exe -y -ss ") + ClipTime(step.startSeconds) +
-      " -i D:\\1.mp4 -c copy " + (run.encodesSourceAudio() ? "-c:a aac " : "") + "-t " +
-      ClipTime(step.lengthSeconds) + " " + std::string(kOutputEncoding) + " D:\\out.mp4";
+  std::string command = std::string(kEncoderPlaceholder) + " -y -ss " +
+                        ClipTime(step.startSeconds) + " -i " + std::string(kSourcePlaceholder) +
+                        " -c copy " + (run.encodesSourceAudio() ? "-c:a aac " : "") + "-t " +
+                        ClipTime(step.lengthSeconds) + " " + OutputEncoding(kOutputFormat) + " " +
+                        std::string(kOutputPlaceholder);
   // A source cut off or damaged inside the stretch gives a short segment.
   return ExpectFrames(RunJudged(run.tools(), command,
                                 {{std::string(kSourcePlaceholder), ToolPath(source.string())},
@@ -207,10 +206,10 @@ ToolOutcome StepEngine::Assemble(ItemRun& run, const AssemblyPicks& picks) {
   std::string overlayMark = !picks.overlay.empty() && !watermark.empty() ? "," + watermark : "";
 
   run.Step("合并生成视频");
-  std::string concat = "D:\\ffmpeg\\bin\\ffmpeg.exe -y 【多视频】 -filter_complex \"" +
-                       NormalizeInputs(count) +
-                       "concat=n=【视频个数】:v=1【水印】 [v]\" -map \"[v]\" " +
-                       std::string(kOutputEncoding) + " 【整秒】 D:\\out.mp4";
+  std::string concat =
+      std::string(kEncoderPlaceholder) + " -y 【多视频】 -filter_complex \"" +
+      NormalizeInputs(count) + "concat=n=【视频个数】:v=1【水印】 [v]\" -map \"[v]\" " +
+      OutputEncoding(kOutputFormat) + " 【整秒】 " + std::string(kOutputPlaceholder);
   ToolOutcome outcome =
       run.Judge(RunJudged(run.tools(), concat,
                           {{"【视频个数】", std::to_string(count)},
@@ -227,10 +226,10 @@ ToolOutcome StepEngine::Assemble(ItemRun& run, const AssemblyPicks& picks) {
     std::string key =
         picks.blackScreen ? "colorkey=black:0.35:0.25" : "chromakey=0x00FF00:0.3:0.08";
     std::string command =
-        "D:\\ffmpeg\\bin\\ffmpeg.exe -y -i D:\\1.mp4 -i 【叠加】 -filter_complex \"" +
-        OverlayShape(run.OverlayFramingFor(picks.overlay)) + key +
-        "[ckout];[0:v][ckout]overlay=x=0【水印】[out]\" -map \"[out]\" " +
-        std::string(kOutputEncoding) + " 【整秒】 D:\\out.mp4";
+        std::string(kEncoderPlaceholder) + " -y -i " + std::string(kSourcePlaceholder) +
+        " -i 【叠加】 -filter_complex \"" + OverlayShape(run.OverlayFramingFor(picks.overlay)) +
+        key + "[ckout];[0:v][ckout]overlay=x=0【水印】[out]\" -map \"[out]\" " +
+        OutputEncoding(kOutputFormat) + " 【整秒】 " + std::string(kOutputPlaceholder);
     outcome = run.Judge(RunJudged(run.tools(), command,
                                   {{std::string(kSourcePlaceholder), paths.concatFile.string()},
                                    {"【叠加】", ToolPath(picks.overlay)},
@@ -247,9 +246,10 @@ ToolOutcome StepEngine::Assemble(ItemRun& run, const AssemblyPicks& picks) {
   if (run.Stopped()) return ToolOutcome::Failed();
   // The finished video appears under its name only when it is complete.
   PartFile partFile(picks.outputFolder / run.plan().outputName, run.paths().partPrefix);
-  std::string command =
-      "D:\\ffmpeg\\bin\\ffmpeg.exe -an -i D:\\1.mp4 -stream_loop -1 -i D:\\1.mp3 -c:v copy  -t " +
-      std::to_string(seconds) + " -y D:\\out.mp4";
+  std::string command = std::string(kEncoderPlaceholder) + " -an -i " +
+                        std::string(kSourcePlaceholder) + " -stream_loop -1 -i " +
+                        std::string(kAudioPlaceholder) + " -c:v copy  -t " +
+                        std::to_string(seconds) + " -y " + std::string(kOutputPlaceholder);
   outcome = run.Judge(RunJudged(run.tools(), command,
                                 {{std::string(kSourcePlaceholder),
                                   (overlaid ? paths.overlayFile : paths.concatFile).string()},

@@ -8,6 +8,8 @@
 #include <random>
 #include <system_error>
 
+#include "media/part_files.h"
+
 namespace mivora {
 namespace {
 
@@ -16,7 +18,6 @@ namespace {
 // before it is locked, nor loses its folder to a run that is leaving.
 constexpr char kHousekeepingLock[] = "housekeeping.lock";
 constexpr char kLockSuffix[] = ".lock";
-constexpr char kPartStart[] = ".mivora-";
 
 // Opens and locks `file`, blocking; -1 when it cannot be made. A lock file
 // removed by the run that held it before is opened afresh, so two runs never
@@ -103,7 +104,7 @@ RunLock::RunLock(const std::filesystem::path& home,
   };
   auto livePart = [&live](const std::string& name) {
     for (const std::string& id : live) {
-      if (StartsWith(name, kPartStart + id + "-")) return true;
+      if (StartsWith(name, std::string(kPartFileStart) + id + "-")) return true;
     }
     return false;
   };
@@ -115,7 +116,7 @@ RunLock::RunLock(const std::filesystem::path& home,
   for (const std::filesystem::path& folder : partFolders) {
     for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
       const std::string name = entry.path().filename().string();
-      if (!StartsWith(name, kPartStart) || name.find(".part") == std::string::npos) continue;
+      if (!IsPartFileName(name)) continue;
       if (livePart(name)) continue;
       std::error_code ignored;
       if (std::filesystem::remove(entry.path(), ignored)) removed_.push_back(entry.path());
@@ -152,7 +153,7 @@ std::filesystem::path RunLock::WorkFolder() const {
 }
 
 std::string RunLock::PartPrefix() const {
-  return kPartStart + id_ + "-";
+  return std::string(kPartFileStart) + id_ + "-";
 }
 
 }  // namespace mivora

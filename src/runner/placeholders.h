@@ -8,7 +8,6 @@
 namespace mivora {
 
 inline constexpr std::string_view kEncoderPlaceholder = R"(D:\ffmpeg\bin\ffmpeg.exe)";
-inline constexpr std::string_view kPlayerPlaceholder = R"(D:\ffmpeg\bin\ffplay.exe)";
 
 inline constexpr std::string_view kSourcePlaceholder = R"(D:\1.mp4)";
 // The source inside a filter graph's movie= source, escaped as graphs write it.

@@ -46,11 +46,6 @@ void RunToken::Resume() {
   changed_.notify_all();
 }
 
-bool RunToken::IsPaused() const {
-  std::lock_guard lock(mutex_);
-  return paused_;
-}
-
 std::chrono::steady_clock::duration RunToken::PausedTime() const {
   std::lock_guard lock(mutex_);
   if (!paused_) return pausedBefore_;

@@ -28,7 +28,6 @@ class RunToken {
   void Resume();
 
   bool IsCancelled() const { return cancelled_.load(); }
-  bool IsPaused() const;
   // Time spent paused since the token was made, the current pause included;
   // watchdogs subtract it, since a frozen child cannot make progress.
   std::chrono::steady_clock::duration PausedTime() const;

@@ -110,7 +110,6 @@ ToolOutcome MachineFaultOf(std::string_view captured, const std::string& output)
 ToolOutcome RunJudged(const ToolEnv& env, std::vector<std::string> args) {
   for (std::string& arg : args) {
     if (arg == kEncoderPlaceholder) arg = ResolveTool(env.runDir, "ffmpeg");
-    if (arg == kPlayerPlaceholder) arg = ResolveTool(env.runDir, "ffplay");
   }
   if (env.showOutput) env.showOutput("");
   EncoderProgress progress;

@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "app/memory_window.h"
+#include "support/memory_window.h"
 
 namespace mivora {
 namespace {

@@ -6,8 +6,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/memory_window.h"
 #include "media/work_folders.h"
+#include "support/memory_window.h"
 #include "support/temp_dir.h"
 
 namespace mivora {

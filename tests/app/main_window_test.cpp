@@ -391,12 +391,12 @@ TEST(MainWindowSettings, ASavedFileSetsTheControlsAndChangesAreSaved) {
   EXPECT_FALSE(window.IsChecked(Switch::选择框_加片头));
   EXPECT_EQ(window.CellText(kAudioList, 0, 2), "t.mp3");
   RunSettings shown = window.CurrentRunSettings();
-  EXPECT_EQ(shown.engine, "onepass");
+  EXPECT_EQ(shown.run.engine, EngineKind::kOnePass);
   EXPECT_TRUE(shown.allItems);
-  EXPECT_EQ(shown.stallTimeoutSeconds, 30);
-  EXPECT_EQ(shown.fit, FitMode::kCover);
-  EXPECT_EQ(shown.variants, 3);
-  EXPECT_TRUE(shown.skipExisting);
+  EXPECT_EQ(StallTimeoutSeconds(shown.run), 30);
+  EXPECT_EQ(shown.run.fit, FitMode::kCover);
+  EXPECT_EQ(shown.run.variants, 3);
+  EXPECT_TRUE(shown.run.skipExisting);
 
   engine->setCurrentIndex(engine->findData("steps"));
   window.findChild<QSpinBox*>("数值框_每个素材生成")->setValue(12);

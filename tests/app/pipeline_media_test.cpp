@@ -1,6 +1,7 @@
 // Whole runs with the real encoder on media the test makes: from the home
 // folders through the imports and the Start button to finished videos.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cmath>
 #include <fstream>
@@ -8,10 +9,12 @@
 #include <thread>
 
 #include "app/list_import.h"
-#include "app/memory_window.h"
 #include "app/run_control.h"
+#include "jobs/item_output.h"
+#include "media/video_check.h"
 #include "runner/run_capture.h"
 #include "support/media_maker.h"
+#include "support/memory_window.h"
 #include "support/never_stopped.h"
 #include "support/temp_dir.h"
 
@@ -170,6 +173,50 @@ TEST_F(Pipeline, BrokenFirstRowThenAGoodOne) {
   EXPECT_EQ(window.InfoMessages(), std::vector<std::string>{"任务完毕\r\n成功 1 个，失败 1 个"});
   EXPECT_TRUE(window.IsEnabled(Button::按钮_开始检测));
   EXPECT_FALSE(window.IsEnabled(Button::按钮_停止检测));
+}
+
+// "跳过已有成品" keeps a finished video only when it is whole: one without
+// its index, one cut to half and one of no bytes are made again; the whole
+// one stays the very file it was.
+TEST_F(Pipeline, SkippingFinishedOutputsRemakesBrokenOnes) {
+  for (const char* name : {"a.mp4", "b.mp4", "c.mp4", "d.mp4"}) {
+    ASSERT_TRUE(
+        test::MakeClip(home / "测试视频剪辑" / name, {.seconds = 3, .width = 360, .height = 640}));
+  }
+  Import();
+  ImportList(window, ListView::超级列表框1, home.path(), true);
+  window.SetText(TextBox::编辑框_特效代码, "特效7-特效8");
+  Run();  // the first two rows
+  const std::filesystem::path out = home / "生成视频剪辑";
+  const std::string whole = test::ReadFile(out / "a.mp4");
+  std::string noIndex = test::ReadFile(out / "b.mp4");
+  noIndex.replace(noIndex.find("moov"), 4, "free");
+  std::ofstream(out / "b.mp4", std::ios::binary | std::ios::trunc) << noIndex;
+  std::ofstream(out / "c.mp4", std::ios::binary) << whole.substr(0, whole.size() / 2);
+  std::ofstream(out / "d.mp4", std::ios::binary);
+  struct stat before {};
+  ASSERT_EQ(stat((out / "a.mp4").c_str(), &before), 0);
+
+  StartOptions options;
+  options.settings.allItems = true;
+  options.settings.run.skipExisting = true;
+  control.StartRun(options);
+  control.WaitUntilIdle();
+  const std::string log = Log();
+  EXPECT_NE(log.find("已存在，跳过：" + (out / "a.mp4").string()), std::string::npos) << log;
+  EXPECT_EQ(window.CellText(ListView::超级列表框1, 0, 3), "已存在，跳过");
+  for (int row = 1; row < 4; ++row) {
+    const std::filesystem::path file =
+        out / (std::string(1, static_cast<char>('a' + row)) + ".mp4");
+    EXPECT_NE(log.find("成品不完整，重新生成：" + file.string()), std::string::npos) << file << log;
+    EXPECT_EQ(window.CellText(ListView::超级列表框1, row, 3), "成功") << file;
+    EXPECT_EQ(CheckFinishedVideo(file, kOutputFrame), VideoFault::kNone) << file;
+  }
+  struct stat after {};
+  ASSERT_EQ(stat((out / "a.mp4").c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino);
+  EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
+  EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
 }
 
 // Writes one picture of `size` to `file` with `codec`, whatever its name says.

@@ -9,9 +9,9 @@
 #include <thread>
 #include <vector>
 
-#include "app/memory_window.h"
 #include "support/fake_encoder.h"
 #include "support/media_maker.h"
+#include "support/memory_window.h"
 #include "support/process_probe.h"
 #include "support/temp_dir.h"
 

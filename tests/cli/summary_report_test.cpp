@@ -43,20 +43,26 @@ std::map<std::string, std::string> Outcomes(const json& merged) {
 
 TEST(ReadSummaryFile, NamesEveryFileThatIsNotASummary) {
   TempDir dir;
-  const std::string good = json{{"items", {Item(1, "a.mp4", "succeeded")}}}.dump();
+  const std::string good =
+      json{{"succeeded", 1}, {"items", {Item(1, "a.mp4", "succeeded")}}}.dump();
   struct Case {
     std::string name;
-    std::string content;  // nothing written when empty
-    std::string problem;  // empty: a summary
+    std::string content;      // nothing written when empty
+    std::string problem;      // empty: a summary
+    bool incomplete = false;  // written by a run killed before its totals
   };
   const Case cases[] = {
       {"summary.json", good, ""},
-      {"empty-run.json", R"({"items": [], "message": "音频没有导入"})", ""},
-      {"full-disk.json", R"({"items": [{"item": 1, "source": "/a", "outcome": "disk_full"}]})",
-       ""},
+      {"empty-run.json", R"({"succeeded": 0, "items": [], "message": "音频没有导入"})", ""},
+      {"full-disk.json",
+       R"({"succeeded": 0, "items": [{"item": 1, "source": "/a", "outcome": "disk_full"}]})", ""},
+      {"no-totals.json", json{{"items", {Item(1, "a.mp4", "succeeded")}}}.dump(), "", true},
       {"missing.json", "", "无法读取汇总文件："},
       {"log.txt", "mivora-cli: 已停止\n", "（不是 JSON）"},
-      {"truncated.json", good.substr(0, good.size() / 2), "（不是 JSON）"},
+      {"truncated.json", good.substr(0, good.size() / 2), "", true},
+      {"blank.json", " \n", "", true},
+      {"cut-log.txt", "mivora-cli: {", "（不是 JSON）"},
+      {"bad-object.json", R"({"items": [}})", "（不是 JSON）"},
       {"list.json", "[1, 2]", "（没有 items 列表）"},
       {"other.json", R"({"items": {"a": 1}})", "（没有 items 列表）"},
       {"no-source.json", R"({"items": [{"item": 1, "outcome": "succeeded"}]})",
@@ -73,6 +79,7 @@ TEST(ReadSummaryFile, NamesEveryFileThatIsNotASummary) {
     std::string problem = ReadSummaryFile(file, read);
     if (c.problem.empty()) {
       EXPECT_EQ(problem, "") << c.name;
+      EXPECT_EQ(read.incomplete, c.incomplete) << c.name;
     } else {
       EXPECT_NE(problem.find(c.problem), std::string::npos) << c.name << ": " << problem;
       EXPECT_NE(problem.find(file.string()), std::string::npos) << problem;
@@ -80,6 +87,10 @@ TEST(ReadSummaryFile, NamesEveryFileThatIsNotASummary) {
   }
   NamedSummary read;
   EXPECT_NE(ReadSummaryFile(dir.path(), read), "") << "a folder is no summary";
+  WriteFile(dir / "killed.json", "");
+  NamedSummary killed;
+  EXPECT_EQ(ReadSummaryFile(dir / "killed.json", killed), "");
+  EXPECT_TRUE(killed.incomplete) << "a run killed before it printed anything";
 }
 
 TEST(MergeSummaries, EveryOutputOnceWithItsLatestOutcome) {
@@ -184,6 +195,13 @@ TEST(MergeSummaries, TotalsMissingShardsRefusedRunsAndExitStatus) {
        0,
        0},
       {"nothing at all", {Summary("s", "0/1", {})}, {0, 0, 0, 0, 0, 0}, {}, 0, 1},
+      // A killed shard's summary counts for nothing: its shard is missing.
+      {"a shard killed before its totals",
+       {Summary("s0", "0/2", {ok}), {"s1", Summary("s1", "1/2", {ok}).summary, true}},
+       {1, 1, 0, 0, 0, 0},
+       {"1/2"},
+       0,
+       1},
   };
   const char* names[] = {"items", "succeeded", "skipped", "failed", "could_not_start", "stopped"};
   for (Case c : cases) {
@@ -196,6 +214,8 @@ TEST(MergeSummaries, TotalsMissingShardsRefusedRunsAndExitStatus) {
     for (const json& shard : merged["missing_shards"]) missing.push_back(shard["shard"]);
     EXPECT_EQ(missing, c.missing) << c.name;
     EXPECT_EQ(merged["refused"].size(), c.refused) << c.name;
+    EXPECT_EQ(merged["incomplete"].size(), c.name.find("killed") != std::string::npos ? 1u : 0u)
+        << c.name;
     EXPECT_EQ(ReportExitCode(merged), c.exitCode) << c.name;
   }
 }
@@ -216,6 +236,12 @@ TEST(ReportTable, OneLinePerItemThenWhatIsMissingAndTheTotals) {
             "未开始的运行：s2：音频没有导入\n"
             "缺少分片的汇总：/h（video）分片 3/4\n"
             "共 4 项：成功 1，跳过 1，失败 1，未完成 1\n");
+
+  EXPECT_EQ(ReportTable(MergeSummaries(
+                {Summary("s0", "0/1", {Item(1, "a.mp4", "succeeded")}), {"s1", nullptr, true}})),
+            "1\t/h/a.mp4\t成功\t/h/out/a.mp4\n"
+            "未写完的汇总（运行在结束前被终止）：s1\n"
+            "共 1 项：成功 1，跳过 0，失败 0，未完成 0\n");
 }
 
 }  // namespace

@@ -10,11 +10,11 @@
 #include <thread>
 
 #include "app/list_import.h"
-#include "app/memory_window.h"
 #include "app/run_control.h"
 #include "runner/tool.h"
 #include "support/fake_encoder.h"
 #include "support/media_maker.h"
+#include "support/memory_window.h"
 #include "support/process_probe.h"
 #include "support/temp_dir.h"
 
@@ -66,7 +66,7 @@ class EncoderFault : public ::testing::Test {
   // below catch in the middle.
   static StartOptions StepByStep() {
     StartOptions options;
-    options.settings.engine = "steps";
+    options.settings.run.engine = EngineKind::kSteps;
     return options;
   }
 

@@ -229,13 +229,17 @@ TEST_F(ClipJobs, ImageItemBecomesAVideoFirst) {
   EXPECT_EQ(h.sink.Started(1)->outputName, "a.mp4");
   std::vector<std::string> calls = Calls();
   EXPECT_EQ(calls[0], "-hide_banner -i /img/a.JPG");
-  // Read by content (no forced format), decoded and scaled once, then held.
-  EXPECT_EQ(calls[1],
-            "-y -err_detect explode -xerror -i /img/a.JPG -vcodec libx264 -r 30 -vf "
-            "pad=ceil(iw/2)*2:ceil(ih/2)*2,scale=720:1280,loop=loop=-1:size=1 -s 720x1280 -aspect "
-            "9:16 -t 15 -b:v 3000k " +
-                video);
+  // Read by content (no forced format), decoded and scaled once, then held;
+  // written as the run's part file beside its name, which it takes when whole.
+  const std::string encode =
+      "-y -err_detect explode -xerror -i /img/a.JPG -vcodec libx264 -r 30 -vf "
+      "pad=ceil(iw/2)*2:ceil(ih/2)*2,scale=720:1280,loop=loop=-1:size=1 -s 720x1280 -aspect "
+      "9:16 -t 15 -b:v 3000k " +
+      Home() + "/图转视频后路径/.mivora-run";
+  EXPECT_EQ(calls[1].substr(0, encode.size()), encode) << calls[1];
+  EXPECT_TRUE(calls[1].ends_with("-a.mp4.part.mp4")) << calls[1];
   EXPECT_EQ(calls[2], "-i " + video);
+  EXPECT_TRUE(std::filesystem::exists(video));
   EXPECT_EQ(h.Status(1), "成功");
   EXPECT_TRUE(std::filesystem::exists(h.home / "生成图片剪辑/a.mp4"));
   EXPECT_EQ(ImageVideoName("x.jpg.jpg"), "x.mp4.mp4");

@@ -10,6 +10,7 @@
 
 #include "jobs/clip_jobs.h"
 #include "jobs/framing.h"
+#include "jobs/run_check.h"
 #include "runner/media_info.h"
 #include "runner/run_capture.h"
 #include "runner/text.h"
@@ -196,12 +197,12 @@ TEST_F(FramingMedia, ItemsOfAnyShapeAreFramedByBothEngines) {
     inputs.choices.intro = true;
     inputs.choices.intros = {(home / "intro.mp4").string()};
     inputs.choices.audios = {(home / "a.mp3").string()};
-    inputs.engine = c.engine;
-    inputs.fit = c.mode;
+    inputs.options.engine = *kEngineNames.Parse(c.engine);
+    inputs.options.fit = c.mode;
     inputs.seed = 1;
-    inputs.watermark.enabled = c.watermark;
-    inputs.watermark.text = "水印 'a:b%{n}\\";
-    inputs.watermark.position = WatermarkPosition::kTopLeft;
+    inputs.options.watermark.enabled = c.watermark;
+    inputs.options.watermark.text = "水印 'a:b%{n}\\";
+    inputs.options.watermark.position = WatermarkPosition::kTopLeft;
     ASSERT_EQ(PrepareWatermark(inputs, test::NeverStopped()), "");
     JobSink quiet;
     ItemOutcome outcome = RunItems(inputs, quiet, test::NeverStopped()).at(0);

@@ -60,7 +60,7 @@ class JobEvents : public ::testing::Test {
     inputs.runDir = home.path();
     inputs.items = {{1, "/src/a.mp4", "a.mp4"}};
     inputs.effectLines = {"特效1"};
-    inputs.engine = "steps";  // the sequences below are the step engine's
+    inputs.options.engine = EngineKind::kSteps;  // the sequences below are the step engine's
     inputs.choices.blackScreens = {"/black/k.mp4"};
     inputs.choices.audios = {"/music/a.mp3"};
     inputs.seed = 7;

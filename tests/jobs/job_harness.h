@@ -137,15 +137,14 @@ struct JobHarness {
   JobInputs Inputs(bool videoMode, int maxItems = 2) {
     JobInputs inputs;
     inputs.runDir = home.path();
-    inputs.videoMode = videoMode;
+    inputs.options.videoMode = videoMode;
     inputs.effectLines = effectLines;
     inputs.items.assign(sources.begin(),
                         sources.begin() + std::min<std::size_t>(sources.size(), maxItems));
     inputs.choices = choices;
-    inputs.choices.videoMode = videoMode;
-    inputs.engine = engineName;
+    inputs.options.engine = *kEngineNames.Parse(engineName);
     inputs.random = &random;
-    inputs.stallTimeoutMs = stallTimeoutMs;
+    inputs.options.stallTimeout = std::chrono::milliseconds(stallTimeoutMs);
     return inputs;
   }
 

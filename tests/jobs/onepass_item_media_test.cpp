@@ -80,13 +80,12 @@ class OnePassWholeItem : public ::testing::TestWithParam<ItemCase> {
     RandomSource random{7};
     JobInputs inputs;
     inputs.runDir = home.path();
-    inputs.videoMode = videoMode;
+    inputs.options.videoMode = videoMode;
     inputs.items = sources;
     inputs.effectLines = {"特效12-特效40-特效52"};
     inputs.choices = choices;
-    inputs.choices.videoMode = videoMode;
     inputs.random = &random;
-    inputs.engine = engineName;
+    inputs.options.engine = *kEngineNames.Parse(engineName);
     RunItems(inputs, sink, token);
     EXPECT_EQ(sink.Status(1), "成功") << sink.Console();
     const WorkPaths paths = WorkPaths::ForRunDir(home.path());
@@ -183,7 +182,7 @@ class OddSources : public ::testing::TestWithParam<const char*> {
 TEST_P(OddSources, WholeSecondsAndNoSuccessFromACutOffFile) {
   RandomSource random{7};
   inputs.random = &random;
-  inputs.engine = GetParam();
+  inputs.options.engine = *kEngineNames.Parse(GetParam());
   RunItems(inputs, sink, token);
   const std::filesystem::path outputs = WorkPaths::ForRunDir(home.path()).VideoOutputFolder();
 

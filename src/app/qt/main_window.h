@@ -129,6 +129,8 @@ class MainWindow : public QWidget, public WindowOps {
  private:
   void BuildControls();
   void BuildRunSettings();
+  // Puts `shown` into the "运行设置" group's controls.
+  void ShowRunSettings(const RunSettings& shown);
   void SetTabOrder();
   void WireEvents();
   void BindKeys();

@@ -260,7 +260,6 @@ void MainWindow::BuildRunSettings() {
   stallTimeout_->setObjectName("数值框_无响应超时");
   stallTimeout_->setGeometry(150, 98, 70, 24);
   stallTimeout_->setRange(0, 3600);
-  stallTimeout_->setValue(60);
   stallLabel->setBuddy(stallTimeout_);
   auto* fitLabel = new QLabel("画面适配", group);
   fitLabel->setGeometry(14, 124, 80, 24);
@@ -286,7 +285,7 @@ void MainWindow::BuildRunSettings() {
   stallTimeout_->setToolTip("编码器这么多秒没有进展就停止它，该素材记为失败；0 表示不限");
   fit_->setToolTip("不是 9:16 的画面如何放进竖屏：模糊背景、裁切铺满或拉伸");
   variants_->setToolTip("每个素材做几个不同的成品（文件名加 -1、-2……）；1：一个，名字不变");
-  skipExisting_->setToolTip("成品文件已存在就不再做（中断后接着做）");
+  skipExisting_->setToolTip("完整的成品文件已存在就不再做，不完整的重新生成（中断后接着做）");
   MakeButton(group, "按钮_主目录", "主目录", {12, 204, 70, 30});
   MakeButton(group, "按钮_打开输出文件夹", "打开输出文件夹", {90, 204, 130, 30});
 

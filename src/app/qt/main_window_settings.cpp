@@ -8,6 +8,7 @@
 #include <QSpinBox>
 #include <QTreeWidget>
 #include <array>
+#include <chrono>
 #include <optional>
 
 #include "app/qt/main_window.h"
@@ -18,14 +19,7 @@
 namespace mivora {
 namespace {
 
-// QSettings keys; the run keys are shared with whoever prepares a settings file.
-constexpr const char* kEngineKey = "run/engine";
-constexpr const char* kAllItemsKey = "run/allItems";
-constexpr const char* kJobsKey = "run/jobs";
-constexpr const char* kStallTimeoutKey = "run/stallTimeout";
-constexpr const char* kFitKey = "run/fit";
-constexpr const char* kVariantsKey = "run/variants";
-constexpr const char* kSkipExistingKey = "run/skipExisting";
+// QSettings keys; those of the run settings are the run settings' table's.
 // The framing choices in the order of the "画面适配" box.
 constexpr std::array<FitMode, 3> kFitChoices = {FitMode::kBlur, FitMode::kCover, FitMode::kStretch};
 constexpr const char* kAudioKey = "paths/audio";
@@ -40,29 +34,38 @@ constexpr const char* kColumnsKeyPrefix = "columns/";
 }  // namespace
 
 RunSettings MainWindow::CurrentRunSettings() const {
-  return RunSettings{engine_->currentData().toString().toStdString(),
-                     allItems_->isChecked(),
-                     jobs_->value(),
-                     stallTimeout_->value(),
-                     kFitChoices[std::max(0, fit_->currentIndex())],
-                     variants_->value(),
-                     skipExisting_->isChecked()};
+  RunSettings shown;
+  shown.run.engine = kEngineNames.Parse(engine_->currentData().toString().toStdString())
+                         .value_or(shown.run.engine);
+  shown.allItems = allItems_->isChecked();
+  shown.run.jobs = jobs_->value();
+  shown.run.stallTimeout = std::chrono::seconds(stallTimeout_->value());
+  shown.run.fit = kFitChoices[std::max(0, fit_->currentIndex())];
+  shown.run.variants = variants_->value();
+  shown.run.skipExisting = skipExisting_->isChecked();
+  return shown;
+}
+
+void MainWindow::ShowRunSettings(const RunSettings& shown) {
+  const std::string_view engine = kEngineNames.NameOf(shown.run.engine);
+  engine_->setCurrentIndex(engine_->findData(QString::fromUtf8(engine.data(), engine.size())));
+  allItems_->setChecked(shown.allItems);
+  jobs_->setValue(shown.run.jobs);
+  stallTimeout_->setValue(StallTimeoutSeconds(shown.run));
+  variants_->setValue(shown.run.variants);
+  skipExisting_->setChecked(shown.run.skipExisting);
+  for (std::size_t i = 0; i < kFitChoices.size(); ++i) {
+    if (kFitChoices[i] == shown.run.fit) fit_->setCurrentIndex(static_cast<int>(i));
+  }
 }
 
 void MainWindow::LoadSettings() {
   QSettings settings = WindowSettings();
-  const QString defaultEngine = QString::fromUtf8(kDefaultEngine.data(), kDefaultEngine.size());
-  int engine = engine_->findData(settings.value(kEngineKey, defaultEngine));
-  engine_->setCurrentIndex(engine >= 0 ? engine : engine_->findData(defaultEngine));
-  allItems_->setChecked(settings.value(kAllItemsKey, false).toBool());
-  jobs_->setValue(settings.value(kJobsKey, 1).toInt());
-  stallTimeout_->setValue(settings.value(kStallTimeoutKey, 60).toInt());
-  variants_->setValue(settings.value(kVariantsKey, 1).toInt());
-  skipExisting_->setChecked(settings.value(kSkipExistingKey, false).toBool());
-  std::optional<FitMode> fit = ParseFitMode(settings.value(kFitKey).toString().toStdString());
-  for (std::size_t i = 0; i < kFitChoices.size(); ++i) {
-    if (kFitChoices[i] == fit.value_or(kDefaultFitMode)) fit_->setCurrentIndex(static_cast<int>(i));
-  }
+  ShowRunSettings(LoadRunSettings([&settings](std::string_view key) -> std::optional<std::string> {
+    const QString name = QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size()));
+    if (!settings.contains(name)) return std::nullopt;
+    return settings.value(name).toString().toStdString();
+  }));
   if (settings.contains(kEffectCodeKey)) {
     effectCode_->setPlainText(settings.value(kEffectCodeKey).toString());
   }
@@ -92,14 +95,11 @@ void MainWindow::LoadSettings() {
 
 void MainWindow::SaveSettings() {
   QSettings settings = WindowSettings();
-  settings.setValue(kEngineKey, engine_->currentData());
-  settings.setValue(kAllItemsKey, allItems_->isChecked());
-  settings.setValue(kJobsKey, jobs_->value());
-  settings.setValue(kStallTimeoutKey, stallTimeout_->value());
-  settings.setValue(kVariantsKey, variants_->value());
-  settings.setValue(kSkipExistingKey, skipExisting_->isChecked());
-  settings.setValue(kFitKey,
-                    QString::fromStdString(std::string(FitModeName(CurrentRunSettings().fit))));
+  SaveRunSettings(
+      CurrentRunSettings(), [&settings](std::string_view key, const std::string& value) {
+        settings.setValue(QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size())),
+                          QString::fromStdString(value));
+      });
   settings.setValue(kEffectCodeKey, effectCode_->toPlainText());
   auto checked = [this](Switch control) {
     return switches_[static_cast<int>(control)]->isChecked();

@@ -15,6 +15,7 @@
 
 #include "app/qt/watermark_preview.h"
 #include "app/qt/window_settings.h"
+#include "effects/output_format.h"
 
 namespace mivora {
 namespace {
@@ -79,7 +80,9 @@ void WatermarkPage::BuildControls() {
   color_->setObjectName("按钮_水印颜色");
   opacity_ = MakeSpinBox(this, "调节框_水印不透明度", 0, 100, " %");
   margin_ = MakeSpinBox(this, "调节框_水印边距", 0, kMaxWatermarkMargin, " 像素");
-  auto* note = new QLabel("水印画在成片（720x1280）上，在绿幕/黑幕叠加之后。", this);
+  auto* note = new QLabel(QString::fromStdString("水印画在成片（" + FrameSize(kOutputFormat) +
+                                                 "）上，在绿幕/黑幕叠加之后。"),
+                          this);
   note->setStyleSheet("color: #52606d;");
   preview_ = new WatermarkPreview(this);
 

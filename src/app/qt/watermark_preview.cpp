@@ -7,10 +7,12 @@
 #include <QPainterPath>
 #include <algorithm>
 
+#include "effects/output_format.h"
+
 namespace mivora {
 namespace {
 
-constexpr double kScale = static_cast<double>(WatermarkPreview::kWidth) / 720;
+constexpr double kScale = static_cast<double>(WatermarkPreview::kWidth) / kOutputFormat.width;
 
 // Something like a frame of a short video: sky, sun and hills.
 void PaintSampleFrame(QPainter& painter, const QRect& frame) {

@@ -1,4 +1,4 @@
-#include "app/memory_window.h"
+#include "support/memory_window.h"
 
 #include <utility>
 
