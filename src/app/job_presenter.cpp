@@ -95,6 +95,14 @@ std::string JobPresenter::Named(const ItemPlan& plan, std::string_view line) con
 }
 
 void JobPresenter::RunStarted() {
+  // No status of an earlier run stays beside this one's.
+  for (ListView list : {kVideoList, kImageList, kAudioList}) {
+    const int rows = window_.RowCount(list);
+    for (int row = 0; row < rows; ++row) {
+      window_.SetCellText(list, row, StatusColumn(list), "");
+      window_.SetCellToolTip(list, row, StatusColumn(list), "");
+    }
+  }
   window_.AppendLog("========== " + Now() + " 开始 ==========\r\n");
   ShowProgress();
 }
@@ -217,20 +225,22 @@ void JobPresenter::JobEnded(const JobEnd& end) {
   }
   if (!end.logLine.empty()) window_.AppendLog(end.logLine);
   if (end.kind == JobEnd::Kind::kRefused) {
-    window_.ShowRunEnd("");
+    window_.ShowRunEnd("", false);
     window_.ShowInfo(end.message);
     return;
   }
   std::string message = end.message;
   if (itemCount_ > 0) {
-    window_.SetRunProgress(
-        1.0, std::to_string(itemsDone_ - itemsFailed_) + "/" + std::to_string(Outputs()) + " 成功");
+    std::string label =
+        std::to_string(itemsDone_ - itemsFailed_) + "/" + std::to_string(Outputs()) + " 成功";
+    if (itemsFailed_ > 0) label += "，" + std::to_string(itemsFailed_) + " 个失败";
+    window_.SetRunProgress(1.0, label);
   }
   if (itemsFailed_ > 0) {
     message += "\r\n成功 " + std::to_string(itemsDone_ - itemsFailed_) + " 个，失败 " +
                std::to_string(itemsFailed_) + " 个";
   }
-  window_.ShowRunEnd("已完成");
+  window_.ShowRunEnd("已完成", itemsFailed_ > 0);
   window_.ShowInfo(message);
 }
 
@@ -238,7 +248,7 @@ void JobPresenter::JobStopped() {
   std::string line = "已停止：完成 " + std::to_string(itemsDone_) + " 个";
   if (itemCount_ > 0) line += "，共 " + std::to_string(Outputs()) + " 个";
   window_.AppendLog(line + "\r\n");
-  window_.ShowRunEnd(kStoppedStatus);
+  window_.ShowRunEnd(kStoppedStatus, itemsFailed_ > 0);
 }
 
 }  // namespace mivora

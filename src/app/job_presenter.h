@@ -51,7 +51,8 @@ class JobPresenter : public JobSink {
   void ConsoleOutput(const std::string& text) override;
   void ItemFinished(const ItemPlan& plan, const ItemOutcome& outcome) override;
 
-  // A run begins: a separator line with the time in the log.
+  // A run begins: every status cell is emptied and the log gets a separator
+  // line with the time.
   void RunStarted();
   // The end of the Start button's job: its log line, the progress and the
   // message, with the count of failures when there were any.

@@ -1,6 +1,6 @@
 // Media list import. The folder is read completely before the list is
 // touched, so a huge folder costs no window call per file, and the list then
-// receives all its rows in one pass under a lock of its own.
+// receives all its rows in one window call under a lock of its own.
 #include "app/list_import.h"
 
 #include <algorithm>
@@ -75,11 +75,14 @@ class ImportTicket {
   std::uint64_t generation_ = 0;
 };
 
-void AddRow(WindowOps& window, ListView list, const std::filesystem::path& file) {
-  int row = window.AppendRow(list);
-  window.SetCellText(list, row, 0, std::to_string(window.RowCount(list)));
-  window.SetCellText(list, row, 1, file.string());
-  window.SetCellText(list, row, 2, file.filename().string());
+// The path and name cells of one row per file.
+std::vector<std::vector<std::string>> RowsOf(const std::vector<std::filesystem::path>& files) {
+  std::vector<std::vector<std::string>> rows;
+  rows.reserve(files.size());
+  for (const std::filesystem::path& file : files) {
+    rows.push_back({file.string(), file.filename().string()});
+  }
+  return rows;
 }
 
 void ImportFrom(WindowOps& window, ListView list, const std::filesystem::path& folder, int limit) {
@@ -87,8 +90,10 @@ void ImportFrom(WindowOps& window, ListView list, const std::filesystem::path& f
   std::vector<std::string> names = CollectMediaNames(folder, ImportExtension(KindOf(list)), limit);
   std::lock_guard lock(ticket.FillMutex());
   if (!ticket.Newest()) return;
-  window.ClearRows(list);
-  for (const std::string& name : names) AddRow(window, list, folder / name);
+  std::vector<std::filesystem::path> files;
+  files.reserve(names.size());
+  for (const std::string& name : names) files.push_back(folder / name);
+  window.FillRows(list, RowsOf(files), false);
 }
 
 // A dropped file counts when its extension is the list's, as an import's would.
@@ -165,7 +170,7 @@ int AddDroppedPaths(WindowOps& window, ListView list,
   files.insert(files.begin(), loose.begin(), loose.end());
   ImportTicket ticket(window, list);
   std::lock_guard lock(ticket.FillMutex());
-  for (const std::filesystem::path& file : files) AddRow(window, list, file);
+  if (!files.empty()) window.FillRows(list, RowsOf(files), true);
   return static_cast<int>(files.size());
 }
 

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "effects/effect_code.h"
 
@@ -73,6 +74,12 @@ class WindowOps {
   // Adds an empty row at the end and returns its index.
   virtual int AppendRow(ListView list) = 0;
   virtual void ClearRows(ListView list) = 0;
+  // Replaces the list's rows with `rows`, or adds them after the existing
+  // ones when `append`: one call however many rows, so a long list costs the
+  // window one change. Each row gives its cells from the path column on;
+  // the number column of every new row holds its number, counted from 1.
+  virtual void FillRows(ListView list, const std::vector<std::vector<std::string>>& rows,
+                        bool append) = 0;
   virtual std::string ControlText(TextBox box) = 0;
   // Always adds at the very end of the log.
   virtual void AppendLog(const std::string& text) = 0;
@@ -87,8 +94,9 @@ class WindowOps {
   // says how many items, e.g. "1/2" or "3/4 成功".
   virtual void SetRunProgress(double fraction, const std::string& label) = 0;
   // The run has ended; its clock stops and `note` says how ("已完成",
-  // "已停止"; empty for a run that never began).
-  virtual void ShowRunEnd(const std::string& note) = 0;
+  // "已停止"; empty for a run that never began). `failed`: some of its
+  // outputs failed, which the bar shows as such.
+  virtual void ShowRunEnd(const std::string& note, bool failed) = 0;
 };
 
 // Number of columns of a list (a cell beyond them reads as empty).

@@ -21,6 +21,7 @@
 #include "jobs/engine_choice.h"
 #include "jobs/run_check.h"
 #include "jobs/title_text.h"
+#include "media/home_lock.h"
 #include "media/work_folders.h"
 
 namespace mivora {
@@ -118,6 +119,15 @@ int Run(const RunArgs& args, RunToken& token, const InterruptWatch& watch) {
     // A script reading the summary learns why nothing was done.
     if (args.json) std::cout << BatchSummary(options, {}, 0, message).dump(2) << "\n";
     return UsageError("run", message);
+  }
+  // A window on the same home would rewrite what this run makes.
+  HomeLock homeLock(options.runDir, HomeLock::Holder::kCommandLine);
+  if (!homeLock.held()) {
+    const std::string message = "这个主目录已在窗口中打开：" + options.runDir.string() +
+                                "（关闭窗口或换一个主目录后再运行）";
+    std::cerr << "mivora-cli: " << message << "\n";
+    if (args.json) std::cout << BatchSummary(options, {}, 0, message).dump(2) << "\n";
+    return kExitFailed;
   }
   if (std::optional<RunRefusal> refusal = CheckMachine(inputs, token)) {
     std::cerr << "mivora-cli: " << refusal->message << "\n";

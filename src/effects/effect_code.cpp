@@ -48,6 +48,16 @@ std::vector<std::string> DistinctEffectLines(const std::vector<std::string>& eff
   return lines;
 }
 
+std::optional<std::string> FirstUnknownEffect(const std::vector<std::string>& effectLines) {
+  for (const std::string& line : effectLines) {
+    if (line.empty()) continue;
+    for (const std::string& name : SplitText(line, "-")) {
+      if (EffectDuration(name).empty()) return name;
+    }
+  }
+  return std::nullopt;
+}
+
 EffectPick SplitPick(const std::string& combined) {
   std::vector<std::string> pieces = SplitText(combined, "&&&");
   EffectPick pick;

@@ -3,6 +3,7 @@
 // line it renders by.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,6 +37,12 @@ std::string ExpandEffectLine(const std::string& names);
 // The different non-empty lines, in their order: what versions of one source
 // choose among.
 std::vector<std::string> DistinctEffectLines(const std::vector<std::string>& effectLines);
+
+// The first name of a non-empty line that is not one of the catalogue's,
+// the empty text for an empty name (two "-" in a row, or one at a line's
+// start; one at its end is no name); nothing when every name is known. Such a name would cut the
+// item without its effect, or fail it without saying why.
+std::optional<std::string> FirstUnknownEffect(const std::vector<std::string>& effectLines);
 
 struct EffectPick {
   std::string durations;

@@ -1,5 +1,7 @@
 #include "jobs/run_check.h"
 
+#include "effects/effect_catalogue.h"
+#include "effects/effect_code.h"
 #include "jobs/machine_checks.h"
 #include "runner/tool.h"
 
@@ -27,6 +29,13 @@ std::optional<RunRefusal> CheckChoices(const JobInputs& inputs) {
   if (choices.intro && choices.intros.empty()) return RunRefusal{Kind::kNoIntro, "片头没有导入"};
   if (choices.outro && choices.outros.empty()) return RunRefusal{Kind::kNoOutro, "片尾没有导入"};
   if (inputs.effectLines.empty()) return RunRefusal{Kind::kNoEffectCode, "特效代码不能为空"};
+  if (std::optional<std::string> name = FirstUnknownEffect(inputs.effectLines)) {
+    if (name->empty()) {
+      return RunRefusal{Kind::kUnknownEffect, "特效代码中有空的特效名：“-”的两边都要有特效名"};
+    }
+    return RunRefusal{Kind::kUnknownEffect, "没有这个特效：" + *name + "（共有 " + EffectName(1) +
+                                                " 到 " + EffectName(kEffectCount) + "）"};
+  }
   return std::nullopt;
 }
 

@@ -13,11 +13,12 @@ namespace mivora {
 
 struct RunRefusal {
   enum class Kind {
-    kNoAudio,       // "音频没有导入"
-    kNoIntro,       // "片头没有导入": asked for, with an empty list
-    kNoOutro,       // "片尾没有导入"
-    kNoEffectCode,  // "特效代码不能为空"
-    kNoItems,       // "视频剪辑没有导入" / "图片剪辑没有导入"
+    kNoAudio,        // "音频没有导入"
+    kNoIntro,        // "片头没有导入": asked for, with an empty list
+    kNoOutro,        // "片尾没有导入"
+    kNoEffectCode,   // "特效代码不能为空"
+    kUnknownEffect,  // "没有这个特效：<name>（共有 特效1 到 特效70）"
+    kNoItems,        // "视频剪辑没有导入" / "图片剪辑没有导入"
     kUnwritable,  // "输出目录无法写入：<folder>": found at the end, it would cost every item its
                   // work
     kNoEncoder,  // the encoder is nowhere to be found
@@ -48,7 +49,8 @@ std::optional<RunRefusal> CheckMachine(JobInputs& inputs, RunToken& token);
 std::string PrepareWatermark(JobInputs& inputs, RunToken& token);
 
 // The first checks of CheckLists, those a window can make before it has read
-// its items: audio, the clip lists asked for, the effect code. The overlay is
+// its items: audio, the clip lists asked for, the effect code and every name
+// in it. The overlay is
 // not among them: one of its two kinds is always chosen, so an empty list is
 // the way to make videos without one.
 std::optional<RunRefusal> CheckChoices(const JobInputs& inputs);

@@ -123,8 +123,9 @@ TEST(JobPresenter, ReportsProgressFinishedVideosAndFailureHints) {
   presenter.JobEnded({JobEnd::Kind::kFinished, "任务完毕", {}});
 
   MemoryWindow::Progress end = window.RunProgress();
-  EXPECT_EQ(end.label, "1/2 成功");
+  EXPECT_EQ(end.label, "1/2 成功，1 个失败");
   EXPECT_EQ(end.endNote, "已完成");
+  EXPECT_TRUE(end.failed);
   EXPECT_DOUBLE_EQ(end.fraction, 1.0);
   std::vector<double> history = window.ProgressHistory();
   EXPECT_TRUE(std::is_sorted(history.begin(), history.end()));
@@ -141,7 +142,7 @@ TEST(JobPresenter, ReportsProgressFinishedVideosAndFailureHints) {
 
 // How a job ends: a refusal shows its message, a stop tells the log and the
 // clock with the count done, a finished job says "任务完毕" with a second
-// line only when something failed.
+// line only when something failed, and the bar then says how many failed.
 TEST(JobPresenter, ShowsTheEndOfAJob) {
   using Kind = ItemOutcome::Kind;
   struct Case {
@@ -151,6 +152,8 @@ TEST(JobPresenter, ShowsTheEndOfAJob) {
     std::vector<std::string> infos;
     std::string logTail;
     std::string endNote;
+    std::string label = {};
+    bool failed = false;
   } cases[] = {
       {"refused",
        {},
@@ -169,13 +172,32 @@ TEST(JobPresenter, ShowsTheEndOfAJob) {
        {JobEnd::Kind::kFinished, "任务完毕", {}},
        {"任务完毕"},
        "",
-       "已完成"},
+       "已完成",
+       "2/2 成功"},
       {"one of two failed",
        {Kind::kSucceeded, Kind::kCouldNotStart},
        {JobEnd::Kind::kFinished, "任务完毕", {}},
        {"任务完毕\r\n成功 1 个，失败 1 个"},
        "",
-       "已完成"},
+       "已完成",
+       "1/2 成功，1 个失败",
+       true},
+      {"every one failed",
+       {Kind::kFailed, Kind::kFailed},
+       {JobEnd::Kind::kFinished, "任务完毕", {}},
+       {"任务完毕\r\n成功 0 个，失败 2 个"},
+       "",
+       "已完成",
+       "0/2 成功，2 个失败",
+       true},
+      {"stopped after a failure",
+       {Kind::kFailed, Kind::kStopped},
+       {JobEnd::Kind::kStopped, {}, {}},
+       {},
+       "已停止：完成 1 个，共 2 个\r\n",
+       "已停止",
+       "1/2",
+       true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -190,7 +212,38 @@ TEST(JobPresenter, ShowsTheEndOfAJob) {
     EXPECT_EQ(window.InfoMessages(), c.infos);
     EXPECT_EQ(Log(window).substr(before.size()), c.logTail);
     EXPECT_EQ(window.RunProgress().endNote, c.endNote);
+    EXPECT_EQ(window.RunProgress().failed, c.failed);
+    if (!c.label.empty()) {
+      EXPECT_EQ(window.RunProgress().label, c.label);
+    }
   }
+}
+
+// A new run empties every status and its hint, in every list that has them,
+// so nothing of the last run is read as this one's.
+TEST(JobPresenter, ARunStartsWithNoStatusOfTheLastOne) {
+  MemoryWindow window;
+  for (ListView list : {kVideoList, kImageList, kAudioList, kIntroList}) {
+    for (int row = 0; row < 3; ++row) window.AppendRow(list);
+  }
+  for (ListView list : {kVideoList, kImageList, kAudioList}) {
+    for (int row = 0; row < 3; ++row) {
+      window.SetCellText(list, row, StatusColumn(list), "剪切失败");
+      window.SetCellToolTip(list, row, StatusColumn(list), "剪切失败\n失败步骤：剪切 out1");
+    }
+  }
+  window.SetCellText(kIntroList, 0, kPathColumn, "/i/a.mp4");
+  JobPresenter presenter(window, 2);
+  presenter.RunStarted();
+  for (ListView list : {kVideoList, kImageList, kAudioList}) {
+    for (int row = 0; row < 3; ++row) {
+      SCOPED_TRACE(testing::Message() << static_cast<int>(list) << ":" << row);
+      EXPECT_EQ(window.CellText(list, row, StatusColumn(list)), "");
+      EXPECT_EQ(window.CellToolTip(list, row, StatusColumn(list)), "");
+    }
+  }
+  EXPECT_EQ(window.CellText(kIntroList, 0, kPathColumn), "/i/a.mp4");
+  EXPECT_EQ(window.RunProgress().label, "0/2");
 }
 
 // A clip nobody can read is named in the audio list's row, not only in the log.

@@ -338,6 +338,10 @@ TEST_F(MainWindowTest, ImportButtonsFillTheirListsAndClearButtonsEmptyThem) {
   // The intro import runs on a thread of its own.
   EXPECT_TRUE(ProcessUntil([&] { return window.RowCount(ListView::超级列表框3) == 2; }, 10000));
   EXPECT_EQ(window.CellText(ListView::超级列表框3, 0, 2), "A.mp4");
+  // The path, cut in the middle when long, is whole in its hint.
+  EXPECT_EQ(
+      window.findChild<QTreeWidget*>("超级列表框3")->topLevelItem(1)->toolTip(1).toStdString(),
+      (dir / "片头" / "b.mp4").string());
   EXPECT_EQ(window.RowCount(ListView::超级列表框7), 1);
   EXPECT_EQ(window.CellText(ListView::超级列表框5, 0, 2), "x.mp3");
   ButtonOf(window, "按钮_清空黑幕特效")->click();

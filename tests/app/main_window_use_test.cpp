@@ -7,12 +7,15 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QPalette>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollArea>
 #include <QSettings>
 #include <QSpinBox>
+#include <QTabBar>
 #include <QTest>
 #include <chrono>
 #include <thread>
@@ -163,7 +166,7 @@ TEST_F(WindowUseTest, ARunLocksItsInputsRisesAndStopsCleanly) {
 }
 
 // "任务完毕" has a second line only when something failed; the bar then
-// counts the successes.
+// counts the failures too and is painted as failed.
 TEST_F(WindowUseTest, TheEndCountsFailuresOnlyWhenThereAreAny) {
   struct Case {
     const char* failOn;
@@ -171,7 +174,8 @@ TEST_F(WindowUseTest, TheEndCountsFailuresOnlyWhenThereAreAny) {
     const char* bar;
   } cases[] = {
       {"", "友情提示|任务完毕", "2/2 成功"},
-      {"/bad.mp4", "友情提示|任务完毕\n成功 1 个，失败 1 个", "1/2 成功"},
+      {"/bad.mp4", "友情提示|任务完毕\n成功 1 个，失败 1 个", "1/2 成功，1 个失败"},
+      {"测试视频剪辑", "友情提示|任务完毕\n成功 0 个，失败 2 个", "0/2 成功，2 个失败"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.bar);
@@ -184,9 +188,124 @@ TEST_F(WindowUseTest, TheEndCountsFailuresOnlyWhenThereAreAny) {
     Click(ButtonOf(window, "按钮_开始检测"));
     ASSERT_TRUE(ProcessUntil([&] { return !answerer.Seen().empty(); }, 60000));
     EXPECT_EQ(answerer.Seen().front(), c.message);
-    EXPECT_EQ(window.findChild<QProgressBar*>("进度条_运行")->format().toStdString(), c.bar);
+    auto* bar = window.findChild<QProgressBar*>("进度条_运行");
+    EXPECT_EQ(bar->format().toStdString(), c.bar);
+    EXPECT_EQ(bar->property("failed").toBool(), *c.failOn != 0);
+    EXPECT_EQ(
+        bar->palette().color(QPalette::Highlight) != window.palette().color(QPalette::Highlight),
+        *c.failOn != 0);
     EXPECT_TRUE(ProcessUntil([&] { return Idle(window); }, 5000));
   }
+}
+
+// Start checks every effect name with the check the command line makes and
+// names the bad one; nothing starts.
+TEST_F(WindowUseTest, StartRefusesAnUnknownEffectNameByName) {
+  struct Case {
+    const char* code;
+    const char* refusal;
+  } cases[] = {
+      {"特效12-特效99", "友情提示|没有这个特效：特效99（共有 特效1 到 特效70）"},
+      {"特效99", "友情提示|没有这个特效：特效99（共有 特效1 到 特效70）"},
+      {"特效12\n特效5-特效七", "友情提示|没有这个特效：特效七（共有 特效1 到 特效70）"},
+  };
+  MakeMedia(dir.path());
+  MainWindow window(dir.path());
+  window.show();
+  auto* code = window.findChild<QPlainTextEdit*>("编辑框_特效代码");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.code);
+    code->setPlainText(c.code);
+    test::BoxAnswerer answerer;
+    Click(ButtonOf(window, "按钮_开始检测"));
+    ASSERT_TRUE(ProcessUntil([&] { return !answerer.Seen().empty(); }, 5000));
+    EXPECT_EQ(answerer.Seen().front(), c.refusal);
+    EXPECT_TRUE(Idle(window));
+    EXPECT_EQ(window.CellText(kVideoList, 0, 3), "");
+  }
+}
+
+// The rows of the last run are emptied the moment a run starts; a pause
+// says so and holds the clock until the run goes on.
+TEST_F(WindowUseTest, AStartClearsOldStatusesAndAPauseHoldsTheClock) {
+  MakeMedia(dir.path());
+  setenv("MIVORA_FAKE_SLEEP_ON", ".part.mp4", 1);
+  setenv("MIVORA_FAKE_SLEEP_SECONDS", "1033", 1);
+  MainWindow window(dir.path());
+  window.show();
+  for (int row = 0; row < 2; ++row) window.SetCellText(kVideoList, row, 3, "剪切失败");
+  Click(ButtonOf(window, "按钮_开始检测"));
+  ASSERT_FALSE(Idle(window));
+  // The worker's first events are not handled yet: what shows is the clearing.
+  EXPECT_EQ(window.CellText(kVideoList, 0, 3), "");
+  EXPECT_EQ(window.CellText(kVideoList, 1, 3), "");
+
+  auto* times = window.findChild<QLabel*>("标签_运行时间");
+  ProcessUntil([] { return false; }, 1100);
+  Click(ButtonOf(window, "按钮_暂停检测"));
+  const QString paused = times->text();
+  EXPECT_TRUE(paused.endsWith("已暂停")) << paused.toStdString();
+  ProcessUntil([] { return false; }, 2200);
+  EXPECT_EQ(times->text(), paused);
+  Click(ButtonOf(window, "按钮_继续检测"));
+  EXPECT_FALSE(times->text().contains("已暂停"));
+  // The pause is not counted as time the run worked.
+  EXPECT_EQ(times->text().left(11), paused.left(11));
+  Click(ButtonOf(window, "按钮_停止检测"));
+  EXPECT_TRUE(ProcessUntil([&] { return times->text().endsWith("已停止"); }, 10000));
+}
+
+// The keys: pages go round with Ctrl+Tab, Ctrl+O imports the shown page's
+// list, Ctrl+Enter starts, Space pauses and resumes, Escape asks before it
+// stops, with Cancel as the default answer, as when closing mid-run.
+TEST_F(WindowUseTest, KeysDriveTheRunAndQuestionsDefaultToCancel) {
+  MakeMedia(dir.path());
+  setenv("MIVORA_FAKE_SLEEP_ON", ".part.mp4", 1);
+  setenv("MIVORA_FAKE_SLEEP_SECONDS", "1034", 1);
+  MainWindow window(dir.path());
+  window.show();
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  auto* bar = window.findChild<QTabBar*>();
+  auto key = [&](Qt::Key code, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &window, code,
+                    modifiers);
+  };
+  key(Qt::Key_Tab, Qt::ControlModifier);
+  EXPECT_EQ(bar->currentIndex(), 1);
+  key(Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+  key(Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(bar->currentIndex(), bar->count() - 1);  // wraps to the last page
+  key(Qt::Key_Tab, Qt::ControlModifier);
+  EXPECT_EQ(bar->currentIndex(), 0);
+  test::WriteFile(dir / "测试视频剪辑" / "0.mp4", "x");
+  key(Qt::Key_O, Qt::ControlModifier);
+  EXPECT_EQ(window.CellText(kVideoList, 0, 2), "0.mp4");
+
+  auto* times = window.findChild<QLabel*>("标签_运行时间");
+  key(Qt::Key_Return, Qt::ControlModifier);
+  ASSERT_FALSE(Idle(window));
+  key(Qt::Key_Space);
+  EXPECT_TRUE(times->text().endsWith("已暂停"));
+  key(Qt::Key_Space);
+  EXPECT_FALSE(times->text().endsWith("已暂停"));
+  for (QMessageBox::StandardButton answer : {QMessageBox::Cancel, QMessageBox::Ok}) {
+    SCOPED_TRACE(answer);
+    QMessageBox::StandardButton defaultAnswer = QMessageBox::NoButton;
+    QTimer::singleShot(100, [&] {
+      for (QMessageBox* box : test::OpenBoxes()) {
+        defaultAnswer = box->standardButton(box->defaultButton());
+        box->button(answer)->click();
+      }
+    });
+    // The offscreen platform gives the window back no focus after a box.
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    key(Qt::Key_Escape);
+    EXPECT_EQ(defaultAnswer, QMessageBox::Cancel);
+    EXPECT_EQ(Idle(window), answer == QMessageBox::Ok);
+  }
+  EXPECT_TRUE(ProcessUntil([&] { return times->text().endsWith("已停止"); }, 10000));
 }
 
 // On a screen smaller than the window the frame stays on it and every

@@ -75,10 +75,19 @@ TEST_F(RunControlTest, EffectCodeLines) {
   control.StartRun();
   control.WaitUntilIdle();
   EXPECT_EQ(control.EffectLines(), std::vector<std::string>{""});
-  window.SetText(TextBox::编辑框_特效代码, "a\r\n\r\nb\r\n");
+  window.SetText(TextBox::编辑框_特效代码, "特效1\r\n\r\n特效2\r\n");
   control.StartRun();
   control.WaitUntilIdle();
-  EXPECT_EQ(control.EffectLines(), (std::vector<std::string>{"a", "", "b"}));
+  EXPECT_EQ(control.EffectLines(), (std::vector<std::string>{"特效1", "", "特效2"}));
+
+  // A name outside the catalogue refuses the run before it waits or starts.
+  waitedMs = 0;
+  window.SetText(TextBox::编辑框_特效代码, "特效12-特效99");
+  control.StartRun();
+  EXPECT_EQ(window.InfoMessages().back(), "没有这个特效：特效99（共有 特效1 到 特效70）");
+  EXPECT_EQ(waitedMs, 0);
+  EXPECT_FALSE(control.IsRunning());
+  EXPECT_EQ(State(), (Buttons{true, false, false, false}));
 }
 
 TEST_F(RunControlTest, ARunGoesThroughItsButtonStatesAndEndsIdle) {

@@ -3,10 +3,12 @@
 // item fails. Quick, because the stand-in answers at once.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <set>
 
 #include "cli_process.h"
+#include "media/home_lock.h"
 #include "support/fake_encoder.h"
 #include "support/temp_dir.h"
 
@@ -50,6 +52,21 @@ TEST(CliBatchFake, ShardsTogetherCoverEveryItemExactlyOnce) {
               1u);
   }
   EXPECT_FALSE(std::filesystem::exists(home.home / ".mivora-work"));
+}
+
+// A window open on the home would rewrite the run's outputs: the run is
+// refused, makes nothing, and its summary says why.
+TEST(CliBatchFake, ARunOnAHomeAWindowHasIsRefused) {
+  FakeHome home(1);
+  auto window = std::make_unique<HomeLock>(home.home.path(), HomeLock::Holder::kWindow);
+  test::CliResult refused = RunCli(home.Args({}));
+  EXPECT_EQ(refused.exitCode, 1);
+  const std::string message = "这个主目录已在窗口中打开：" + home.home.path().string();
+  EXPECT_NE(refused.err.find(message), std::string::npos) << refused.err;
+  EXPECT_NE(test::Summary(refused).dump().find(message), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(home.home / "生成视频剪辑" / "clip1.mp4"));
+  window.reset();
+  EXPECT_EQ(RunCli(home.Args({})).exitCode, 0);
 }
 
 TEST(CliBatchFake, WithoutAllTakesTheFirstTwoAsTheWindow) {

@@ -96,6 +96,10 @@ TEST(PrepareBatch, ChecksInTheWindowsOrderAndImportsAsAsked) {
       {"no audio before empty code", 1, false, "", false, "音频没有导入（只读取 .mp3 文件）", 1},
       {"empty effect code", 1, true, "", false, "特效代码不能为空", 1},
       {"a line break is a line", 1, true, "\n", false, "", 1},
+      {"an unknown name", 1, true, "特效12-特效99", false,
+       "没有这个特效：特效99（共有 特效1 到 特效70）", 1},
+      {"an empty name", 1, true, "特效12--特效29", false,
+       "特效代码中有空的特效名：“-”的两边都要有特效名", 1},
       {"no sources", 0, true, "特效7", true, "视频剪辑没有导入（只读取 {videos} 中的 .mp4 文件）",
        0},
   };

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,28 @@ TEST(SplitEffectCode, Lines) {
       {"\n\n", {"", ""}},
   };
   for (const auto& [code, lines] : cases) EXPECT_EQ(SplitEffectCode(code), lines) << code;
+}
+
+// Every name of every line is looked up exactly; empty lines are allowed,
+// empty names are not.
+TEST(FirstUnknownEffect, NamesTheFirstNameOutsideTheCatalogue) {
+  const std::optional<std::string> none;
+  const std::vector<std::pair<Lines, std::optional<std::string>>> cases = {
+      {{"特效12-特效29-特效38"}, none},
+      {{"", "特效1", ""}, none},
+      {{}, none},
+      {{"特效12-特效99"}, "特效99"},
+      {{"特效99"}, "特效99"},
+      {{"特效1", "特效2-特效71-特效0"}, "特效71"},
+      {{"特效1-特效 2"}, "特效 2"},
+      {{"特效01"}, "特效01"},
+      {{"特效1-"}, none},  // a final "-" ends the line, as the cut reads it
+      {{"-特效1"}, ""},
+      {{"特效1--特效2"}, ""},
+  };
+  for (const auto& [lines, unknown] : cases) {
+    EXPECT_EQ(FirstUnknownEffect(lines), unknown) << (lines.empty() ? "" : lines.back());
+  }
 }
 
 TEST(PickEffectLine, ExpandsNamesIntoDurations) {

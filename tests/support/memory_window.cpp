@@ -76,6 +76,20 @@ void MemoryWindow::ClearRows(ListView list) {
   std::erase_if(toolTips_, [list](const auto& tip) { return std::get<0>(tip.first) == list; });
 }
 
+void MemoryWindow::FillRows(ListView list, const std::vector<std::vector<std::string>>& rows,
+                            bool append) {
+  if (!append) ClearRows(list);
+  std::lock_guard lock(mutex_);
+  Rows& shown = lists_[Index(list)];
+  for (const std::vector<std::string>& cells : rows) {
+    std::vector<std::string>& row = shown.emplace_back(ColumnCount(list));
+    row[kNumberColumn] = std::to_string(shown.size());
+    for (std::size_t i = 0; i < cells.size() && kPathColumn + i < row.size(); ++i) {
+      row[kPathColumn + i] = cells[i];
+    }
+  }
+}
+
 std::string MemoryWindow::ControlText(TextBox box) {
   std::lock_guard lock(mutex_);
   return texts_[box];
@@ -128,9 +142,10 @@ void MemoryWindow::SetRunProgress(double fraction, const std::string& label) {
   progressHistory_.push_back(fraction);
 }
 
-void MemoryWindow::ShowRunEnd(const std::string& note) {
+void MemoryWindow::ShowRunEnd(const std::string& note, bool failed) {
   std::lock_guard lock(mutex_);
   progress_.endNote = note;
+  progress_.failed = failed;
 }
 
 std::string MemoryWindow::CellToolTip(ListView list, int row, int column) {

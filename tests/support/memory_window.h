@@ -26,6 +26,8 @@ class MemoryWindow : public WindowOps {
   void SetCellText(ListView list, int row, int column, const std::string& text) override;
   int AppendRow(ListView list) override;
   void ClearRows(ListView list) override;
+  void FillRows(ListView list, const std::vector<std::vector<std::string>>& rows,
+                bool append) override;
   std::string ControlText(TextBox box) override;
   void AppendLog(const std::string& text) override;
   void SetOutputText(const std::string& text) override;
@@ -34,7 +36,7 @@ class MemoryWindow : public WindowOps {
   void ShowInfo(const std::string& text) override;
   void SetCellToolTip(ListView list, int row, int column, const std::string& text) override;
   void SetRunProgress(double fraction, const std::string& label) override;
-  void ShowRunEnd(const std::string& note) override;
+  void ShowRunEnd(const std::string& note, bool failed) override;
 
   // What a user does in the window.
   void SetText(TextBox box, const std::string& text);
@@ -47,6 +49,7 @@ class MemoryWindow : public WindowOps {
     double fraction = 0;
     std::string label;
     std::string endNote;  // what ShowRunEnd said last
+    bool failed = false;  // and whether it told of failures
   };
   // The latest progress and every fraction reported, in order.
   Progress RunProgress();

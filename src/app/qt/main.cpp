@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QMessageBox>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <QTranslator>
@@ -19,9 +20,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 
 #include "app/qt/main_window.h"
 #include "app/qt/theme.h"
+#include "app/qt/window_claim.h"
 #include "media/home_folder.h"
 #include "mivora_version.h"
 
@@ -97,7 +100,25 @@ int main(int argc, char** argv) {
   QGuiApplication::setDesktopFileName("org.mivora.Mivora");
   QuitOnSignals(app);
   LoadQtChinese(app);
-  mivora::MainWindow window(RunDirectory());
+  const std::filesystem::path home = RunDirectory();
+  // One window per home: a second copy raises the first and ends here.
+  auto claim = std::make_unique<mivora::WindowClaim>(home);
+  if (claim->state() != mivora::WindowClaim::State::kClaimed) {
+    QMessageBox refused(QMessageBox::Information, "友情提示", claim->RefusalMessage(),
+                        QMessageBox::Ok);
+    refused.exec();
+    return 1;
+  }
+  mivora::MainWindow window(home);
+  claim->SetWindow(&window);
+  // Another home is claimed before the window moves there.
+  window.SetHomeClaimer([&claim, &window](const std::filesystem::path& folder) {
+    auto next = std::make_unique<mivora::WindowClaim>(folder);
+    if (next->state() != mivora::WindowClaim::State::kClaimed) return next->RefusalMessage();
+    next->SetWindow(&window);
+    claim = std::move(next);
+    return QString();
+  });
   window.show();
   QTimer::singleShot(0, &app, [&app] { mivora::ApplyTheme(app); });
   app.exec();

@@ -5,6 +5,11 @@
 // carried out on the window's thread while the caller waits, a run's events
 // are posted to it without waiting, and the window's thread itself never
 // waits for another thread.
+// Its code is split by concern: main_window.cpp (making, wiring, dialogs),
+// main_window_build.cpp (the controls), main_window_settings.cpp (what it
+// remembers), main_window_ops.cpp (the window operations across threads),
+// main_window_run.cpp (a run's display) and main_window_screen.cpp (fitting
+// the screen).
 #pragma once
 
 #include <QElapsedTimer>
@@ -41,6 +46,7 @@ class QGroupBox;
 class QSpinBox;
 class QPlainTextEdit;
 class QPushButton;
+class QShortcut;
 class QTreeWidget;
 
 namespace mivora {
@@ -66,6 +72,8 @@ class MainWindow : public QWidget, public WindowOps {
   void SetCellText(ListView list, int row, int column, const std::string& text) override;
   int AppendRow(ListView list) override;
   void ClearRows(ListView list) override;
+  void FillRows(ListView list, const std::vector<std::vector<std::string>>& rows,
+                bool append) override;
   std::string ControlText(TextBox box) override;
   void AppendLog(const std::string& text) override;
   void SetOutputText(const std::string& text) override;
@@ -74,7 +82,7 @@ class MainWindow : public QWidget, public WindowOps {
   void ShowInfo(const std::string& text) override;
   void SetCellToolTip(ListView list, int row, int column, const std::string& text) override;
   void SetRunProgress(double fraction, const std::string& label) override;
-  void ShowRunEnd(const std::string& note) override;
+  void ShowRunEnd(const std::string& note, bool failed) override;
 
   // Releases every other thread waiting on a window operation and makes later
   // calls from other threads return at once with an empty result. Called when
@@ -94,6 +102,10 @@ class MainWindow : public QWidget, public WindowOps {
   // What "打开输出文件夹" does with the folder (default: the desktop's file
   // manager); false when nothing could open it.
   void SetFolderOpener(std::function<bool(const QString&)> opener);
+
+  // What claims another home before the window moves there: the refusal to
+  // show, or empty once claimed (default: every home is taken as it is).
+  void SetHomeClaimer(std::function<QString(const std::filesystem::path&)> claimer);
 
   const std::filesystem::path& RunDir() const { return runDir_; }
   // Makes `folder` the home folder, remembers it and re-reads the lists from it.
@@ -122,6 +134,9 @@ class MainWindow : public QWidget, public WindowOps {
   void ShowRunSettings(const RunSettings& shown);
   void SetTabOrder();
   void WireEvents();
+  void BindKeys();
+  // Space and Escape act on a run only while one goes on.
+  void SetRunKeysEnabled(bool enabled);
   void LoadSettings();
   void SaveSettings();
   void ShowHome();
@@ -131,9 +146,17 @@ class MainWindow : public QWidget, public WindowOps {
   void ImportAllLists(const std::filesystem::path& folder, Imports imports);
   void FitToScreen();
   void RunBegan();
+  void RunPaused();
+  void RunResumed();
+  // How long the run has worked, its pauses left out.
+  qint64 RunMs() const;
+  void ShowFailures(bool failed);
   // Enables or disables every control that changes a run's inputs.
   void SetInputsEnabled(bool enabled);
   void ShowTimes();
+  // The window's side of SetRunProgress and ShowRunEnd.
+  void ShowProgress(double fraction, const QString& label);
+  void ShowEnd(const QString& note, bool failed);
   void PostToWindow(std::function<void()> task);
   QString ChooseFolder(const QString& title, const QString& start);
   void RememberColumnWidths();
@@ -164,9 +187,11 @@ class MainWindow : public QWidget, public WindowOps {
   std::array<QAbstractButton*, 6> switches_{};
   std::array<QPushButton*, 4> runButtons_{};
   std::vector<QPointer<QMessageBox>> infoBoxes_;
+  std::vector<QShortcut*> runKeys_;
   std::function<QString()> folderChooser_;
   std::function<QString()> homeChooser_;
   std::function<bool(const QString&)> folderOpener_;
+  std::function<QString(const std::filesystem::path&)> homeClaimer_;
   QComboBox* engine_ = nullptr;  // "处理方式": the engines by name
   QCheckBox* allItems_ = nullptr;
   QSpinBox* jobs_ = nullptr;
@@ -178,6 +203,8 @@ class MainWindow : public QWidget, public WindowOps {
   QProgressBar* progress_ = nullptr;
   QLabel* times_ = nullptr;
   QElapsedTimer runClock_;
+  QElapsedTimer pausedSince_;  // valid while the run is paused
+  qint64 pausedMs_ = 0;        // the run's earlier pauses
   QTimer clockTick_;
   double runFraction_ = 0;
   double secondsLeft_ = -1;  // smoothed; negative until it can be estimated
