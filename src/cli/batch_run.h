@@ -45,12 +45,12 @@ struct ItemResult {
   std::filesystem::path output;  // the finished video; empty unless it exists
   double seconds = 0;
   ItemOutcome::Kind kind = ItemOutcome::Kind::kStopped;
-  std::string failedStep;  // failures: the step that failed
-  std::string lastError;   // failures: the encoder's last lines
-  int variant = 1;         // which version of the source, 1-based
-  AssemblyPicks picks;     // the clips drawn; empty before the item came that far
-  bool remade = false;     // made again over a broken finished file
-  std::string fingerprint{};  // finished videos: as text; empty when unread
+  std::string failedStep;                   // failures: the step that failed
+  std::string lastError;                    // failures: the encoder's last lines
+  int variant = 1;                          // which version of the source, 1-based
+  AssemblyPicks picks;                      // the clips drawn; empty before the item came that far
+  bool remade = false;                      // made again over a broken finished file
+  std::string fingerprint{};                // finished videos: as text; empty when unread
   std::optional<NearestVersion> nearest{};  // the nearest earlier version of the source
 };
 

@@ -44,8 +44,8 @@ inline constexpr int kExitUsage = 2;
 
 // The run's settings (seed included, so any item can be rerun exactly) and,
 // per output, item, version, source, effect line and picks, status text,
-// output path, seconds, fingerprint and closest earlier version; `message` says why a run had nothing to do;
-// `finished_at` is when the summary was made (UTC).
+// output path, seconds, fingerprint and closest earlier version; `message` says why a run had
+// nothing to do; `finished_at` is when the summary was made (UTC).
 nlohmann::json BatchSummary(const BatchOptions& options, const std::vector<ItemResult>& results,
                             int stopSignal, const std::string& message = {});
 

@@ -106,9 +106,8 @@ ItemPlan PlanItem(const ItemQueue& queue, const Output& output, RandomSource& ra
   plan.paths.partPrefix = queue.partPrefix;
   if (!inputs.options.videoMode) plan.imageVideo = plan.paths.ImageVideoFolder() / plan.outputName;
   if (plan.variants > 1) {
-    VersionPicks version =
-        DrawVersion(inputs.choices, inputs.options.title.enabled, inputs.effectLines,
-                    queue.versionSeeds[output.source], draw);
+    VersionPicks version = DrawVersion(inputs.choices, inputs.options.title.enabled,
+                                       inputs.effectLines, queue.versionSeeds[output.source], draw);
     plan.effects = SplitPick(version.effectLine);
     plan.versionClips = std::move(version.clips);
   } else {
@@ -333,8 +332,8 @@ ItemOutcome MakeVersion(ItemQueue& queue, const Output& output, ItemPlan& plan,
       std::error_code error;
       std::filesystem::remove_all(ItemWorkFolder(queue, output), error);
     }
-    ItemPlan again =
-        PlanItem(queue, output, random, RedrawNumber(inputs.options.variants, output.variant, ++redraws));
+    ItemPlan again = PlanItem(queue, output, random,
+                              RedrawNumber(inputs.options.variants, output.variant, ++redraws));
     ItemOutcome next = RunOneItem(queue, again, random);
     if (!next.ok()) break;
     aside.Drop();
