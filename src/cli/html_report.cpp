@@ -20,6 +20,7 @@ constexpr char kStyle[] = R"(body{font-family:sans-serif;margin:1em;color:#222}
 table{border-collapse:collapse;width:100%}
 td,th{border:1px solid #ccc;padding:4px;vertical-align:top;text-align:left}
 tr.failed td{background:#fdecea}
+.strip{white-space:nowrap}
 .strip img{margin-right:2px}
 .picks dt{font-weight:bold}
 .picks dd{margin:0 0 2px 1em;word-break:break-all}
@@ -82,7 +83,7 @@ std::string OutcomeText(const nlohmann::json& item) {
 std::string PicksList(const nlohmann::json& item) {
   static constexpr std::pair<const char*, const char*> kPicks[] = {
       {"effect_line", "特效组合"}, {"intro", "片头"}, {"outro", "片尾"},
-      {"overlay", "叠加特效"},     {"audio", "音频"}, {"title", "标题"}};
+      {"overlay", "叠加特效"},     {"audio", "音频"}};
   auto picks = item.find("picks");
   if (picks == item.end() || !picks->is_object()) return {};
   std::string html = "<dl class=\"picks\">";
@@ -91,6 +92,9 @@ std::string PicksList(const nlohmann::json& item) {
     if (!value.empty())
       html += "<dt>" + std::string(label) + "</dt><dd>" + HtmlEscape(value) + "</dd>";
   }
+  // The title a version drew stands beside its picks in the summary.
+  if (std::string title = Text(item, "title"); !title.empty())
+    html += "<dt>文案</dt><dd>" + HtmlEscape(title) + "</dd>";
   return html + "</dl>";
 }
 

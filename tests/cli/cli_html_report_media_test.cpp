@@ -53,8 +53,10 @@ TEST(CliHtmlReportMedia, EveryRowAndEveryPictureShowsInABrowser) {
   ASSERT_TRUE(test::MakeClip(sources / odd, {3, 320, 240, 30, true, "testsrc2"}));
   test::WriteFile(sources / "broken.mp4", "no video in here");
   ASSERT_TRUE(test::MakeTone(audio / "a.mp3", 4));
+  const std::filesystem::path titles = report / "titles.txt";
+  test::WriteFile(titles, "<i>标题&'x'\n");
   auto args = [&](std::vector<std::string> more) {
-    more.insert(more.end(), {"--all", "--seed", "9"});
+    more.insert(more.end(), {"--all", "--seed", "9", "--titles", titles.string()});
     return test::RunArgs(home.path(), audio.path(), "特效7", more);
   };
   test::CliResult first = RunCli(args({}));
@@ -75,6 +77,8 @@ TEST(CliHtmlReportMedia, EveryRowAndEveryPictureShowsInABrowser) {
   EXPECT_EQ(html.find("<script"), std::string::npos);
   EXPECT_EQ(html.find("a<b>"), std::string::npos) << "a file name went into the page raw";
   EXPECT_NE(html.find("a&lt;b&gt;&amp;&#39;&quot;c.mp4"), std::string::npos);
+  EXPECT_NE(html.find("<dt>文案</dt><dd>&lt;i&gt;标题&amp;&#39;x&#39;</dd>"), std::string::npos)
+      << "each output's title, escaped";
   EXPECT_NE(html.find("href=\"file://" + PercentEncode((home / "生成视频剪辑").string()) +
                       "/a%3Cb%3E%26%27%22c.mp4\""),
             std::string::npos);
