@@ -81,9 +81,11 @@ std::string OutcomeText(const nlohmann::json& item) {
 }
 
 std::string PicksList(const nlohmann::json& item) {
-  static constexpr std::pair<const char*, const char*> kPicks[] = {
-      {"effect_line", "特效组合"}, {"intro", "片头"}, {"outro", "片尾"},
-      {"overlay", "叠加特效"},     {"audio", "音频"}};
+  static constexpr std::pair<const char*, const char*> kPicks[] = {{"effect_line", "特效组合"},
+                                                                   {"intro", "片头"},
+                                                                   {"outro", "片尾"},
+                                                                   {"overlay", "叠加特效"},
+                                                                   {"audio", "音频"}};
   auto picks = item.find("picks");
   if (picks == item.end() || !picks->is_object()) return {};
   std::string html = "<dl class=\"picks\">";
