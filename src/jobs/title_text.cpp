@@ -3,6 +3,7 @@
 #include <fstream>
 #include <set>
 #include <sstream>
+#include <string_view>
 #include <system_error>
 
 #include "jobs/name_table.h"
@@ -66,6 +67,13 @@ bool WrapsAnywhere(char32_t c) {
   return c >= 0x2E80 && !ZeroWidth(c);
 }
 
+// Wide punctuation that closes what comes before it: it never starts a line,
+// so it travels to the next line with the character it follows.
+bool ClosesText(char32_t c) {
+  return std::u32string_view(U"，。、！？；：）」』】》〉”’…～").find(c) !=
+         std::u32string_view::npos;
+}
+
 // Hundredths of the font size, on the wide side of the font's real advances.
 int Advance(char32_t c) {
   if (ZeroWidth(c)) return 0;
@@ -89,13 +97,15 @@ std::string Join(const std::vector<Glyph>& glyphs) {
 }
 
 // The pieces a line is never broken inside: a word of a narrow script, one
-// wide character, or one space; zero-width marks stay with what they follow.
+// wide character, or one space; zero-width marks and closing punctuation stay
+// with what they follow.
 std::vector<std::vector<Glyph>> Pieces(const std::vector<Glyph>& glyphs) {
   std::vector<std::vector<Glyph>> pieces;
   bool open = false;  // the last piece is a word that may grow
   for (const Glyph& glyph : glyphs) {
-    if (ZeroWidth(glyph.code) && !pieces.empty()) {
+    if ((ZeroWidth(glyph.code) || ClosesText(glyph.code)) && !pieces.empty()) {
       pieces.back().push_back(glyph);
+      open = open && ZeroWidth(glyph.code);
       continue;
     }
     const bool letter = glyph.code != U' ' && !WrapsAnywhere(glyph.code);

@@ -64,6 +64,8 @@ TEST(LayOutTitle, WrapsInsideThePictureAndShrinksLongTitles) {
       {"Latin wraps between words", "the quick brown fox jumps over the lazy dog again and again",
        3, kTitleLargestSize, "the quick brown fox\njumps over the lazy\ndog again and again"},
       {"a word wider than a line is cut", Repeat("x", 40), 3, kTitleLargestSize, ""},
+      {"closing punctuation never starts a line", Repeat("文", 11) + "，好", 2, kTitleLargestSize,
+       Repeat("文", 10) + "\n文，好"},
       {"an explicit line break and blank ends", "\n第一行\n\n第二行\n", 3, kTitleLargestSize,
        "第一行\n\n第二行"},
       {"control characters and stray bytes", "a\tb\x01\xFFz", 1, kTitleLargestSize,
