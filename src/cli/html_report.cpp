@@ -6,6 +6,7 @@
 #include <sstream>
 #include <vector>
 
+#include "cli/summary_report.h"
 #include "runner/command_line.h"
 #include "runner/media_info.h"
 #include "runner/placeholders.h"
@@ -72,14 +73,6 @@ std::string Cell(const std::string& html) {
   return "<td>" + html + "</td>";
 }
 
-std::string OutcomeText(const nlohmann::json& item) {
-  std::string outcome = Text(item, "outcome");
-  if (outcome == "stopped") return "未完成";
-  if (outcome == "skipped") return "已存在，跳过";
-  std::string status = Text(item, "status");
-  return status.empty() ? outcome : status;
-}
-
 std::string PicksList(const nlohmann::json& item) {
   static constexpr std::pair<const char*, const char*> kPicks[] = {{"effect_line", "特效组合"},
                                                                    {"intro", "片头"},
@@ -131,7 +124,7 @@ std::string Row(const nlohmann::json& item, int number, const ToolEnv& env,
       exists
           ? "<a href=\"" + FileUrl(output) + "\">" + HtmlEscape(output.filename().string()) + "</a>"
           : HtmlEscape(std::filesystem::path(Text(item, "source")).filename().string());
-  std::string reason = "<div>" + HtmlEscape(OutcomeText(item)) + "</div>";
+  std::string reason = "<div>" + HtmlEscape(StatusText(item)) + "</div>";
   for (const char* detail : {"failed_step", "last_error"}) {
     std::string text = Text(item, detail);
     if (!text.empty()) reason += "<div class=\"reason\">" + HtmlEscape(text) + "</div>";
@@ -139,14 +132,6 @@ std::string Row(const nlohmann::json& item, int number, const ToolEnv& env,
   return std::string("<tr class=\"output ") + (Done(item) ? "done" : "failed") + "\">" +
          "<td class=\"strip\">" + strip + "</td>" + Cell(name) + Cell(reason) + Cell(length) +
          Cell(size) + Cell(PicksList(item)) + Cell(NearestText(item)) + "</tr>\n";
-}
-
-std::string Totals(const nlohmann::json& totals) {
-  auto count = [&](const char* key) { return totals.value(key, 0); };
-  int failed = count("items") - count("succeeded") - count("skipped") - count("stopped");
-  return "共 " + std::to_string(count("items")) + " 项：成功 " +
-         std::to_string(count("succeeded")) + "，跳过 " + std::to_string(count("skipped")) +
-         "，失败 " + std::to_string(failed) + "，未完成 " + std::to_string(count("stopped"));
 }
 
 }  // namespace
@@ -218,7 +203,7 @@ std::string WriteHtmlReport(const nlohmann::json& merged, const std::filesystem:
   std::ostringstream html;
   html << "<!DOCTYPE html>\n<html lang=\"zh-CN\"><head><meta charset=\"utf-8\">"
        << "<title>批量报告</title><style>" << kStyle << "</style></head><body>\n"
-       << "<h1>批量报告</h1>\n<p class=\"totals\">" << HtmlEscape(Totals(merged["totals"]))
+       << "<h1>批量报告</h1>\n<p class=\"totals\">" << HtmlEscape(TotalsLine(merged))
        << "</p>\n<table><thead><tr><th>画面</th><th>名称</th><th>结果</th><th>时长</th>"
        << "<th>大小</th><th>选择</th><th>最相近的版本</th></tr></thead><tbody>\n";
   int number = 0;

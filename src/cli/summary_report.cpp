@@ -97,14 +97,6 @@ std::optional<ItemOutcome::Kind> OutcomeOf(const nlohmann::json& item) {
   return kOutcomeNames.Parse(Text(item, "outcome"));
 }
 
-std::string StatusText(const nlohmann::json& item) {
-  std::optional<ItemOutcome::Kind> outcome = OutcomeOf(item);
-  if (outcome == ItemOutcome::Kind::kStopped) return kStoppedText;
-  if (outcome == ItemOutcome::Kind::kSkipped) return kSkippedStatus;
-  std::string status = Text(item, "status");
-  return status.empty() ? Text(item, "outcome") : status;
-}
-
 // True when the parser ran out of text before the JSON value ended.
 bool CutOff(const std::string& content) {
   try {
@@ -135,6 +127,30 @@ std::string NearestPairs(const nlohmann::json& items) {
 }
 
 }  // namespace
+
+std::string StatusText(const nlohmann::json& item) {
+  std::optional<ItemOutcome::Kind> outcome = OutcomeOf(item);
+  if (outcome == ItemOutcome::Kind::kStopped) return kStoppedText;
+  if (outcome == ItemOutcome::Kind::kSkipped) return kSkippedStatus;
+  std::string status = Text(item, "status");
+  return status.empty() ? Text(item, "outcome") : status;
+}
+
+std::string TotalsLine(const nlohmann::json& merged) {
+  const nlohmann::json& totals = merged["totals"];
+  const nlohmann::json& items = merged["items"];
+  // An item of an outcome no name stands for counts as failed, as the exit
+  // status treats it.
+  const auto failed = std::count_if(items.begin(), items.end(), [](const nlohmann::json& item) {
+    std::optional<ItemOutcome::Kind> outcome = OutcomeOf(item);
+    return !outcome || EndedInFailure(*outcome);
+  });
+  std::ostringstream out;
+  out << "共 " << totals["items"] << " 项：成功 " << totals["succeeded"] << "，跳过 "
+      << totals["skipped"] << "，失败 " << failed << "，" << kStoppedText << " "
+      << totals["stopped"];
+  return out.str();
+}
 
 std::string ReadSummaryFile(const std::filesystem::path& file, NamedSummary& read) {
   read.file = file.string();
@@ -260,17 +276,7 @@ std::string ReportTable(const nlohmann::json& merged) {
   for (const nlohmann::json& file : merged["incomplete"]) {
     out << "未写完的汇总（运行在结束前被终止）：" << file.get<std::string>() << "\n";
   }
-  const nlohmann::json& totals = merged["totals"];
-  const nlohmann::json& items = merged["items"];
-  // An item of an outcome no name stands for counts as failed, as the exit
-  // status treats it.
-  const auto failed = std::count_if(items.begin(), items.end(), [](const nlohmann::json& item) {
-    std::optional<ItemOutcome::Kind> outcome = OutcomeOf(item);
-    return !outcome || EndedInFailure(*outcome);
-  });
-  out << "共 " << totals["items"] << " 项：成功 " << totals["succeeded"] << "，跳过 "
-      << totals["skipped"] << "，失败 " << failed << "，" << kStoppedText << " "
-      << totals["stopped"] << "\n";
+  out << TotalsLine(merged) << "\n";
   return out.str();
 }
 

@@ -41,4 +41,12 @@ int ReportExitCode(const nlohmann::json& merged);
 // versions nearest to each other, then the totals.
 std::string ReportTable(const nlohmann::json& merged);
 
+// The text a person reads for one output of a merged report: its status, or
+// the outcome's own text where the status says nothing of it.
+std::string StatusText(const nlohmann::json& item);
+
+// "共 N 项：成功 …，跳过 …，失败 …，未完成 …" over a merged report; failed
+// means ended in a failure, as the exit status counts it.
+std::string TotalsLine(const nlohmann::json& merged);
+
 }  // namespace mivora
