@@ -104,6 +104,6 @@ int ColumnCount(ListView list);
 
 // The default text of the log box. (The effect code box starts with
 // kDefaultEffectCode of the effect code.)
-extern const char* const kDefaultLogText;
+extern const std::string kDefaultLogText;
 
 }  // namespace mivora

@@ -11,7 +11,7 @@
 namespace mivora {
 
 // An effect template as a part of a larger graph. The part reads copies of
-// one stretch of the source (720x1280, 30 fps, timestamps from zero) and
+// one stretch of the source (the output frame and rate, timestamps from zero) and
 // writes a clip of the same frame size, square pixels, 30 fps and yuv420p.
 struct EffectPart {
   std::string graph;    // filterchains separated by ';'

@@ -187,7 +187,7 @@ TEST_F(MainWindowTest, ListsHaveTheirHeadersAndColumnWidths) {
 
 TEST_F(MainWindowTest, TextBoxesStartWithTheirDefaultsAndTheOutputBoxIsOutOfSight) {
   EXPECT_EQ(Box("编辑框_特效代码")->toPlainText(), Shown(kDefaultEffectCode));
-  EXPECT_EQ(Box("编辑框_日志")->toPlainText(), Shown(kDefaultLogText));
+  EXPECT_EQ(Box("编辑框_日志")->toPlainText(), Shown(kDefaultLogText.c_str()));
   QPlainTextEdit* output = Box("编辑框_输出返回");
   EXPECT_TRUE(output->toPlainText().isEmpty());
   EXPECT_EQ(output->geometry(), QRect(1056, 416, 296, 136));
@@ -226,9 +226,9 @@ TEST_F(MainWindowTest, AppendLogAddsAtTheEndWhereverTheCaretIs) {
   log->moveCursor(QTextCursor::Start);
   window.AppendLog("正在剪辑\r\n");
   window.AppendLog("第二行\r\n");
-  EXPECT_EQ(log->toPlainText(), Shown(kDefaultLogText) + "正在剪辑\n第二行\n");
+  EXPECT_EQ(log->toPlainText(), Shown(kDefaultLogText.c_str()) + "正在剪辑\n第二行\n");
   EXPECT_EQ(window.ControlText(TextBox::编辑框_日志),
-            (Shown(kDefaultLogText) + "正在剪辑\n第二行\n").toStdString());
+            (Shown(kDefaultLogText.c_str()) + "正在剪辑\n第二行\n").toStdString());
   window.SetOutputText("frame=1\rframe=2\r\nmuxing overhead: 1%");
   EXPECT_EQ(window.ControlText(TextBox::编辑框_输出返回), "frame=1\nframe=2\nmuxing overhead: 1%");
 }

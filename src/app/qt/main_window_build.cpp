@@ -173,7 +173,7 @@ void MainWindow::BuildControls() {
   watermark_ = new WatermarkPage(pages[6]);
   titles_ = new TitlePage(pages[7], [this] { return runDir_; });
 
-  log_ = MakeEditBox(content_, "编辑框_日志", {6, 592, 748, 136}, kDefaultLogText);
+  log_ = MakeEditBox(content_, "编辑框_日志", {6, 592, 748, 136}, kDefaultLogText.c_str());
   // The log only ever grows; the user may select and copy but not edit it.
   log_->setReadOnly(true);
   log_->setTabChangesFocus(true);

@@ -1,6 +1,6 @@
 // A small picture of how the watermark will look: a sample 9:16 frame drawn
 // at a reduced scale with the text at its anchor, in the same font, size,
-// colour and opacity the encoder will use on the 720x1280 frame.
+// colour and opacity the encoder will use on the output frame.
 #pragma once
 
 #include <QWidget>
@@ -13,7 +13,7 @@ class WatermarkPreview : public QWidget {
   Q_OBJECT
 
  public:
-  static constexpr int kWidth = 270;  // 720x1280 at three eighths
+  static constexpr int kWidth = 270;  // the output frame at three eighths
   static constexpr int kHeight = 480;
 
   explicit WatermarkPreview(QWidget* parent);
