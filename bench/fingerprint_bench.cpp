@@ -10,43 +10,15 @@
 #include <string>
 
 #include "child_usage.h"
-#include "jobs/clip_jobs.h"
 #include "jobs/video_fingerprint.h"
-#include "media/work_folders.h"
-#include "support/media_maker.h"
-#include "support/temp_dir.h"
+#include "sample_item.h"
 
 namespace {
 
 using namespace mivora;
 constexpr int kRounds = 3;
 
-struct Home {
-  test::TempDir dir;
-  std::filesystem::path source = dir / "测试视频剪辑/source.mp4";
-  std::filesystem::path intro = dir / "片头/intro.mp4";
-  std::filesystem::path overlay = dir / "黑幕特效/k.mp4";
-  std::filesystem::path audio = dir / "audio/a.mp3";
-  std::filesystem::path output = dir / "生成视频剪辑/source.mp4";
-};
-
-bool RunItem(const Home& home) {
-  JobInputs inputs;
-  inputs.runDir = home.dir.path();
-  inputs.items = {{1, home.source.string(), home.source.filename().string()}};
-  inputs.effectLines = {"特效12-特效29-特效38-特效66-特效63-特效64"};
-  inputs.choices.intro = true;
-  inputs.choices.intros = {home.intro.string()};
-  inputs.choices.blackScreens = {home.overlay.string()};
-  inputs.choices.audios = {home.audio.string()};
-  inputs.options.engine = EngineKind::kOnePass;
-  inputs.seed = 1;
-  JobSink quiet;
-  RunToken token;
-  return RunItems(inputs, quiet, token).at(0).ok();
-}
-
-bool Fingerprint(const Home& home) {
+bool Fingerprint(const bench::SampleHome& home) {
   RunToken token;
   return !FingerprintVideo(ToolEnv{home.dir.path(), token}, home.output).empty();
 }
@@ -54,20 +26,15 @@ bool Fingerprint(const Home& home) {
 }  // namespace
 
 int main() {
-  Home home;
-  if (!test::MakeClip(home.source, {.seconds = 20}) ||
-      !test::MakeClip(home.intro, {.seconds = 1, .width = 1080, .height = 1920, .fps = 25}) ||
-      !test::MakeClip(home.overlay, {.seconds = 20, .audio = false, .source = "color=c=black"}) ||
-      !test::MakeTone(home.audio, 7)) {
-    std::fprintf(stderr, "could not make the sample media\n");
-    return 1;
-  }
-  PrepareWorkFolders(home.dir.path());
+  bench::SampleHome home;
+  if (!bench::MakeSampleMedia(home)) return 1;
   bench::PrintLoad();
   double bestWall = 1e9;
   double bestCpu = 1e9;
   for (int round = 1; round <= kRounds; ++round) {
-    bench::Usage item = bench::Measure([&home] { return RunItem(home); });
+    bench::Usage item = bench::Measure([&home] {
+      return bench::RunSampleItem(bench::SampleItemInputs(home, EngineKind::kOnePass));
+    });
     bench::Usage print = bench::Measure([&home] { return Fingerprint(home); });
     if (!item.ok || !print.ok) {
       std::fprintf(stderr, "the item or its fingerprint failed\n");

@@ -12,48 +12,19 @@
 #include <vector>
 
 #include "child_usage.h"
-#include "jobs/clip_jobs.h"
-#include "media/work_folders.h"
 #include "runner/run_capture.h"
-#include "support/media_maker.h"
-#include "support/never_stopped.h"
-#include "support/temp_dir.h"
+#include "sample_item.h"
 
 namespace {
 
 using namespace mivora;
 constexpr int kRounds = 3;
 
-struct Home {
-  test::TempDir dir;
-  std::filesystem::path source = dir / "测试视频剪辑/source.mp4";
-  std::filesystem::path intro = dir / "片头/intro.mp4";
-  std::filesystem::path overlay = dir / "黑幕特效/k.mp4";
-  std::filesystem::path audio = dir / "audio/a.mp3";
-};
-
-// Runs the item with the engine of that name; true when it succeeded.
-bool RunItem(const Home& home, const std::string& engine) {
-  JobInputs inputs;
-  inputs.runDir = home.dir.path();
-  inputs.items = {{1, home.source.string(), home.source.filename().string()}};
-  inputs.effectLines = {"特效12-特效29-特效38-特效66-特效63-特效64"};
-  inputs.choices.intro = true;
-  inputs.choices.intros = {home.intro.string()};
-  inputs.choices.blackScreens = {home.overlay.string()};
-  inputs.choices.audios = {home.audio.string()};
-  inputs.options.engine = *kEngineNames.Parse(engine);
-  inputs.seed = 1;
-  JobSink quiet;
-  RunToken token;
-  ItemOutcome outcome = RunItems(inputs, quiet, token).at(0);
-  if (outcome.ok()) return true;
-  std::fprintf(stderr, "the item failed: %s (%s)\n%s\n", outcome.status.c_str(),
-               outcome.failedStep.c_str(), outcome.lastError.c_str());
-  return false;
+bool RunItem(const bench::SampleHome& home, EngineKind engine) {
+  return bench::RunSampleItem(bench::SampleItemInputs(home, engine));
 }
 
-std::vector<std::string> PlainEncode(const Home& home) {
+std::vector<std::string> PlainEncode(const bench::SampleHome& home) {
   std::vector<std::string> args = {
       "ffmpeg",
       "-y",
@@ -91,15 +62,8 @@ void PrintRun(const char* what, const bench::Usage& run, const bench::Usage& pla
 }  // namespace
 
 int main() {
-  Home home;
-  if (!test::MakeClip(home.source, {.seconds = 20}) ||
-      !test::MakeClip(home.intro, {.seconds = 1, .width = 1080, .height = 1920, .fps = 25}) ||
-      !test::MakeClip(home.overlay, {.seconds = 20, .audio = false, .source = "color=c=black"}) ||
-      !test::MakeTone(home.audio, 7)) {
-    std::fprintf(stderr, "could not make the sample media\n");
-    return 1;
-  }
-  PrepareWorkFolders(home.dir.path());
+  bench::SampleHome home;
+  if (!bench::MakeSampleMedia(home)) return 1;
 
   bench::PrintLoad();
   const std::vector<std::string> plainArgs = PlainEncode(home);
@@ -114,7 +78,7 @@ int main() {
       if ((turn + round) % 2 == 1) {
         plain = bench::MeasureEncode(plainArgs);
       } else {
-        onePass = bench::Measure([&home] { return RunItem(home, "onepass"); });
+        onePass = bench::Measure([&home] { return RunItem(home, EngineKind::kOnePass); });
       }
     }
     if (!plain.ok || !onePass.ok) return 1;
@@ -126,7 +90,7 @@ int main() {
     bestPeak = std::min(bestPeak, static_cast<double>(onePass.peakKb) / plain.peakKb);
     lastPlain = plain;
   }
-  bench::Usage steps = bench::Measure([&home] { return RunItem(home, "steps"); });
+  bench::Usage steps = bench::Measure([&home] { return RunItem(home, EngineKind::kSteps); });
   if (!steps.ok) return 1;
   std::printf("step engine, once:\n");
   PrintRun("steps", steps, lastPlain);
