@@ -83,4 +83,9 @@ bool RunQuietly(std::vector<std::string> args) {
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
+bool RunCli(std::vector<std::string> args) {
+  args.insert(args.begin(), MIVORA_CLI_PATH);
+  return RunQuietly(std::move(args));
+}
+
 }  // namespace mivora::bench

@@ -34,4 +34,8 @@ void PrintLoad();
 // exit status 0.
 bool RunQuietly(std::vector<std::string> args);
 
+// Runs the built mivora-cli with `args`, its output dropped; true on exit
+// status 0.
+bool RunCli(std::vector<std::string> args);
+
 }  // namespace mivora::bench

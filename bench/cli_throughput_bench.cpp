@@ -25,12 +25,6 @@ double Seconds(Clock::duration d) {
   return std::chrono::duration<double>(d).count();
 }
 
-// Runs the built program with its output dropped; true on exit status 0.
-bool RunCli(std::vector<std::string> args) {
-  args.insert(args.begin(), MIVORA_CLI_PATH);
-  return mivora::bench::RunQuietly(std::move(args));
-}
-
 }  // namespace
 
 int main() {
@@ -78,7 +72,7 @@ int main() {
   std::vector<std::string> one = base;
   one.insert(one.end(), {"--all", "--shard", "0/6"});
   start = Clock::now();
-  bool oneOk = RunCli(one);
+  bool oneOk = bench::RunCli(one);
   double oneSeconds = Seconds(Clock::now() - start);
 
   constexpr int kMostJobs = 2;
@@ -90,7 +84,7 @@ int main() {
       int jobs = round == 0 ? step + 1 : kMostJobs - step;
       std::vector<std::string> batch = base;
       batch.insert(batch.end(), {"--all", "-j", std::to_string(jobs)});
-      bench::Usage run = bench::Measure([&batch] { return RunCli(batch); });
+      bench::Usage run = bench::Measure([&batch] { return bench::RunCli(batch); });
       batchOk = run.ok && batchOk;
       if (best[jobs].wallSeconds == 0 || run.wallSeconds < best[jobs].wallSeconds) best[jobs] = run;
     }

@@ -13,15 +13,6 @@
 #include "support/media_maker.h"
 #include "support/temp_dir.h"
 
-namespace {
-
-bool RunCli(std::vector<std::string> args) {
-  args.insert(args.begin(), MIVORA_CLI_PATH);
-  return mivora::bench::RunQuietly(std::move(args));
-}
-
-}  // namespace
-
 int main() {
   using namespace mivora;
   test::TempDir home;
@@ -53,7 +44,7 @@ int main() {
         const int titled = round == 0 ? step : 1 - step;
         std::vector<std::string> args = base;
         if (titled == 1) args.push_back("--add-titles");
-        bench::Usage run = bench::Measure([&args] { return RunCli(args); });
+        bench::Usage run = bench::Measure([&args] { return bench::RunCli(args); });
         ok = ok && run.ok;
         if (best[titled].wallSeconds == 0 || run.wallSeconds < best[titled].wallSeconds)
           best[titled] = run;

@@ -31,12 +31,6 @@ double Seconds(Clock::duration d) {
   return std::chrono::duration<double>(d).count();
 }
 
-// Runs the built program with its output dropped; true on exit status 0.
-bool RunCli(std::vector<std::string> args) {
-  args.insert(args.begin(), MIVORA_CLI_PATH);
-  return mivora::bench::RunQuietly(std::move(args));
-}
-
 // One run of every row through the window, from Start to "任务完毕".
 bool RunWindow(const std::filesystem::path& home, const std::filesystem::path& audio) {
   using namespace mivora;
@@ -99,7 +93,7 @@ int main(int argc, char** argv) {
   double best[2] = {1e9, 1e9};  // command line, window
   for (int round = 0; round < 2; ++round) {
     auto start = Clock::now();
-    if (!RunCli(cli)) {
+    if (!bench::RunCli(cli)) {
       std::fprintf(stderr, "a run of mivora-cli failed\n");
       return 1;
     }
