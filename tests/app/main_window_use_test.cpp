@@ -13,6 +13,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSpinBox>
 #include <QTabBar>
@@ -340,6 +341,71 @@ TEST_F(WindowUseTest, FitsSmallScreensWithEveryControlReachable) {
           << " in " << view.width() << "x" << view.height();
     }
   }
+}
+
+// The lists and the log take what a larger window gives, the run buttons keep
+// to the right edge, nothing overlaps, the page never scrolls sideways and
+// Start stays in sight wherever the page is scrolled; maximizing does the same.
+TEST_F(WindowUseTest, GrowsWithTheWindowAndKeepsStartInSight) {
+  MainWindow window(dir.path());
+  window.show();
+  // Fitted first: the outer size counts the frame, learnt once shown.
+  ASSERT_TRUE(ProcessUntil(
+      [&] {
+        return window.frameGeometry().size() ==
+               QSize(MainWindow::kOuterWidth, MainWindow::kOuterHeight);
+      },
+      5000));
+  const int frameWidth = window.frameGeometry().width() - window.width();
+  auto* scroll = window.findChild<QScrollArea*>();
+  QWidget* page = scroll->widget();
+  auto placeOf = [page](const char* name) {
+    QWidget* control = page->findChild<QWidget*>(name);
+    return QRect(control->mapTo(page, QPoint(0, 0)), control->size());
+  };
+  // Largest first: each smaller window gives the lists less, never more.
+  const QSize sizes[] = {{1920, 1080}, {1366, 768}, {0, 0}, {1024, 600}};
+  QSize lastList(1 << 20, 1 << 20);
+  for (const QSize& size : sizes) {
+    const bool maximized = size.isEmpty();
+    SCOPED_TRACE(maximized ? std::string("maximized") : std::to_string(size.width()));
+    if (maximized) {
+      window.showMaximized();
+      ASSERT_TRUE(ProcessUntil([&] { return window.frameGeometry().width() == 1366; }, 5000));
+    } else {
+      window.showNormal();
+      window.resize(size);
+      ASSERT_TRUE(ProcessUntil([&] { return window.size() == size; }, 5000));
+    }
+    ProcessUntil([] { return false; }, 50);
+    EXPECT_EQ(scroll->horizontalScrollBar()->maximum(), 0);
+    const QRect start = placeOf("按钮_开始检测");
+    const QRect list = placeOf("超级列表框1");
+    const QRect log = placeOf("编辑框_日志");
+    // As far from the right edge as at the design size.
+    EXPECT_EQ(start.right(), page->width() - (MainWindow::kOuterWidth - frameWidth - 992) - 1);
+    EXPECT_LT(placeOf("按钮_导入视频剪辑").right(), start.left());
+    EXPECT_LT(list.right(), placeOf("按钮_导入视频剪辑").left());
+    EXPECT_LT(log.right(), start.left());
+    EXPECT_LE(log.bottom(), page->height());
+    EXPECT_LT(placeOf("高级选择夹1").bottom(), log.top());
+    // The two lists of a page share its height.
+    EXPECT_LT(placeOf("超级列表框3").bottom(), placeOf("超级列表框4").top());
+    EXPECT_LT(placeOf("超级列表框4").bottom(), placeOf("高级选择夹1").bottom());
+    EXPECT_LT(placeOf("超级列表框6").right(), placeOf("按钮_清空绿幕特效").left());
+    EXPECT_LE(list.width(), lastList.width());
+    EXPECT_LE(list.height(), lastList.height());
+    EXPECT_EQ(list.width(), 666 + page->width() - (MainWindow::kOuterWidth - frameWidth));
+    lastList = list.size();
+    for (int scrolled : {0, scroll->verticalScrollBar()->maximum()}) {
+      scroll->verticalScrollBar()->setValue(scrolled);
+      QRect shown(
+          page->findChild<QWidget*>("按钮_开始检测")->mapTo(scroll->viewport(), QPoint(0, 0)),
+          start.size());
+      EXPECT_TRUE(scroll->viewport()->rect().contains(shown)) << scrolled;
+    }
+  }
+  EXPECT_GT(lastList.width(), 0);
 }
 
 // The job goes on and writes its video while the window's thread takes no

@@ -48,22 +48,24 @@ constexpr const char* kQuitDuringRun = "正在剪辑，确定要停止并退出�
 MainWindow::MainWindow(std::filesystem::path runDir) : runDir_(std::move(runDir)) {
   setWindowTitle(kTitle);
   setObjectName("MainWindow");
-  // The controls keep their places on a page of fixed size; a screen too
-  // small for it scrolls the page instead of cutting it off.
+  // The page fills the window and its controls follow its size; a window
+  // smaller than the page's minimum scrolls the page instead of cutting it.
   content_ = new QWidget;
   content_->setObjectName("页面_内容");
-  content_->setFixedSize(kOuterWidth, kOuterHeight);
+  content_->resize(kOuterWidth, kOuterHeight);
   scroll_ = new QScrollArea(this);
   scroll_->setObjectName("滚动区_内容");
   scroll_->setFrameShape(QFrame::NoFrame);
+  scroll_->setWidgetResizable(true);
   scroll_->setWidget(content_);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(scroll_);
   BuildControls();
+  SetPageLimits();
+  content_->installEventFilter(this);
   // Until shown, the size is that of the client area; FitInto takes the
   // frame off once the window system has told us its size.
-  setMaximumSize(kOuterWidth, kOuterHeight);
   resize(kOuterWidth, kOuterHeight);
   move(50, 50);
   background_.setMaxThreadCount(4);
@@ -274,6 +276,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == content_ && event->type() == QEvent::Resize) {
+    LayOutPage();
+    return false;
+  }
   if (event->type() != QEvent::DragEnter && event->type() != QEvent::DragMove &&
       event->type() != QEvent::Drop) {
     return QWidget::eventFilter(watched, event);
