@@ -33,6 +33,7 @@
 // needs nothing from these headers.
 #ifndef Q_MOC_RUN
 #include "app/run_control.h"
+#include "app/run_estimate.h"
 #include "app/window_ops.h"
 #include "jobs/watermark.h"
 #include "runner/run_token.h"
@@ -85,6 +86,7 @@ class MainWindow : public QWidget, public WindowOps {
   void ShowInfo(const std::string& text) override;
   void SetCellToolTip(ListView list, int row, int column, const std::string& text) override;
   void SetRunProgress(double fraction, const std::string& label) override;
+  void SetRunWork(double done, double total) override;
   void ShowRunEnd(const std::string& note, bool failed) override;
 
   // Releases every other thread waiting on a window operation and makes later
@@ -216,8 +218,7 @@ class MainWindow : public QWidget, public WindowOps {
   QElapsedTimer pausedSince_;  // valid while the run is paused
   qint64 pausedMs_ = 0;        // the run's earlier pauses
   QTimer clockTick_;
-  double runFraction_ = 0;
-  double secondsLeft_ = -1;  // smoothed; negative until it can be estimated
+  RunEstimate estimate_;
   QString audioFolder_;
   // The frame the window was last fitted with; it changes when a window
   // manager frames the window, which may be after it is shown.
