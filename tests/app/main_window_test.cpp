@@ -30,6 +30,7 @@
 #include "app/qt/tab_control.h"
 #include "app/qt/theme.h"
 #include "app/qt/watermark_page.h"
+#include "support/fake_encoder.h"
 #include "support/temp_dir.h"
 #include "window_test_util.h"
 
@@ -327,9 +328,9 @@ TEST_F(MainWindowTest, AudioFolderDialogHasItsTitleAndCancellingChangesNothing) 
 }
 
 TEST_F(MainWindowTest, ImportButtonsFillTheirListsAndClearButtonsEmptyThem) {
-  test::WriteFile(dir / "片头" / "b.mp4", "");
-  test::WriteFile(dir / "片头" / "A.mp4", "");
-  test::WriteFile(dir / "黑幕特效" / "k.mp4", "");
+  test::WriteFakeMedia(dir / "片头" / "b.mp4");
+  test::WriteFakeMedia(dir / "片头" / "A.mp4");
+  test::WriteFakeMedia(dir / "黑幕特效" / "k.mp4");
   test::WriteFile(dir / "songs" / "x.mp3", "");
   window.SetFolderChooser([&] { return QString::fromStdString((dir / "songs").string()); });
   ButtonOf(window, "按钮_导入片头")->click();
@@ -443,7 +444,7 @@ TEST_F(MainWindowTest, InfoBoxesAreWideEnoughForTheirCaption) {
   QMessageBox* box = test::OpenBoxes().front();
   EXPECT_GE(box->sizeHint().width(), 280);
   // The window takes clicks while the worker waits on the box.
-  test::WriteFile(dir / "测试视频剪辑" / "v.mp4", "x");
+  test::WriteFakeMedia(dir / "测试视频剪辑" / "v.mp4");
   ButtonOf(window, "按钮_导入视频剪辑")->click();
   EXPECT_EQ(window.RowCount(kVideoList), 1);
   box->button(QMessageBox::Ok)->click();
@@ -454,8 +455,8 @@ TEST_F(MainWindowTest, HomeButtonShowsRemembersAndReadsTheListsFromTheNewHome) {
   EXPECT_EQ(window.findChild<QLabel*>("标签_主目录")->text(),
             "主目录：" + QString::fromStdString(dir.path().string()));
   test::TempDir other;
-  test::WriteFile(other / "测试视频剪辑" / "v.mp4", "x");
-  test::WriteFile(other / "黑幕特效" / "k.mp4", "x");
+  test::WriteFakeMedia(other / "测试视频剪辑" / "v.mp4");
+  test::WriteFakeMedia(other / "黑幕特效" / "k.mp4");
   window.SetHomeChooser([&] { return QString::fromStdString(other.path().string()); });
   ButtonOf(window, "按钮_主目录")->click();
   EXPECT_EQ(window.RunDir(), other.path());
@@ -478,9 +479,35 @@ TEST_F(MainWindowTest, HomeButtonShowsRemembersAndReadsTheListsFromTheNewHome) {
   EXPECT_EQ(opened.toStdString(), (other / "生成图片剪辑").string());
 }
 
+// The import buttons and a drop leave out a text under a video's name, and
+// the log says which file and why.
+TEST_F(MainWindowTest, ImportsLeaveOutFilesThatAreNoVideoAndTheLogNamesThem) {
+  const std::filesystem::path text = dir / "测试视频剪辑" / "a.mp4";
+  test::WriteFile(text, "这不是视频");
+  test::WriteFakeMedia(dir / "测试视频剪辑" / "b.mp4");
+  const QString line = QString::fromStdString("不是视频文件，未导入：" + text.string());
+  for (int attempt : {1, 2}) {
+    SCOPED_TRACE(attempt);
+    if (attempt == 1) {
+      ButtonOf(window, "按钮_导入视频剪辑")->click();
+    } else {
+      QMimeData data;
+      data.setUrls({QUrl::fromLocalFile(QString::fromStdString(text.string()))});
+      QWidget* list = window.findChild<QTreeWidget*>("超级列表框1")->viewport();
+      QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(list, &enter);
+      QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(list, &drop);
+    }
+    ASSERT_EQ(window.RowCount(kVideoList), 1);
+    EXPECT_EQ(window.CellText(kVideoList, 0, 2), "b.mp4");
+    EXPECT_EQ(Box("编辑框_日志")->toPlainText().count(line), attempt);
+  }
+}
+
 TEST_F(MainWindowTest, AFolderDroppedOnAListAddsItsMediaFiles) {
-  test::WriteFile(dir / "拖入" / "b.mp4", "x");
-  test::WriteFile(dir / "拖入" / "a.mp4", "x");
+  test::WriteFakeMedia(dir / "拖入" / "b.mp4");
+  test::WriteFakeMedia(dir / "拖入" / "a.mp4");
   test::WriteFile(dir / "拖入" / "c.txt", "x");
   auto* list = window.findChild<QTreeWidget*>("超级列表框1");
   QMimeData data;

@@ -45,8 +45,8 @@ class WindowUseTest : public testing::Test {
   // Two source videos, a black-screen clip and an audio file under `home`.
   static void MakeMedia(const std::filesystem::path& home, const char* first = "a.mp4") {
     test::InstallFakeEncoder(home);
-    for (const char* name : {first, "b.mp4"}) test::WriteFile(home / "测试视频剪辑" / name, "x");
-    test::WriteFile(home / "黑幕特效" / "k.mp4", "x");
+    for (const char* name : {first, "b.mp4"}) test::WriteFakeMedia(home / "测试视频剪辑" / name);
+    test::WriteFakeMedia(home / "黑幕特效" / "k.mp4");
     test::WriteFile(home / "音乐" / "t.mp3", "x");
     QSettings settings("Mivora", "mivora");
     settings.setValue("paths/audio", QString::fromStdString((home / "音乐").string()));
@@ -279,7 +279,7 @@ TEST_F(WindowUseTest, KeysDriveTheRunAndQuestionsDefaultToCancel) {
   EXPECT_EQ(bar->currentIndex(), bar->count() - 1);  // wraps to the last page
   key(Qt::Key_Tab, Qt::ControlModifier);
   EXPECT_EQ(bar->currentIndex(), 0);
-  test::WriteFile(dir / "测试视频剪辑" / "0.mp4", "x");
+  test::WriteFakeMedia(dir / "测试视频剪辑" / "0.mp4");
   key(Qt::Key_O, Qt::ControlModifier);
   EXPECT_EQ(window.CellText(kVideoList, 0, 2), "0.mp4");
 
