@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QDropEvent>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -371,6 +372,7 @@ TEST(MainWindowSettings, ASavedFileSetsTheControlsAndChangesAreSaved) {
     settings.setValue("run/stallTimeout", 30);
     settings.setValue("run/fit", "cover");
     settings.setValue("run/variants", 3);
+    settings.setValue("run/minDistance", "0.15");
     settings.setValue("run/skipExisting", true);
     settings.setValue("choices/effectCode", "特效7");
     settings.setValue("choices/videoMode", false);
@@ -398,14 +400,26 @@ TEST(MainWindowSettings, ASavedFileSetsTheControlsAndChangesAreSaved) {
   EXPECT_EQ(StallTimeoutSeconds(shown.run), 30);
   EXPECT_EQ(shown.run.fit, FitMode::kCover);
   EXPECT_EQ(shown.run.variants, 3);
+  EXPECT_DOUBLE_EQ(shown.run.minDistance, 0.15);
   EXPECT_TRUE(shown.run.skipExisting);
+  // Every control of the run settings says what it does.
+  int settingControls = 0;
+  for (QWidget* control : window.findChild<QGroupBox*>("分组框_运行设置")
+                              ->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+    if (qobject_cast<QLabel*>(control) || control->objectName().startsWith("按钮_")) continue;
+    ++settingControls;
+    EXPECT_FALSE(control->toolTip().isEmpty()) << control->objectName().toStdString();
+  }
+  EXPECT_GE(settingControls, 8);
 
   engine->setCurrentIndex(engine->findData("steps"));
   window.findChild<QSpinBox*>("数值框_每个素材生成")->setValue(12);
   window.findChild<QCheckBox*>("选择框_跳过已有成品")->setChecked(false);
   window.findChild<QSpinBox*>("数值框_无响应超时")->setValue(90);
   window.findChild<QComboBox*>("下拉框_画面适配")->setCurrentIndex(2);
+  window.findChild<QDoubleSpinBox*>("数值框_版本最小差异")->setValue(0.1);
   QSettings saved("Mivora", "mivora");
+  EXPECT_EQ(saved.value("run/minDistance").toString(), "0.1");
   EXPECT_EQ(saved.value("run/engine").toString(), "steps");
   EXPECT_EQ(saved.value("run/stallTimeout").toInt(), 90);
   EXPECT_EQ(saved.value("run/fit").toString(), "stretch");

@@ -128,7 +128,7 @@ TEST_F(WindowUseTest, ARunLocksItsInputsRisesAndStopsCleanly) {
   Click(ButtonOf(window, "按钮_开始检测"));
   ASSERT_FALSE(Idle(window));
   for (const char* name : {"单选框_图片剪辑", "选择框_加片头", "单选框_加绿幕", "按钮_导入视频剪辑",
-                           "下拉框_处理方式", "按钮_主目录"}) {
+                           "下拉框_处理方式", "数值框_版本最小差异", "按钮_主目录"}) {
     SCOPED_TRACE(name);
     auto* control = window.findChild<QWidget*>(name);
     EXPECT_FALSE(control->isEnabled());

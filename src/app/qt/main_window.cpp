@@ -7,6 +7,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QDoubleSpinBox>
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QHeaderView>
@@ -200,6 +201,7 @@ void MainWindow::WireEvents() {
   });
   for (QSpinBox* box : {jobs_, stallTimeout_, variants_})
     connect(box, &QSpinBox::valueChanged, this, save);
+  connect(minDistance_, &QDoubleSpinBox::valueChanged, this, save);
   for (QComboBox* box : {engine_, fit_}) connect(box, &QComboBox::currentIndexChanged, this, save);
   for (QAbstractButton* control : switches_)
     connect(control, &QAbstractButton::toggled, this, save);

@@ -41,6 +41,7 @@
 
 class QAbstractButton;
 class QComboBox;
+class QDoubleSpinBox;
 class QCheckBox;
 class QLabel;
 class QMessageBox;
@@ -208,9 +209,10 @@ class MainWindow : public QWidget, public WindowOps {
   QCheckBox* allItems_ = nullptr;
   QSpinBox* jobs_ = nullptr;
   QSpinBox* stallTimeout_ = nullptr;
-  QComboBox* fit_ = nullptr;           // 画面适配
-  QSpinBox* variants_ = nullptr;       // 每个素材生成
-  QCheckBox* skipExisting_ = nullptr;  // 跳过已有成品
+  QComboBox* fit_ = nullptr;               // 画面适配
+  QSpinBox* variants_ = nullptr;           // 每个素材生成
+  QDoubleSpinBox* minDistance_ = nullptr;  // 版本最小差异
+  QCheckBox* skipExisting_ = nullptr;      // 跳过已有成品
   QLabel* home_ = nullptr;
   QProgressBar* progress_ = nullptr;
   QLabel* times_ = nullptr;
