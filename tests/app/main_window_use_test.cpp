@@ -18,6 +18,7 @@
 #include <QSpinBox>
 #include <QTabBar>
 #include <QTest>
+#include <QTreeWidget>
 #include <chrono>
 #include <thread>
 
@@ -396,6 +397,11 @@ TEST_F(WindowUseTest, GrowsWithTheWindowAndKeepsStartInSight) {
     EXPECT_LE(list.width(), lastList.width());
     EXPECT_LE(list.height(), lastList.height());
     EXPECT_EQ(list.width(), 666 + page->width() - (MainWindow::kOuterWidth - frameWidth));
+    // The paths take the extra width; the remembered width stays the user's.
+    auto* view = page->findChild<QTreeWidget*>("超级列表框1");
+    EXPECT_EQ(view->columnWidth(kPathColumn), 250 + std::max(0, list.width() - 666));
+    EXPECT_EQ(QSettings("Mivora", "mivora").value("columns/超级列表框1").toString(), "")
+        << "a layout is no resize by the user";
     lastList = list.size();
     for (int scrolled : {0, scroll->verticalScrollBar()->maximum()}) {
       scroll->verticalScrollBar()->setValue(scrolled);

@@ -156,6 +156,10 @@ class MainWindow : public QWidget, public WindowOps {
   void LayOutPage();
   QRect DesignPlace(QWidget* control);
   QSize MinimumPage();
+  // The path column of a list widened by `growth` pixels beyond its design
+  // width; and a column's width as the user set it, without that growth.
+  void WidenPathColumn(QTreeWidget* view, int growth);
+  int RememberedColumnWidth(QTreeWidget* view, int column) const;
   // The page's and the window's least sizes, the window's within `room`.
   void SetPageLimits(QSize room = QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
   void RunBegan();
@@ -229,6 +233,7 @@ class MainWindow : public QWidget, public WindowOps {
   // size less the frame.
   QSize designPage_{kOuterWidth, kOuterHeight};
   std::map<QWidget*, QRect> designPlaces_;
+  std::map<QTreeWidget*, int> pathColumnGrowth_;
 
   std::mutex callMutex_;
   std::condition_variable callDone_;

@@ -238,7 +238,7 @@ void MainWindow::BuildRunSettings() {
   auto* group = new QGroupBox("运行设置", content_);
   runSettings_ = group;
   group->setObjectName("分组框_运行设置");
-  group->setGeometry(765, 418, 232, 258);
+  group->setGeometry(765, 414, 232, 256);
   auto* engineLabel = new QLabel("处理方式", group);
   engineLabel->setGeometry(14, 20, 80, 24);
   engine_ = new QComboBox(group);
@@ -301,23 +301,23 @@ void MainWindow::BuildRunSettings() {
       "同一素材的几个版本之间至少要有多大差异（0 到 1）：差异更小的版本换一组选择重新生成，"
       "最多 3 次；0：不比较。0.1 能分开重新编码的副本和不同的特效组合；每个成品多一次编码");
   skipExisting_->setToolTip("完整的成品文件已存在就不再做，不完整的重新生成（中断后接着做）");
-  MakeButton(group, "按钮_主目录", "主目录", {12, 222, 70, 30});
-  MakeButton(group, "按钮_打开输出文件夹", "打开输出文件夹", {90, 222, 130, 30});
+  MakeButton(group, "按钮_主目录", "主目录", {12, 222, 70, 28});
+  MakeButton(group, "按钮_打开输出文件夹", "打开输出文件夹", {90, 222, 130, 28});
 
   home_ = new QLabel(content_);
   home_->setObjectName("标签_主目录");
-  home_->setGeometry(767, 678, 228, 24);
+  home_->setGeometry(767, 671, 228, 22);
   // One line, the middle of a long path elided; the whole path is the tooltip.
   home_->setWordWrap(false);
   progress_ = new QProgressBar(content_);
   progress_->setObjectName("进度条_运行");
-  progress_->setGeometry(767, 704, 228, 20);
+  progress_->setGeometry(767, 694, 228, 18);
   progress_->setRange(0, 1000);
   progress_->setValue(0);
   progress_->setFormat("0/0");
   times_ = new QLabel(content_);
   times_->setObjectName("标签_运行时间");
-  times_->setGeometry(767, 726, 228, 22);
+  times_->setGeometry(767, 713, 228, 22);
 }
 
 void MainWindow::SetTabOrder() {

@@ -5,10 +5,12 @@
 // the switches and the run buttons keep to the right edge. A window smaller
 // than the page's minimum scrolls the page; the minimum keeps the run buttons
 // beside the lists, so the window is never so narrow that Start scrolls away.
+#include <QHeaderView>
 #include <QPlainTextEdit>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStyle>
+#include <QTreeWidget>
 #include <algorithm>
 #include <map>
 #include <string_view>
@@ -27,7 +29,7 @@ constexpr int kRightColumnLeft = 760;
 constexpr int kLeastTabsWidth = 480;
 constexpr int kLeastTabsHeight = 400;
 // What a page keeps below the lowest control of the right column.
-constexpr int kBottomMargin = 4;
+constexpr int kBottomMargin = 2;
 
 // How a control on a tab page follows the page's growth.
 enum class Anchor {
@@ -151,11 +153,33 @@ void MainWindow::LayOutPage() {
     for (QWidget* control :
          tabs_->Page(page)->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
       const QRect design = DesignPlace(control);
-      control->setGeometry(
-          Placed(design, PageAnchor(control->objectName().toStdString()), tabsGrowth));
+      const QRect placed =
+          Placed(design, PageAnchor(control->objectName().toStdString()), tabsGrowth);
+      control->setGeometry(placed);
+      if (auto* view = qobject_cast<QTreeWidget*>(control)) {
+        WidenPathColumn(view, placed.width() - design.width());
+      }
     }
   }
   ShowHome();
+}
+
+void MainWindow::WidenPathColumn(QTreeWidget* view, int growth) {
+  // A wider list shows more of each path; the column keeps the width the
+  // user gave it beside that, which is what is remembered.
+  int& applied = pathColumnGrowth_[view];
+  const int wanted = std::max(0, growth);
+  // Not remembered as the user's own resize.
+  const bool blocked = view->header()->blockSignals(true);
+  view->setColumnWidth(kPathColumn, view->columnWidth(kPathColumn) - applied + wanted);
+  view->header()->blockSignals(blocked);
+  applied = wanted;
+}
+
+int MainWindow::RememberedColumnWidth(QTreeWidget* view, int column) const {
+  auto grown = pathColumnGrowth_.find(view);
+  const int growth = column == kPathColumn && grown != pathColumnGrowth_.end() ? grown->second : 0;
+  return view->columnWidth(column) - growth;
 }
 
 }  // namespace mivora

@@ -119,7 +119,7 @@ void MainWindow::RememberColumnWidths() {
   for (const ListLayout& layout : ListLayouts()) {
     QStringList widths;
     for (int column = 0; column < static_cast<int>(layout.widths.size()); ++column) {
-      widths << QString::number(List(layout.list)->columnWidth(column));
+      widths << QString::number(RememberedColumnWidth(List(layout.list), column));
     }
     settings.setValue(QString(kColumnsKeyPrefix) + layout.name, widths.join(','));
   }
