@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QPalette>
@@ -19,6 +20,7 @@
 #include <QTabBar>
 #include <QTest>
 #include <QTreeWidget>
+#include <QWheelEvent>
 #include <chrono>
 #include <thread>
 
@@ -412,6 +414,31 @@ TEST_F(WindowUseTest, GrowsWithTheWindowAndKeepsStartInSight) {
     }
   }
   EXPECT_GT(lastList.width(), 0);
+}
+
+// On a page that scrolls, a wheel turned over a choice nobody is working
+// with scrolls the page and leaves every run setting as it was.
+TEST_F(WindowUseTest, AWheelOverAnUnfocusedChoiceScrollsThePage) {
+  MainWindow window(dir.path());
+  window.show();
+  window.resize(1024, 560);
+  ASSERT_TRUE(ProcessUntil([&] { return window.size() == QSize(1024, 560); }, 5000));
+  auto* bar = window.findChild<QScrollArea*>()->verticalScrollBar();
+  ASSERT_GT(bar->maximum(), 0);
+  const RunSettings before = window.CurrentRunSettings();
+  for (const char* name : {"下拉框_处理方式", "数值框_同时处理", "数值框_版本最小差异"}) {
+    SCOPED_TRACE(name);
+    bar->setValue(0);
+    QWidget* choice = window.findChild<QWidget*>(name);
+    QWheelEvent wheel(QPointF(5, 5), choice->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(choice, &wheel);
+    EXPECT_GT(bar->value(), 0);
+  }
+  const RunSettings after = window.CurrentRunSettings();
+  EXPECT_EQ(after.run.engine, before.run.engine);
+  EXPECT_EQ(after.run.jobs, before.run.jobs);
+  EXPECT_EQ(after.run.minDistance, before.run.minDistance);
 }
 
 // The job goes on and writes its video while the window's thread takes no

@@ -3,9 +3,11 @@
 // window operations, run display and screen fitting have files of their own.
 #include "app/qt/main_window.h"
 
+#include <QAbstractSpinBox>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDoubleSpinBox>
 #include <QDropEvent>
@@ -17,6 +19,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSpinBox>
 #include <QTreeWidget>
@@ -65,6 +68,12 @@ MainWindow::MainWindow(std::filesystem::path runDir) : runDir_(std::move(runDir)
   BuildControls();
   SetPageLimits();
   content_->installEventFilter(this);
+  for (QWidget* choice : content_->findChildren<QWidget*>()) {
+    if (qobject_cast<QComboBox*>(choice) || qobject_cast<QAbstractSpinBox*>(choice)) {
+      choice->setFocusPolicy(Qt::StrongFocus);
+      choice->installEventFilter(this);
+    }
+  }
   // Until shown, the size is that of the client area; FitInto takes the
   // frame off once the window system has told us its size.
   resize(kOuterWidth, kOuterHeight);
@@ -281,6 +290,13 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == content_ && event->type() == QEvent::Resize) {
     LayOutPage();
     return false;
+  }
+  if (event->type() == QEvent::Wheel && watched->isWidgetType() &&
+      !static_cast<QWidget*>(watched)->hasFocus()) {
+    // A wheel turned over a choice the user is not working with scrolls the
+    // page, instead of changing the choice under the pointer.
+    QCoreApplication::sendEvent(scroll_->verticalScrollBar(), event);
+    return true;
   }
   if (event->type() != QEvent::DragEnter && event->type() != QEvent::DragMove &&
       event->type() != QEvent::Drop) {
