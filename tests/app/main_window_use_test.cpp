@@ -25,6 +25,7 @@
 #include <thread>
 
 #include "app/qt/main_window.h"
+#include "app/qt/tab_control.h"
 #include "support/fake_encoder.h"
 #include "support/temp_dir.h"
 #include "window_test_util.h"
@@ -435,6 +436,16 @@ TEST_F(WindowUseTest, AWheelOverAnUnfocusedChoiceScrollsThePage) {
     QApplication::sendEvent(choice, &wheel);
     EXPECT_GT(bar->value(), 0);
   }
+  // A list scrolls its own rows.
+  for (int row = 0; row < 200; ++row) window.AppendRow(kIntroList);
+  window.findChild<TabControl*>()->Bar()->setCurrentIndex(4);
+  auto* list = window.findChild<QTreeWidget*>("超级列表框3");
+  bar->setValue(0);
+  QWheelEvent wheel(QPointF(5, 5), list->viewport()->mapToGlobal(QPointF(5, 5)), QPoint(),
+                    QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(list->viewport(), &wheel);
+  EXPECT_GT(list->verticalScrollBar()->value(), 0);
+  EXPECT_EQ(bar->value(), 0);
   const RunSettings after = window.CurrentRunSettings();
   EXPECT_EQ(after.run.engine, before.run.engine);
   EXPECT_EQ(after.run.jobs, before.run.jobs);

@@ -47,6 +47,11 @@ constexpr const char* kAudioFolderTitle = "请选择音频目录 mp3";
 constexpr const char* kHomeFolderTitle = "请选择主目录";
 constexpr const char* kQuitDuringRun = "正在剪辑，确定要停止并退出吗？";
 
+// A control that a turn of the wheel would change.
+bool IsChoice(QWidget* control) {
+  return qobject_cast<QComboBox*>(control) || qobject_cast<QAbstractSpinBox*>(control);
+}
+
 }  // namespace
 
 MainWindow::MainWindow(std::filesystem::path runDir) : runDir_(std::move(runDir)) {
@@ -69,7 +74,7 @@ MainWindow::MainWindow(std::filesystem::path runDir) : runDir_(std::move(runDir)
   SetPageLimits();
   content_->installEventFilter(this);
   for (QWidget* choice : content_->findChildren<QWidget*>()) {
-    if (qobject_cast<QComboBox*>(choice) || qobject_cast<QAbstractSpinBox*>(choice)) {
+    if (IsChoice(choice)) {
       choice->setFocusPolicy(Qt::StrongFocus);
       choice->installEventFilter(this);
     }
@@ -291,8 +296,8 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     LayOutPage();
     return false;
   }
-  if (event->type() == QEvent::Wheel && watched->isWidgetType() &&
-      !static_cast<QWidget*>(watched)->hasFocus()) {
+  auto* choice = qobject_cast<QWidget*>(watched);
+  if (event->type() == QEvent::Wheel && IsChoice(choice) && !choice->hasFocus()) {
     // A wheel turned over a choice the user is not working with scrolls the
     // page, instead of changing the choice under the pointer.
     QCoreApplication::sendEvent(scroll_->verticalScrollBar(), event);
