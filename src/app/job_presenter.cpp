@@ -6,6 +6,8 @@
 #include <iomanip>
 #include <sstream>
 
+#include "app/run_estimate.h"
+
 namespace mivora {
 namespace {
 
@@ -107,6 +109,12 @@ void JobPresenter::RunStarted() {
   ShowProgress();
 }
 
+void JobPresenter::GuessWork(const std::vector<std::string>& effectLines) {
+  const double guess = GuessedOutputWork(effectLines);
+  // Lines of unknown names weigh nothing; every output still counts.
+  guessedWork_ = guess > 0 ? guess : 1;
+}
+
 void JobPresenter::ItemStarted(const ItemPlan& plan) {
   ListView list = ItemList(plan.videoMode);
   const int row = plan.item - 1;
@@ -116,7 +124,8 @@ void JobPresenter::ItemStarted(const ItemPlan& plan) {
   if (plan.variants == 1 || tallies_.emplace(plan.item, VersionTally{}).second)
     window_.SetCellToolTip(list, row, StatusColumn(list), "");
   window_.AppendLog(Named(plan, "正在剪辑\r\n"));
-  running_[{plan.item, plan.variant}] = {};
+  const double work = OutputWork(plan.effects.names);
+  running_[{plan.item, plan.variant}] = {.work = work > 0 ? work : guessedWork_};
   ShowProgress();
   if (!plan.videoMode) {
     window_.SetCellText(list, row, kImageVideoPathColumn, plan.imageVideo.string());
@@ -130,6 +139,7 @@ void JobPresenter::StepStarted(const ItemPlan& plan, std::string_view step) {
                       std::string(kRunningStatus) + "：" + std::string(step));
   ItemShare& share = running_[{plan.item, plan.variant}];
   share.stepBase = share.shown;
+  share.measuredBase = share.measured;
 }
 
 void JobPresenter::Progress(const ItemPlan& plan, double secondsDone, double secondsTotal) {
@@ -137,6 +147,7 @@ void JobPresenter::Progress(const ItemPlan& plan, double secondsDone, double sec
   ItemShare& share = running_[{plan.item, plan.variant}];
   double step = std::clamp(secondsDone / secondsTotal, 0.0, 1.0);
   share.shown = std::max(share.shown, share.stepBase + (1 - share.stepBase) * kStepShare * step);
+  share.measured = std::max(share.measured, share.measuredBase + (1 - share.measuredBase) * step);
   ShowProgress();
 }
 
@@ -147,6 +158,14 @@ void JobPresenter::ShowProgress() {
   shownFraction_ = std::max(shownFraction_, std::min(1.0, done / Outputs()));
   window_.SetRunProgress(shownFraction_,
                          std::to_string(itemsDone_) + "/" + std::to_string(Outputs()));
+  double workDone = endedWork_;
+  double workTotal = endedWork_;
+  for (const auto& [output, share] : running_) {
+    workDone += share.work * share.measured;
+    workTotal += share.work;
+  }
+  const int waiting = std::max(0, Outputs() - outputsEnded_ - static_cast<int>(running_.size()));
+  window_.SetRunWork(workDone, workTotal + waiting * guessedWork_);
 }
 
 void JobPresenter::Log(const ItemPlan& plan, std::string_view line) {
@@ -172,7 +191,16 @@ void JobPresenter::ConsoleOutput(const std::string& text) {
 }
 
 void JobPresenter::ItemFinished(const ItemPlan& plan, const ItemOutcome& outcome) {
-  running_.erase({plan.item, plan.variant});
+  if (auto ended = running_.find({plan.item, plan.variant}); ended != running_.end()) {
+    // A made video did all its work, a failed one what it did before it
+    // failed, a skipped one none: it only was found.
+    const double share = outcome.kind == ItemOutcome::Kind::kSkipped ? 0
+                         : outcome.done()                            ? 1
+                                                                     : ended->second.measured;
+    endedWork_ += ended->second.work * share;
+    running_.erase(ended);
+  }
+  ++outputsEnded_;
   // A failed conversion is the image list's own; every other status goes to
   // the list of the item's mode.
   ListView list =

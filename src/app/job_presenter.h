@@ -54,6 +54,9 @@ class JobPresenter : public JobSink {
   // A run begins: every status cell is emptied and the log gets a separator
   // line with the time.
   void RunStarted();
+  // The run's effect lines, from which the work of an output not yet begun
+  // is guessed (see run_estimate.h).
+  void GuessWork(const std::vector<std::string>& effectLines);
   // The end of the Start button's job: its log line, the progress and the
   // message, with the count of failures when there were any.
   void JobEnded(const JobEnd& end);
@@ -66,6 +69,11 @@ class JobPresenter : public JobSink {
   struct ItemShare {
     double stepBase = 0;
     double shown = 0;
+    // Its work, and how much of it is done as its steps tell it: each step
+    // with a length may be the last, which is the whole of a one-pass encode.
+    double work = 0;
+    double measuredBase = 0;
+    double measured = 0;
   };
 
   void ShowProgress();
@@ -82,6 +90,9 @@ class JobPresenter : public JobSink {
   int itemsDone_ = 0;
   int itemsFailed_ = 0;
   double shownFraction_ = 0;
+  double guessedWork_ = 1;  // of an output not yet begun
+  double endedWork_ = 0;    // what the ended outputs did
+  int outputsEnded_ = 0;    // skipped ones too
   // The running outputs, by row and version.
   std::map<std::pair<int, int>, ItemShare> running_;
   // Per row with versions: how many ended, how many made, the failures' texts.

@@ -1,6 +1,6 @@
-// Media list import. The folder is read completely before the list is
-// touched, so a huge folder costs no window call per file, and the list then
-// receives all its rows in one window call under a lock of its own.
+// Media list import. The folder is read completely, and every file's first
+// bytes are checked, before the list is touched, so a huge folder costs no window call per file,
+// and the list then receives all its rows in one window call under a lock of its own.
 #include "app/list_import.h"
 
 #include <algorithm>
@@ -12,6 +12,7 @@
 #include <system_error>
 #include <utility>
 
+#include "media/media_content.h"
 #include "media/media_import.h"
 
 namespace mivora {
@@ -85,14 +86,36 @@ std::vector<std::vector<std::string>> RowsOf(const std::vector<std::filesystem::
   return rows;
 }
 
+// The files among `candidates` whose content is the list's media, at most
+// `limit` of them unless it is negative; the log names each one refused, so
+// a text under a video's name is told at once and not by a failed run.
+std::vector<std::filesystem::path> MediaOnly(WindowOps& window, ListView list,
+                                             const std::vector<std::filesystem::path>& candidates,
+                                             int limit) {
+  const MediaKind kind = KindOf(list);
+  std::vector<std::filesystem::path> files;
+  std::string refused;
+  for (const std::filesystem::path& file : candidates) {
+    if (limit >= 0 && files.size() >= static_cast<std::size_t>(limit)) break;
+    if (FileIsMedia(file, kind)) {
+      files.push_back(file);
+    } else {
+      refused += NotMediaLine(file, kind);
+    }
+  }
+  if (!refused.empty()) window.AppendLog(refused);
+  return files;
+}
+
 void ImportFrom(WindowOps& window, ListView list, const std::filesystem::path& folder, int limit) {
   ImportTicket ticket(window, list);
-  std::vector<std::string> names = CollectMediaNames(folder, ImportExtension(KindOf(list)), limit);
+  std::vector<std::filesystem::path> candidates;
+  for (const std::string& name : CollectMediaNames(folder, ImportExtension(KindOf(list)), -1)) {
+    candidates.push_back(folder / name);
+  }
+  std::vector<std::filesystem::path> files = MediaOnly(window, list, candidates, limit);
   std::lock_guard lock(ticket.FillMutex());
   if (!ticket.Newest()) return;
-  std::vector<std::filesystem::path> files;
-  files.reserve(names.size());
-  for (const std::string& name : names) files.push_back(folder / name);
   window.FillRows(list, RowsOf(files), false);
 }
 
@@ -168,6 +191,7 @@ int AddDroppedPaths(WindowOps& window, ListView list,
     return MediaNameLess(a.filename().string(), b.filename().string());
   });
   files.insert(files.begin(), loose.begin(), loose.end());
+  files = MediaOnly(window, list, files, -1);
   ImportTicket ticket(window, list);
   std::lock_guard lock(ticket.FillMutex());
   if (!files.empty()) window.FillRows(list, RowsOf(files), true);

@@ -23,8 +23,10 @@ MediaKind KindOf(ListView list);
 
 // Imports the list from its fixed folder under `runDir` (not for the audio
 // list, whose folder is chosen by the user). A missing folder
-// empties the list. When two imports of one list overlap, the later one wins
-// and rows of the two are never mixed. `allRows` lifts the limit of two.
+// empties the list. A file that is no video or picture by its content is
+// left out and named in the log; the limit of two counts the files taken. When two imports of one
+// list overlap, the later one wins and rows of the two are never mixed. `allRows` lifts the limit
+// of two.
 void ImportList(WindowOps& window, ListView list, const std::filesystem::path& runDir,
                 bool allRows = false);
 
@@ -46,7 +48,8 @@ std::string NoMediaFoldersMessage(const std::filesystem::path& home);
 
 // Files and folders dropped on a list: the list's media files among them, and
 // those in the dropped folders (not their subfolders), each group in list
-// order, are added as rows after the existing ones. Returns how many.
+// order, are added as rows after the existing ones, those whose content is
+// not the list's media left out and named in the log. Returns how many.
 int AddDroppedPaths(WindowOps& window, ListView list,
                     const std::vector<std::filesystem::path>& dropped);
 

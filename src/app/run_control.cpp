@@ -90,6 +90,7 @@ void RunControl::StartRun(const StartOptions& options) {
   inputs.choices.titles = options.titles;
   auto presenter = std::make_shared<JobPresenter>(window_, static_cast<int>(inputs.items.size()),
                                                   JobPresenter::LogLines::kNamed);
+  presenter->GuessWork(inputs.effectLines);
   presenter->RunStarted();
 
   auto token = std::make_shared<RunToken>();

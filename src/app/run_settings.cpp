@@ -20,6 +20,22 @@ std::optional<bool> ParseBool(std::string_view text) {
   return std::nullopt;
 }
 
+// A least distance between versions, 0 to 1; others are no value of it.
+std::optional<double> ParseDistance(std::string_view text) {
+  double value = 0;
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  if (!(value >= 0 && value <= 1)) return std::nullopt;
+  return value;
+}
+
+// The shortest text that reads back as the same number ("0.1", not "0.100000").
+std::string DistanceText(double value) {
+  char text[32];
+  auto [end, error] = std::to_chars(text, text + sizeof text, value);
+  return error == std::errc() ? std::string(text, end) : "0";
+}
+
 std::string BoolText(bool value) {
   return value ? "true" : "false";
 }
@@ -70,6 +86,10 @@ const SettingRow kSettingRows[] = {
      [](std::string_view t, RunSettings& s) {
        return ReadInto<bool>(t, ParseBool, [&s](bool v) { s.run.skipExisting = v; });
      }},
+    {"run/minDistance", [](const RunSettings& s) { return DistanceText(s.run.minDistance); },
+     [](std::string_view t, RunSettings& s) {
+       return ReadInto<double>(t, ParseDistance, [&s](double v) { s.run.minDistance = v; });
+     }},
     {"run/fit", [](const RunSettings& s) { return std::string(FitModeName(s.run.fit)); },
      [](std::string_view t, RunSettings& s) {
        return ReadInto<FitMode>(t, ParseFitMode, [&s](FitMode v) { s.run.fit = v; });
@@ -114,7 +134,11 @@ void ApplyRunSettings(const RunSettings& settings, int cores, JobInputs& inputs)
   run.jobs = std::clamp(run.jobs, 1, std::max(1, cores));
   run.stallTimeout = std::max(run.stallTimeout, std::chrono::milliseconds::zero());
   run.variants = std::clamp(run.variants, 1, kMaxVariants);
+  run.minDistance = std::clamp(run.minDistance, 0.0, 1.0);
   inputs.ownWorkFolders = run.jobs > 1;
+  // Versions are measured against each other only when they must keep a
+  // distance: it costs one more encoder run per video.
+  inputs.fingerprints = run.minDistance > 0 && run.variants > 1;
 }
 
 }  // namespace mivora

@@ -1,5 +1,6 @@
 // The window's run settings: the run's options it offers ("处理方式",
-// "同时处理", "无响应超时（秒）", "画面适配", "每个素材生成", "跳过已有成品")
+// "同时处理", "无响应超时（秒）", "画面适配", "每个素材生成", "版本最小差异",
+// "跳过已有成品")
 // and how many rows a run takes. They are saved and loaded through one table
 // of settings keys, whose defaults are those of the run's options.
 #pragma once
@@ -41,7 +42,8 @@ int ItemLimit(const RunSettings& settings);
 // Puts the settings into a run's inputs, whose mode the window has set from
 // its switch; items at once never exceed the machine's cores, parallel items
 // each get a work folder of their own, versions per source stay within
-// 1..kMaxVariants and a stall timeout is never negative.
+// 1..kMaxVariants, a stall timeout is never negative, and versions that
+// must keep a least distance are fingerprinted.
 void ApplyRunSettings(const RunSettings& settings, int cores, JobInputs& inputs);
 
 }  // namespace mivora

@@ -93,6 +93,9 @@ class WindowOps {
   // The run's progress: `fraction` (0..1) of the whole run is done; `label`
   // says how many items, e.g. "1/2" or "3/4 成功".
   virtual void SetRunProgress(double fraction, const std::string& label) = 0;
+  // The run's work: `done` of `total`, in the units of run_estimate.h, from
+  // which the window tells the time left.
+  virtual void SetRunWork(double done, double total) = 0;
   // The run has ended; its clock stops and `note` says how ("已完成",
   // "已停止"; empty for a run that never began). `failed`: some of its
   // outputs failed, which the bar shows as such.

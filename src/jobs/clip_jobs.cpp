@@ -7,6 +7,7 @@
 #include <optional>
 #include <random>
 #include <set>
+#include <system_error>
 #include <thread>
 
 #include "effects/effect_code.h"
@@ -155,6 +156,16 @@ std::optional<std::filesystem::path> CopyWithTimes(ItemRun& run, const SourceInf
   return copy;
 }
 
+// A source that is no longer where its list says: deleted or moved since
+// it was imported, which is no fault of the file.
+constexpr char kSourceGone[] = "剪切失败：素材不存在（导入后被删除或移走）";
+constexpr char kImageGone[] = "【图片转视频】图片不存在（导入后被删除或移走）";
+
+bool Gone(const std::string& source) {
+  std::error_code error;
+  return !source.empty() && !std::filesystem::exists(source, error) && !error;
+}
+
 ItemOutcome RunVideoItem(ItemRun& run, ClipEngine& engine) {
   const std::string& source = run.plan().source;
   run.Step("探测时长");
@@ -173,9 +184,10 @@ ItemOutcome RunVideoItem(ItemRun& run, ClipEngine& engine) {
   std::filesystem::path walked = copy.value_or(std::filesystem::path(source));
   run.KnowShape(walked, info.shape);
   // Said apart, so a user can tell a file nobody can read from one with
-  // sound only or a short one.
+  // sound only, a short one, or one that is gone since it was listed.
   std::string problem = info.shape       ? (info.seconds < 1.0 ? "剪切失败：素材太短" : "")
                         : info.soundOnly ? "剪切失败：素材没有画面"
+                        : Gone(source)   ? kSourceGone
                                          : "剪切失败：素材无法读取";
   if (!problem.empty()) {
     run.Log("剪切失败。。。\r\n");
@@ -191,7 +203,7 @@ ItemOutcome RunVideoItem(ItemRun& run, ClipEngine& engine) {
 std::string ImageProblem(ItemRun& run) {
   std::optional<VideoShape> shape = run.ShapeOf(run.plan().source);
   if (run.Stopped()) return {};
-  if (!shape) return "【图片转视频】图片无法读取";
+  if (!shape) return Gone(run.plan().source) ? kImageGone : "【图片转视频】图片无法读取";
   if (shape->width < kSmallestImageSide || shape->height < kSmallestImageSide)
     return "【图片转视频】图片太小";
   return {};

@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
+#include "app/run_estimate.h"
 #include "support/memory_window.h"
 
 namespace mivora {
@@ -138,6 +140,62 @@ TEST(JobPresenter, ReportsProgressFinishedVideosAndFailureHints) {
   // The next run of the row starts without the old hint.
   presenter.ItemStarted(second);
   EXPECT_EQ(window.CellToolTip(kVideoList, 1, 3), "");
+}
+
+// The work the time left is told from: an output weighs its own line once it
+// begins and the lines' mean before; a skipped one weighs nothing, a failed
+// one what it did, and a one-pass encode halfway is half its output.
+TEST(JobPresenter, CountsTheRunsWorkWithoutItsSkippedOutputs) {
+  using Kind = ItemOutcome::Kind;
+  MemoryWindow window;
+  for (int row = 0; row < 3; ++row) window.AppendRow(kVideoList);
+  JobPresenter presenter(window, 3);
+  presenter.GuessWork({"特效12", "特效12-特效29"});
+  const double light = OutputWork("特效12");
+  const double heavy = OutputWork("特效12-特效29");
+  const double guess = (light + heavy) / 2;
+  std::vector<ItemPlan> plans;
+  for (int item = 1; item <= 3; ++item) {
+    plans.push_back(Plan(true, item));
+    plans.back().effects.names = item == 2 ? "特效12-特效29" : "特效12";
+  }
+  struct Step {
+    const char* what;
+    std::function<void()> event;
+    double done;
+    double total;
+  } steps[] = {
+      {"a run begins", [&] { presenter.RunStarted(); }, 0, 3 * guess},
+      {"its first output begins", [&] { presenter.ItemStarted(plans[0]); }, 0, light + 2 * guess},
+      {"and is found made",
+       [&] { presenter.ItemFinished(plans[0], Outcome(Kind::kSkipped, "已存在，跳过")); }, 0,
+       2 * guess},
+      {"the second begins", [&] { presenter.ItemStarted(plans[1]); }, 0, heavy + guess},
+      {"its probe tells no length",
+       [&] {
+         presenter.StepStarted(plans[1], "探测时长");
+         presenter.StepStarted(plans[1], "一次编码");
+       },
+       0, heavy + guess},
+      {"its encode is halfway", [&] { presenter.Progress(plans[1], 2, 4); }, heavy / 2,
+       heavy + guess},
+      {"and fails there",
+       [&] { presenter.ItemFinished(plans[1], Outcome(Kind::kFailed, "剪切失败")); }, heavy / 2,
+       heavy / 2 + guess},
+      {"the third is made",
+       [&] {
+         presenter.ItemStarted(plans[2]);
+         presenter.Progress(plans[2], 4, 4);
+         presenter.ItemFinished(plans[2], Outcome(Kind::kSucceeded, "成功"));
+       },
+       heavy / 2 + light, heavy / 2 + light},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.what);
+    step.event();
+    EXPECT_NEAR(window.RunProgress().workDone, step.done, 1e-9);
+    EXPECT_NEAR(window.RunProgress().workTotal, step.total, 1e-9);
+  }
 }
 
 // How a job ends: a refusal shows its message, a stop tells the log and the

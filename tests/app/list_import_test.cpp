@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "media/work_folders.h"
+#include "support/fake_encoder.h"
 #include "support/memory_window.h"
 #include "support/temp_dir.h"
 
@@ -33,7 +35,7 @@ Rows Expected(const fs::path& folder, const std::vector<std::string>& names) {
 }
 
 void Touch(const fs::path& folder, const std::vector<std::string>& names) {
-  for (const std::string& name : names) test::WriteFile(folder / name, "x");
+  for (const std::string& name : names) test::WriteFakeMedia(folder / name);
 }
 
 TEST(MediaImport, FillsEachListFromItsFolderWithTheListsExtensionAndLimit) {
@@ -206,6 +208,64 @@ TEST(MediaImport, DroppedFilesAndFoldersAddTheirMediaAsRows) {
   EXPECT_EQ(added, expected);
   EXPECT_EQ(AddDroppedPaths(window, kAudioList, dropped), 1);
   EXPECT_EQ(window.CellText(kAudioList, 0, 2), "x.mp3");
+}
+
+// A file that is no video or picture by its content is left out of every
+// way into a list and named in the log; the limit of two counts only the
+// files taken, so a text before two videos does not hide the second.
+TEST(MediaImport, RefusesFilesThatAreNoMediaByTheirContentAndNamesThem) {
+  test::TempDir dir;
+  const fs::path videos = dir.path() / "测试视频剪辑";
+  const fs::path images = dir.path() / "测试图片剪辑";
+  Touch(videos, {"b.mp4", "d.mp4"});
+  test::WriteFile(videos / "a.mp4", "这是一段文字，不是视频");
+  test::WriteFile(videos / "c.mp4", "");
+  Touch(images, {"q.jpg"});
+  test::WriteFakeMedia(images / "p.jpg.mp4");
+  fs::rename(images / "p.jpg.mp4", images / "p.jpg");  // a video under a picture's name
+  Touch(dir.path() / "片头", {"i.mp4"});
+  test::WriteFile(dir.path() / "片头" / "h.mp4", "<html></html>");
+  struct Case {
+    const char* what;
+    ListView list;
+    std::function<void(MemoryWindow&)> import;
+    std::vector<std::string> rows;
+    std::string log;
+  } cases[] = {
+      {"videos, two taken",
+       kVideoList,
+       [&](MemoryWindow& window) { ImportList(window, kVideoList, dir.path()); },
+       {"b.mp4", "d.mp4"},
+       "不是视频文件，未导入：" + (videos / "a.mp4").string() + "\r\n不是视频文件，未导入：" +
+           (videos / "c.mp4").string() + "\r\n"},
+      {"pictures",
+       kImageList,
+       [&](MemoryWindow& window) { ImportList(window, kImageList, dir.path(), true); },
+       {"q.jpg"},
+       "不是图片文件，未导入：" + (images / "p.jpg").string() + "\r\n"},
+      {"intros on their own thread's import",
+       kIntroList,
+       [&](MemoryWindow& window) { ImportList(window, kIntroList, dir.path()); },
+       {"i.mp4"},
+       "不是视频文件，未导入：" + (dir.path() / "片头" / "h.mp4").string() + "\r\n"},
+      {"dropped files",
+       kVideoList,
+       [&](MemoryWindow& window) {
+         AddDroppedPaths(window, kVideoList, {videos / "a.mp4", videos / "b.mp4"});
+       },
+       {"b.mp4"},
+       "不是视频文件，未导入：" + (videos / "a.mp4").string() + "\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    MemoryWindow window;
+    c.import(window);
+    std::vector<std::string> names;
+    for (int row = 0; row < window.RowCount(c.list); ++row)
+      names.push_back(window.CellText(c.list, row, kNameColumn));
+    EXPECT_EQ(names, c.rows);
+    EXPECT_EQ(window.ControlText(TextBox::编辑框_日志).substr(kDefaultLogText.size()), c.log);
+  }
 }
 
 TEST(MediaImport, AllRowsLiftsTheLimitOfTwo) {

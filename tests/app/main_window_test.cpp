@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QDropEvent>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -30,6 +31,7 @@
 #include "app/qt/tab_control.h"
 #include "app/qt/theme.h"
 #include "app/qt/watermark_page.h"
+#include "support/fake_encoder.h"
 #include "support/temp_dir.h"
 #include "window_test_util.h"
 
@@ -327,9 +329,9 @@ TEST_F(MainWindowTest, AudioFolderDialogHasItsTitleAndCancellingChangesNothing) 
 }
 
 TEST_F(MainWindowTest, ImportButtonsFillTheirListsAndClearButtonsEmptyThem) {
-  test::WriteFile(dir / "片头" / "b.mp4", "");
-  test::WriteFile(dir / "片头" / "A.mp4", "");
-  test::WriteFile(dir / "黑幕特效" / "k.mp4", "");
+  test::WriteFakeMedia(dir / "片头" / "b.mp4");
+  test::WriteFakeMedia(dir / "片头" / "A.mp4");
+  test::WriteFakeMedia(dir / "黑幕特效" / "k.mp4");
   test::WriteFile(dir / "songs" / "x.mp3", "");
   window.SetFolderChooser([&] { return QString::fromStdString((dir / "songs").string()); });
   ButtonOf(window, "按钮_导入片头")->click();
@@ -370,6 +372,7 @@ TEST(MainWindowSettings, ASavedFileSetsTheControlsAndChangesAreSaved) {
     settings.setValue("run/stallTimeout", 30);
     settings.setValue("run/fit", "cover");
     settings.setValue("run/variants", 3);
+    settings.setValue("run/minDistance", "0.15");
     settings.setValue("run/skipExisting", true);
     settings.setValue("choices/effectCode", "特效7");
     settings.setValue("choices/videoMode", false);
@@ -397,14 +400,26 @@ TEST(MainWindowSettings, ASavedFileSetsTheControlsAndChangesAreSaved) {
   EXPECT_EQ(StallTimeoutSeconds(shown.run), 30);
   EXPECT_EQ(shown.run.fit, FitMode::kCover);
   EXPECT_EQ(shown.run.variants, 3);
+  EXPECT_DOUBLE_EQ(shown.run.minDistance, 0.15);
   EXPECT_TRUE(shown.run.skipExisting);
+  // Every control of the run settings says what it does.
+  int settingControls = 0;
+  for (QWidget* control : window.findChild<QGroupBox*>("分组框_运行设置")
+                              ->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+    if (qobject_cast<QLabel*>(control) || control->objectName().startsWith("按钮_")) continue;
+    ++settingControls;
+    EXPECT_FALSE(control->toolTip().isEmpty()) << control->objectName().toStdString();
+  }
+  EXPECT_GE(settingControls, 8);
 
   engine->setCurrentIndex(engine->findData("steps"));
   window.findChild<QSpinBox*>("数值框_每个素材生成")->setValue(12);
   window.findChild<QCheckBox*>("选择框_跳过已有成品")->setChecked(false);
   window.findChild<QSpinBox*>("数值框_无响应超时")->setValue(90);
   window.findChild<QComboBox*>("下拉框_画面适配")->setCurrentIndex(2);
+  window.findChild<QDoubleSpinBox*>("数值框_版本最小差异")->setValue(0.1);
   QSettings saved("Mivora", "mivora");
+  EXPECT_EQ(saved.value("run/minDistance").toString(), "0.1");
   EXPECT_EQ(saved.value("run/engine").toString(), "steps");
   EXPECT_EQ(saved.value("run/stallTimeout").toInt(), 90);
   EXPECT_EQ(saved.value("run/fit").toString(), "stretch");
@@ -413,10 +428,13 @@ TEST(MainWindowSettings, ASavedFileSetsTheControlsAndChangesAreSaved) {
   EXPECT_EQ(saved.value("choices/videoMode").toBool(), false);
 }
 
-TEST_F(MainWindowTest, KeepsItsSizeAndTabNeverEntersTheHiddenOutputBox) {
-  // Never larger than its outer size: a larger window would bare the output box.
-  ASSERT_TRUE(ProcessUntil([&] { return window.size() == window.maximumSize(); }, 5000));
+TEST_F(MainWindowTest, TabNeverEntersTheHiddenOutputBoxWhicheverTheSize) {
+  // A larger window keeps the output box beyond the page's right edge.
+  window.resize(1600, 1000);
+  QWidget* page = window.findChild<QWidget*>("页面_内容");
+  ASSERT_TRUE(ProcessUntil([&] { return page->width() > MainWindow::kOuterWidth; }, 5000));
   QPlainTextEdit* output = Box("编辑框_输出返回");
+  EXPECT_GE(output->x(), page->width());
   EXPECT_TRUE(output->isReadOnly());
   window.activateWindow();
   ButtonOf(window, "按钮_开始检测")->setFocus();
@@ -440,7 +458,7 @@ TEST_F(MainWindowTest, InfoBoxesAreWideEnoughForTheirCaption) {
   QMessageBox* box = test::OpenBoxes().front();
   EXPECT_GE(box->sizeHint().width(), 280);
   // The window takes clicks while the worker waits on the box.
-  test::WriteFile(dir / "测试视频剪辑" / "v.mp4", "x");
+  test::WriteFakeMedia(dir / "测试视频剪辑" / "v.mp4");
   ButtonOf(window, "按钮_导入视频剪辑")->click();
   EXPECT_EQ(window.RowCount(kVideoList), 1);
   box->button(QMessageBox::Ok)->click();
@@ -451,8 +469,8 @@ TEST_F(MainWindowTest, HomeButtonShowsRemembersAndReadsTheListsFromTheNewHome) {
   EXPECT_EQ(window.findChild<QLabel*>("标签_主目录")->text(),
             "主目录：" + QString::fromStdString(dir.path().string()));
   test::TempDir other;
-  test::WriteFile(other / "测试视频剪辑" / "v.mp4", "x");
-  test::WriteFile(other / "黑幕特效" / "k.mp4", "x");
+  test::WriteFakeMedia(other / "测试视频剪辑" / "v.mp4");
+  test::WriteFakeMedia(other / "黑幕特效" / "k.mp4");
   window.SetHomeChooser([&] { return QString::fromStdString(other.path().string()); });
   ButtonOf(window, "按钮_主目录")->click();
   EXPECT_EQ(window.RunDir(), other.path());
@@ -475,9 +493,35 @@ TEST_F(MainWindowTest, HomeButtonShowsRemembersAndReadsTheListsFromTheNewHome) {
   EXPECT_EQ(opened.toStdString(), (other / "生成图片剪辑").string());
 }
 
+// The import buttons and a drop leave out a text under a video's name, and
+// the log says which file and why.
+TEST_F(MainWindowTest, ImportsLeaveOutFilesThatAreNoVideoAndTheLogNamesThem) {
+  const std::filesystem::path text = dir / "测试视频剪辑" / "a.mp4";
+  test::WriteFile(text, "这不是视频");
+  test::WriteFakeMedia(dir / "测试视频剪辑" / "b.mp4");
+  const QString line = QString::fromStdString("不是视频文件，未导入：" + text.string());
+  for (int attempt : {1, 2}) {
+    SCOPED_TRACE(attempt);
+    if (attempt == 1) {
+      ButtonOf(window, "按钮_导入视频剪辑")->click();
+    } else {
+      QMimeData data;
+      data.setUrls({QUrl::fromLocalFile(QString::fromStdString(text.string()))});
+      QWidget* list = window.findChild<QTreeWidget*>("超级列表框1")->viewport();
+      QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(list, &enter);
+      QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(list, &drop);
+    }
+    ASSERT_EQ(window.RowCount(kVideoList), 1);
+    EXPECT_EQ(window.CellText(kVideoList, 0, 2), "b.mp4");
+    EXPECT_EQ(Box("编辑框_日志")->toPlainText().count(line), attempt);
+  }
+}
+
 TEST_F(MainWindowTest, AFolderDroppedOnAListAddsItsMediaFiles) {
-  test::WriteFile(dir / "拖入" / "b.mp4", "x");
-  test::WriteFile(dir / "拖入" / "a.mp4", "x");
+  test::WriteFakeMedia(dir / "拖入" / "b.mp4");
+  test::WriteFakeMedia(dir / "拖入" / "a.mp4");
   test::WriteFile(dir / "拖入" / "c.txt", "x");
   auto* list = window.findChild<QTreeWidget*>("超级列表框1");
   QMimeData data;

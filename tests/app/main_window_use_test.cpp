@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QPalette>
@@ -13,14 +14,18 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSpinBox>
 #include <QTabBar>
 #include <QTest>
+#include <QTreeWidget>
+#include <QWheelEvent>
 #include <chrono>
 #include <thread>
 
 #include "app/qt/main_window.h"
+#include "app/qt/tab_control.h"
 #include "support/fake_encoder.h"
 #include "support/temp_dir.h"
 #include "window_test_util.h"
@@ -44,8 +49,8 @@ class WindowUseTest : public testing::Test {
   // Two source videos, a black-screen clip and an audio file under `home`.
   static void MakeMedia(const std::filesystem::path& home, const char* first = "a.mp4") {
     test::InstallFakeEncoder(home);
-    for (const char* name : {first, "b.mp4"}) test::WriteFile(home / "测试视频剪辑" / name, "x");
-    test::WriteFile(home / "黑幕特效" / "k.mp4", "x");
+    for (const char* name : {first, "b.mp4"}) test::WriteFakeMedia(home / "测试视频剪辑" / name);
+    test::WriteFakeMedia(home / "黑幕特效" / "k.mp4");
     test::WriteFile(home / "音乐" / "t.mp3", "x");
     QSettings settings("Mivora", "mivora");
     settings.setValue("paths/audio", QString::fromStdString((home / "音乐").string()));
@@ -127,7 +132,7 @@ TEST_F(WindowUseTest, ARunLocksItsInputsRisesAndStopsCleanly) {
   Click(ButtonOf(window, "按钮_开始检测"));
   ASSERT_FALSE(Idle(window));
   for (const char* name : {"单选框_图片剪辑", "选择框_加片头", "单选框_加绿幕", "按钮_导入视频剪辑",
-                           "下拉框_处理方式", "按钮_主目录"}) {
+                           "下拉框_处理方式", "数值框_版本最小差异", "按钮_主目录"}) {
     SCOPED_TRACE(name);
     auto* control = window.findChild<QWidget*>(name);
     EXPECT_FALSE(control->isEnabled());
@@ -278,7 +283,7 @@ TEST_F(WindowUseTest, KeysDriveTheRunAndQuestionsDefaultToCancel) {
   EXPECT_EQ(bar->currentIndex(), bar->count() - 1);  // wraps to the last page
   key(Qt::Key_Tab, Qt::ControlModifier);
   EXPECT_EQ(bar->currentIndex(), 0);
-  test::WriteFile(dir / "测试视频剪辑" / "0.mp4", "x");
+  test::WriteFakeMedia(dir / "测试视频剪辑" / "0.mp4");
   key(Qt::Key_O, Qt::ControlModifier);
   EXPECT_EQ(window.CellText(kVideoList, 0, 2), "0.mp4");
 
@@ -340,6 +345,111 @@ TEST_F(WindowUseTest, FitsSmallScreensWithEveryControlReachable) {
           << " in " << view.width() << "x" << view.height();
     }
   }
+}
+
+// The lists and the log take what a larger window gives, the run buttons keep
+// to the right edge, nothing overlaps, the page never scrolls sideways and
+// Start stays in sight wherever the page is scrolled; maximizing does the same.
+TEST_F(WindowUseTest, GrowsWithTheWindowAndKeepsStartInSight) {
+  MainWindow window(dir.path());
+  window.show();
+  // Fitted first: the outer size counts the frame, learnt once shown.
+  ASSERT_TRUE(ProcessUntil(
+      [&] {
+        return window.frameGeometry().size() ==
+               QSize(MainWindow::kOuterWidth, MainWindow::kOuterHeight);
+      },
+      5000));
+  const int frameWidth = window.frameGeometry().width() - window.width();
+  auto* scroll = window.findChild<QScrollArea*>();
+  QWidget* page = scroll->widget();
+  auto placeOf = [page](const char* name) {
+    QWidget* control = page->findChild<QWidget*>(name);
+    return QRect(control->mapTo(page, QPoint(0, 0)), control->size());
+  };
+  // Largest first: each smaller window gives the lists less, never more.
+  const QSize sizes[] = {{1920, 1080}, {1366, 768}, {0, 0}, {1024, 600}};
+  QSize lastList(1 << 20, 1 << 20);
+  for (const QSize& size : sizes) {
+    const bool maximized = size.isEmpty();
+    SCOPED_TRACE(maximized ? std::string("maximized") : std::to_string(size.width()));
+    if (maximized) {
+      window.showMaximized();
+      ASSERT_TRUE(ProcessUntil([&] { return window.frameGeometry().width() == 1366; }, 5000));
+    } else {
+      window.showNormal();
+      window.resize(size);
+      ASSERT_TRUE(ProcessUntil([&] { return window.size() == size; }, 5000));
+    }
+    ProcessUntil([] { return false; }, 50);
+    EXPECT_EQ(scroll->horizontalScrollBar()->maximum(), 0);
+    const QRect start = placeOf("按钮_开始检测");
+    const QRect list = placeOf("超级列表框1");
+    const QRect log = placeOf("编辑框_日志");
+    // As far from the right edge as at the design size.
+    EXPECT_EQ(start.right(), page->width() - (MainWindow::kOuterWidth - frameWidth - 992) - 1);
+    EXPECT_LT(placeOf("按钮_导入视频剪辑").right(), start.left());
+    EXPECT_LT(list.right(), placeOf("按钮_导入视频剪辑").left());
+    EXPECT_LT(log.right(), start.left());
+    EXPECT_LE(log.bottom(), page->height());
+    EXPECT_LT(placeOf("高级选择夹1").bottom(), log.top());
+    // The two lists of a page share its height.
+    EXPECT_LT(placeOf("超级列表框3").bottom(), placeOf("超级列表框4").top());
+    EXPECT_LT(placeOf("超级列表框4").bottom(), placeOf("高级选择夹1").bottom());
+    EXPECT_LT(placeOf("超级列表框6").right(), placeOf("按钮_清空绿幕特效").left());
+    EXPECT_LE(list.width(), lastList.width());
+    EXPECT_LE(list.height(), lastList.height());
+    EXPECT_EQ(list.width(), 666 + page->width() - (MainWindow::kOuterWidth - frameWidth));
+    // The paths take the extra width; the remembered width stays the user's.
+    auto* view = page->findChild<QTreeWidget*>("超级列表框1");
+    EXPECT_EQ(view->columnWidth(kPathColumn), 250 + std::max(0, list.width() - 666));
+    EXPECT_EQ(QSettings("Mivora", "mivora").value("columns/超级列表框1").toString(), "")
+        << "a layout is no resize by the user";
+    lastList = list.size();
+    for (int scrolled : {0, scroll->verticalScrollBar()->maximum()}) {
+      scroll->verticalScrollBar()->setValue(scrolled);
+      QRect shown(
+          page->findChild<QWidget*>("按钮_开始检测")->mapTo(scroll->viewport(), QPoint(0, 0)),
+          start.size());
+      EXPECT_TRUE(scroll->viewport()->rect().contains(shown)) << scrolled;
+    }
+  }
+  EXPECT_GT(lastList.width(), 0);
+}
+
+// On a page that scrolls, a wheel turned over a choice nobody is working
+// with scrolls the page and leaves every run setting as it was.
+TEST_F(WindowUseTest, AWheelOverAnUnfocusedChoiceScrollsThePage) {
+  MainWindow window(dir.path());
+  window.show();
+  window.resize(1024, 560);
+  ASSERT_TRUE(ProcessUntil([&] { return window.size() == QSize(1024, 560); }, 5000));
+  auto* bar = window.findChild<QScrollArea*>()->verticalScrollBar();
+  ASSERT_GT(bar->maximum(), 0);
+  const RunSettings before = window.CurrentRunSettings();
+  for (const char* name : {"下拉框_处理方式", "数值框_同时处理", "数值框_版本最小差异"}) {
+    SCOPED_TRACE(name);
+    bar->setValue(0);
+    QWidget* choice = window.findChild<QWidget*>(name);
+    QWheelEvent wheel(QPointF(5, 5), choice->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(choice, &wheel);
+    EXPECT_GT(bar->value(), 0);
+  }
+  // A list scrolls its own rows.
+  for (int row = 0; row < 200; ++row) window.AppendRow(kIntroList);
+  window.findChild<TabControl*>()->Bar()->setCurrentIndex(4);
+  auto* list = window.findChild<QTreeWidget*>("超级列表框3");
+  bar->setValue(0);
+  QWheelEvent wheel(QPointF(5, 5), list->viewport()->mapToGlobal(QPointF(5, 5)), QPoint(),
+                    QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(list->viewport(), &wheel);
+  EXPECT_GT(list->verticalScrollBar()->value(), 0);
+  EXPECT_EQ(bar->value(), 0);
+  const RunSettings after = window.CurrentRunSettings();
+  EXPECT_EQ(after.run.engine, before.run.engine);
+  EXPECT_EQ(after.run.jobs, before.run.jobs);
+  EXPECT_EQ(after.run.minDistance, before.run.minDistance);
 }
 
 // The job goes on and writes its video while the window's thread takes no

@@ -159,7 +159,11 @@ TEST_F(Pipeline, ImageModeWithAnEmptyGreenScreenList) {
 }
 
 TEST_F(Pipeline, BrokenFirstRowThenAGoodOne) {
-  test::WriteFile(home / "测试视频剪辑/a broken.mp4", "not a video");
+  // An MP4's first box, then no video: it is listed, and fails as unreadable.
+  test::WriteFile(home / "测试视频剪辑/a broken.mp4", std::string("\0\0\0\x18"
+                                                                  "ftypisom\0\0\x02\0isomiso2",
+                                                                  24) +
+                                                          "not a video");
   ASSERT_TRUE(
       test::MakeClip(home / "测试视频剪辑/b.mp4", {.seconds = 2, .width = 360, .height = 640}));
   test::WriteFile(home / "生成视频剪辑/b.mp4", "");

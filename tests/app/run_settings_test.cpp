@@ -47,6 +47,27 @@ TEST(RunSettings, BecomeTheRunsInputs) {
       {"too many versions", Settings(kSteps, false, 1, 60, 500), 4, kSteps, 1, false, 2,
        kMaxVariants},
   };
+  // Versions are fingerprinted only when they must keep a distance, and
+  // there are versions to keep it from.
+  struct Distance {
+    double set;
+    int variants;
+    double kept;
+    bool fingerprints;
+  } distances[] = {{0, 3, 0, false},
+                   {0.1, 3, 0.1, true},
+                   {0.1, 1, 0.1, false},
+                   {7, 2, 1, true},
+                   {-1, 2, 0, false}};
+  for (const Distance& d : distances) {
+    RunSettings settings;
+    settings.run.minDistance = d.set;
+    settings.run.variants = d.variants;
+    JobInputs inputs;
+    ApplyRunSettings(settings, 4, inputs);
+    EXPECT_DOUBLE_EQ(inputs.options.minDistance, d.kept) << d.set;
+    EXPECT_EQ(inputs.fingerprints, d.fingerprints) << d.set << " " << d.variants;
+  }
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     JobInputs inputs;
@@ -80,6 +101,7 @@ TEST(RunSettings, SaveAndLoadThroughTheKeyTable) {
 
   RunSettings changed = Settings(EngineKind::kSteps, true, 3, 90, 7, true);
   changed.run.fit = FitMode::kStretch;
+  changed.run.minDistance = 0.15;
   Saved saved;
   SaveRunSettings(changed, [&saved](std::string_view key, const std::string& value) {
     EXPECT_TRUE(saved.emplace(std::string(key), value).second) << "saved twice: " << key;
@@ -88,6 +110,7 @@ TEST(RunSettings, SaveAndLoadThroughTheKeyTable) {
   EXPECT_EQ(saved.at("run/stallTimeout"), "90");
   EXPECT_EQ(saved.at("run/fit"), "stretch");
   EXPECT_EQ(saved.at("run/skipExisting"), "true");
+  EXPECT_EQ(saved.at("run/minDistance"), "0.15");
   RunSettings back = load(saved);
   EXPECT_EQ(back.run.engine, changed.run.engine);
   EXPECT_EQ(back.allItems, changed.allItems);
@@ -96,6 +119,7 @@ TEST(RunSettings, SaveAndLoadThroughTheKeyTable) {
   EXPECT_EQ(back.run.variants, changed.run.variants);
   EXPECT_EQ(back.run.skipExisting, changed.run.skipExisting);
   EXPECT_EQ(back.run.fit, changed.run.fit);
+  EXPECT_DOUBLE_EQ(back.run.minDistance, changed.run.minDistance);
 
   struct Case {
     const char* name;
@@ -109,7 +133,10 @@ TEST(RunSettings, SaveAndLoadThroughTheKeyTable) {
         {"run/stallTimeout", "60s"},
         {"run/variants", ""},
         {"run/skipExisting", "maybe"},
-        {"run/fit", "zoom"}}},
+        {"run/fit", "zoom"},
+        {"run/minDistance", "1.5"}}},
+      {"a distance below zero", {{"run/minDistance", "-0.1"}}},
+      {"a distance that is no number", {{"run/minDistance", "0.1x"}}},
   };
   for (const Case& c : unusable) {
     SCOPED_TRACE(c.name);
@@ -121,6 +148,7 @@ TEST(RunSettings, SaveAndLoadThroughTheKeyTable) {
     EXPECT_EQ(loaded.run.variants, defaults.run.variants);
     EXPECT_EQ(loaded.run.skipExisting, defaults.run.skipExisting);
     EXPECT_EQ(loaded.run.fit, defaults.run.fit);
+    EXPECT_DOUBLE_EQ(loaded.run.minDistance, defaults.run.minDistance);
   }
   // Hand-made files may write switches as digits.
   EXPECT_TRUE(load({{"run/allItems", "1"}}).allItems);

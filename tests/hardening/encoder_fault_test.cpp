@@ -164,7 +164,7 @@ TEST_F(EncoderFault, EncoderFoundInTheHomeWhenThePathHasNone) {
 TEST_F(EncoderFault, StopEndsAnEncoderThatNeverExits) {
   test::InstallFakeEncoder(home.path());
   ScopedEnv sleepOn("MIVORA_FAKE_SLEEP_ON", "-fx.mp4");
-  test::WriteFile(home / "测试视频剪辑/a.mp4", "");
+  test::WriteFakeMedia(home / "测试视频剪辑/a.mp4");
   ImportVideos();
   window.SetText(TextBox::编辑框_特效代码, "特效7");
   control.StartRun(StepByStep());

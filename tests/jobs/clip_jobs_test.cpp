@@ -268,6 +268,7 @@ TEST_F(ClipJobs, TroubledItemsSayWhy) {
     bool image;
     std::string status;      // of the first item
     std::string nextStatus;  // of the second; empty: not checked
+    bool present = true;     // false: the first source is gone since it was listed
   };
   const Case cases[] = {
       {"no picture", "MIVORA_FAKE_SIZE", "", false, "剪切失败：素材无法读取", ""},
@@ -275,6 +276,10 @@ TEST_F(ClipJobs, TroubledItemsSayWhy) {
       {"hung encoder", "MIVORA_FAKE_SLEEP_ON", "/bad.", false, "剪切失败：编码器无响应", "成功"},
       {"slow encoder", "MIVORA_FAKE_SLOW_ON", ".mivora-", false, "成功", "成功"},
       {"unreadable image", "MIVORA_FAKE_SIZE", "", true, "【图片转视频】图片无法读取", ""},
+      {"deleted since listed", "MIVORA_FAKE_SIZE", "", false,
+       "剪切失败：素材不存在（导入后被删除或移走）", "", false},
+      {"image deleted since listed", "MIVORA_FAKE_SIZE", "", true,
+       "【图片转视频】图片不存在（导入后被删除或移走）", "", false},
       {"1x1 image", "MIVORA_FAKE_SIZE", "1x1", true, "【图片转视频】图片太小", ""},
       {"hung image encoder", "MIVORA_FAKE_SLEEP_ON", "/bad.", true, "【图片转视频】编码器无响应",
        "成功"},
@@ -288,7 +293,10 @@ TEST_F(ClipJobs, TroubledItemsSayWhy) {
       run.engineName = engine;
       run.stallTimeoutMs = 800;
       run.AddClip(test::Clips::kAudios, "/music/a.mp3");
-      run.AddSource(c.image ? "/img/bad.jpg" : "/src/bad.mp4");
+      // The troubled source is there: only a missing one is told as gone.
+      const std::filesystem::path bad = run.home / (c.image ? "img/bad.jpg" : "src/bad.mp4");
+      if (c.present) test::WriteFile(bad, "x");
+      run.AddSource(bad.string());
       run.AddSource(c.image ? "/img/good.jpg" : "/src/good.mp4");
       setenv(c.variable, c.value, 1);
       run.Job(!c.image);

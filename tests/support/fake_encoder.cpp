@@ -1,6 +1,7 @@
 #include "support/fake_encoder.h"
 
 #include <sys/stat.h>
+#include <cctype>
 
 #include <fstream>
 #include <sstream>
@@ -75,6 +76,16 @@ std::string JoinArgs(const std::vector<std::string>& args) {
   std::string text;
   for (const std::string& arg : args) text += (text.empty() ? "" : " ") + arg;
   return text;
+}
+
+void WriteFakeMedia(const std::filesystem::path& file) {
+  using namespace std::string_literals;
+  std::string extension = file.extension().string();
+  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  WriteFile(file, extension == ".jpg"   ? "\xFF\xD8\xFF\xE0\0\x10JFIF\0"s
+                  : extension == ".mp4" ? "\0\0\0\x18"
+                                          "ftypisom\0\0\x02\0isomiso2"s
+                                        : "x"s);
 }
 
 }  // namespace mivora::test

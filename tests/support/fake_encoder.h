@@ -33,4 +33,8 @@ std::vector<std::vector<std::string>> FakeEncoderCalls(const std::filesystem::pa
 // A recorded call as one text, arguments joined by single blanks.
 std::string JoinArgs(const std::vector<std::string>& args);
 
+// A media file for the stand-in's runs: only its first bytes are those of an
+// MP4 (".mp4") or a JPEG (".jpg"), enough for an import to take it.
+void WriteFakeMedia(const std::filesystem::path& file);
+
 }  // namespace mivora::test

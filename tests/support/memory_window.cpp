@@ -142,6 +142,12 @@ void MemoryWindow::SetRunProgress(double fraction, const std::string& label) {
   progressHistory_.push_back(fraction);
 }
 
+void MemoryWindow::SetRunWork(double done, double total) {
+  std::lock_guard lock(mutex_);
+  progress_.workDone = done;
+  progress_.workTotal = total;
+}
+
 void MemoryWindow::ShowRunEnd(const std::string& note, bool failed) {
   std::lock_guard lock(mutex_);
   progress_.endNote = note;

@@ -36,6 +36,7 @@ class MemoryWindow : public WindowOps {
   void ShowInfo(const std::string& text) override;
   void SetCellToolTip(ListView list, int row, int column, const std::string& text) override;
   void SetRunProgress(double fraction, const std::string& label) override;
+  void SetRunWork(double done, double total) override;
   void ShowRunEnd(const std::string& note, bool failed) override;
 
   // What a user does in the window.
@@ -50,6 +51,8 @@ class MemoryWindow : public WindowOps {
     std::string label;
     std::string endNote;  // what ShowRunEnd said last
     bool failed = false;  // and whether it told of failures
+    double workDone = 0;  // what SetRunWork said last
+    double workTotal = 0;
   };
   // The latest progress and every fraction reported, in order.
   Progress RunProgress();

@@ -3,10 +3,13 @@
 // window operations, run display and screen fitting have files of their own.
 #include "app/qt/main_window.h"
 
+#include <QAbstractSpinBox>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDoubleSpinBox>
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QHeaderView>
@@ -16,6 +19,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSpinBox>
 #include <QTreeWidget>
@@ -43,27 +47,40 @@ constexpr const char* kAudioFolderTitle = "请选择音频目录 mp3";
 constexpr const char* kHomeFolderTitle = "请选择主目录";
 constexpr const char* kQuitDuringRun = "正在剪辑，确定要停止并退出吗？";
 
+// A control that a turn of the wheel would change.
+bool IsChoice(QWidget* control) {
+  return qobject_cast<QComboBox*>(control) || qobject_cast<QAbstractSpinBox*>(control);
+}
+
 }  // namespace
 
 MainWindow::MainWindow(std::filesystem::path runDir) : runDir_(std::move(runDir)) {
   setWindowTitle(kTitle);
   setObjectName("MainWindow");
-  // The controls keep their places on a page of fixed size; a screen too
-  // small for it scrolls the page instead of cutting it off.
+  // The page fills the window and its controls follow its size; a window
+  // smaller than the page's minimum scrolls the page instead of cutting it.
   content_ = new QWidget;
   content_->setObjectName("页面_内容");
-  content_->setFixedSize(kOuterWidth, kOuterHeight);
+  content_->resize(kOuterWidth, kOuterHeight);
   scroll_ = new QScrollArea(this);
   scroll_->setObjectName("滚动区_内容");
   scroll_->setFrameShape(QFrame::NoFrame);
+  scroll_->setWidgetResizable(true);
   scroll_->setWidget(content_);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(scroll_);
   BuildControls();
+  SetPageLimits();
+  content_->installEventFilter(this);
+  for (QWidget* choice : content_->findChildren<QWidget*>()) {
+    if (IsChoice(choice)) {
+      choice->setFocusPolicy(Qt::StrongFocus);
+      choice->installEventFilter(this);
+    }
+  }
   // Until shown, the size is that of the client area; FitInto takes the
   // frame off once the window system has told us its size.
-  setMaximumSize(kOuterWidth, kOuterHeight);
   resize(kOuterWidth, kOuterHeight);
   move(50, 50);
   background_.setMaxThreadCount(4);
@@ -198,6 +215,7 @@ void MainWindow::WireEvents() {
   });
   for (QSpinBox* box : {jobs_, stallTimeout_, variants_})
     connect(box, &QSpinBox::valueChanged, this, save);
+  connect(minDistance_, &QDoubleSpinBox::valueChanged, this, save);
   for (QComboBox* box : {engine_, fit_}) connect(box, &QComboBox::currentIndexChanged, this, save);
   for (QAbstractButton* control : switches_)
     connect(control, &QAbstractButton::toggled, this, save);
@@ -274,6 +292,17 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == content_ && event->type() == QEvent::Resize) {
+    LayOutPage();
+    return false;
+  }
+  auto* choice = qobject_cast<QWidget*>(watched);
+  if (event->type() == QEvent::Wheel && IsChoice(choice) && !choice->hasFocus()) {
+    // A wheel turned over a choice the user is not working with scrolls the
+    // page, instead of changing the choice under the pointer.
+    QCoreApplication::sendEvent(scroll_->verticalScrollBar(), event);
+    return true;
+  }
   if (event->type() != QEvent::DragEnter && event->type() != QEvent::DragMove &&
       event->type() != QEvent::Drop) {
     return QWidget::eventFilter(watched, event);

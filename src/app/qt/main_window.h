@@ -1,6 +1,7 @@
 // The program's only window: the seven media lists on their tab pages, the
 // effect code, the switches, the run buttons, the log and the hidden output
-// box, on a page that scrolls when the screen is too small for it. It is the
+// box, on a page that grows with the window and scrolls when the window is
+// smaller than the page's minimum. It is the
 // window operations' implementation for people: calls from other threads are
 // carried out on the window's thread while the caller waits, a run's events
 // are posted to it without waiting, and the window's thread itself never
@@ -8,8 +9,9 @@
 // Its code is split by concern: main_window.cpp (making, wiring, dialogs),
 // main_window_build.cpp (the controls), main_window_settings.cpp (what it
 // remembers), main_window_ops.cpp (the window operations across threads),
-// main_window_run.cpp (a run's display) and main_window_screen.cpp (fitting
-// the screen).
+// main_window_run.cpp (a run's display), main_window_screen.cpp (fitting
+// the screen) and main_window_layout.cpp (the page following the window's
+// size).
 #pragma once
 
 #include <QElapsedTimer>
@@ -22,6 +24,7 @@
 #include <condition_variable>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -30,6 +33,7 @@
 // needs nothing from these headers.
 #ifndef Q_MOC_RUN
 #include "app/run_control.h"
+#include "app/run_estimate.h"
 #include "app/window_ops.h"
 #include "jobs/watermark.h"
 #include "runner/run_token.h"
@@ -37,6 +41,7 @@
 
 class QAbstractButton;
 class QComboBox;
+class QDoubleSpinBox;
 class QCheckBox;
 class QLabel;
 class QMessageBox;
@@ -82,6 +87,7 @@ class MainWindow : public QWidget, public WindowOps {
   void ShowInfo(const std::string& text) override;
   void SetCellToolTip(ListView list, int row, int column, const std::string& text) override;
   void SetRunProgress(double fraction, const std::string& label) override;
+  void SetRunWork(double done, double total) override;
   void ShowRunEnd(const std::string& note, bool failed) override;
 
   // Releases every other thread waiting on a window operation and makes later
@@ -117,8 +123,8 @@ class MainWindow : public QWidget, public WindowOps {
   WatermarkOptions Watermark();
 
   // Sizes and places the window, frame included, inside `available` (a
-  // screen's free area): at most its outer size, smaller on a smaller
-  // screen, where the page scrolls.
+  // screen's free area): its outer size, smaller on a smaller screen, where
+  // the page scrolls. The user may then make it larger or maximize it.
   void FitInto(const QRect& available);
 
  protected:
@@ -145,6 +151,17 @@ class MainWindow : public QWidget, public WindowOps {
   enum class Imports { kHere, kIntrosInBackground };
   void ImportAllLists(const std::filesystem::path& folder, Imports imports);
   void FitToScreen();
+  // Places every control for the page's present size (see
+  // main_window_layout.cpp); `DesignPlace` is where it was drawn.
+  void LayOutPage();
+  QRect DesignPlace(QWidget* control);
+  QSize MinimumPage();
+  // The path column of a list widened by `growth` pixels beyond its design
+  // width; and a column's width as the user set it, without that growth.
+  void WidenPathColumn(QTreeWidget* view, int growth);
+  int RememberedColumnWidth(QTreeWidget* view, int column) const;
+  // The page's and the window's least sizes, the window's within `room`.
+  void SetPageLimits(QSize room = QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
   void RunBegan();
   void RunPaused();
   void RunResumed();
@@ -196,9 +213,10 @@ class MainWindow : public QWidget, public WindowOps {
   QCheckBox* allItems_ = nullptr;
   QSpinBox* jobs_ = nullptr;
   QSpinBox* stallTimeout_ = nullptr;
-  QComboBox* fit_ = nullptr;           // 画面适配
-  QSpinBox* variants_ = nullptr;       // 每个素材生成
-  QCheckBox* skipExisting_ = nullptr;  // 跳过已有成品
+  QComboBox* fit_ = nullptr;               // 画面适配
+  QSpinBox* variants_ = nullptr;           // 每个素材生成
+  QDoubleSpinBox* minDistance_ = nullptr;  // 版本最小差异
+  QCheckBox* skipExisting_ = nullptr;      // 跳过已有成品
   QLabel* home_ = nullptr;
   QProgressBar* progress_ = nullptr;
   QLabel* times_ = nullptr;
@@ -206,12 +224,16 @@ class MainWindow : public QWidget, public WindowOps {
   QElapsedTimer pausedSince_;  // valid while the run is paused
   qint64 pausedMs_ = 0;        // the run's earlier pauses
   QTimer clockTick_;
-  double runFraction_ = 0;
-  double secondsLeft_ = -1;  // smoothed; negative until it can be estimated
+  RunEstimate estimate_;
   QString audioFolder_;
   // The frame the window was last fitted with; it changes when a window
   // manager frames the window, which may be after it is shown.
   QSize fittedFrame_{-1, -1};
+  // The page's size at which every control is where it was drawn: the outer
+  // size less the frame.
+  QSize designPage_{kOuterWidth, kOuterHeight};
+  std::map<QWidget*, QRect> designPlaces_;
+  std::map<QTreeWidget*, int> pathColumnGrowth_;
 
   std::mutex callMutex_;
   std::condition_variable callDone_;

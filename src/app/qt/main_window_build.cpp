@@ -5,6 +5,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -237,7 +238,7 @@ void MainWindow::BuildRunSettings() {
   auto* group = new QGroupBox("运行设置", content_);
   runSettings_ = group;
   group->setObjectName("分组框_运行设置");
-  group->setGeometry(765, 418, 232, 240);
+  group->setGeometry(765, 414, 232, 256);
   auto* engineLabel = new QLabel("处理方式", group);
   engineLabel->setGeometry(14, 20, 80, 24);
   engine_ = new QComboBox(group);
@@ -250,35 +251,44 @@ void MainWindow::BuildRunSettings() {
   allItems_ =
       MakeSwitch<QCheckBox>(group, "选择框_处理全部素材", "处理全部素材", {12, 46, 210, 24}, false);
   auto* jobsLabel = new QLabel("同时处理", group);
-  jobsLabel->setGeometry(14, 72, 120, 24);
+  jobsLabel->setGeometry(14, 70, 120, 24);
   jobs_ = new QSpinBox(group);
   jobs_->setObjectName("数值框_同时处理");
-  jobs_->setGeometry(150, 72, 70, 24);
+  jobs_->setGeometry(150, 70, 70, 24);
   jobs_->setRange(1, std::max(1, QThread::idealThreadCount()));
   jobsLabel->setBuddy(jobs_);
   auto* stallLabel = new QLabel("无响应超时（秒）", group);
-  stallLabel->setGeometry(14, 98, 130, 24);
+  stallLabel->setGeometry(14, 95, 130, 24);
   stallTimeout_ = new QSpinBox(group);
   stallTimeout_->setObjectName("数值框_无响应超时");
-  stallTimeout_->setGeometry(150, 98, 70, 24);
+  stallTimeout_->setGeometry(150, 95, 70, 24);
   stallTimeout_->setRange(0, 3600);
   stallLabel->setBuddy(stallTimeout_);
   auto* fitLabel = new QLabel("画面适配", group);
-  fitLabel->setGeometry(14, 124, 80, 24);
+  fitLabel->setGeometry(14, 120, 80, 24);
   fit_ = new QComboBox(group);
   fit_->setObjectName("下拉框_画面适配");
-  fit_->setGeometry(96, 124, 124, 24);
+  fit_->setGeometry(96, 120, 124, 24);
   fit_->addItems({"模糊背景", "裁切铺满", "拉伸"});
   fitLabel->setBuddy(fit_);
   auto* variantsLabel = new QLabel("每个素材生成", group);
-  variantsLabel->setGeometry(14, 150, 130, 24);
+  variantsLabel->setGeometry(14, 145, 130, 24);
   variants_ = new QSpinBox(group);
   variants_->setObjectName("数值框_每个素材生成");
-  variants_->setGeometry(150, 150, 70, 24);
+  variants_->setGeometry(150, 145, 70, 24);
   variants_->setRange(1, kMaxVariants);
   variantsLabel->setBuddy(variants_);
+  auto* distanceLabel = new QLabel("版本最小差异", group);
+  distanceLabel->setGeometry(14, 170, 130, 24);
+  minDistance_ = new QDoubleSpinBox(group);
+  minDistance_->setObjectName("数值框_版本最小差异");
+  minDistance_->setGeometry(150, 170, 70, 24);
+  minDistance_->setRange(0, 1);
+  minDistance_->setDecimals(2);
+  minDistance_->setSingleStep(0.05);
+  distanceLabel->setBuddy(minDistance_);
   skipExisting_ = MakeSwitch<QCheckBox>(group, "选择框_跳过已有成品", "跳过已有成品",
-                                        {12, 176, 210, 24}, false);
+                                        {12, 195, 210, 24}, false);
   engine_->setToolTip(
       "一次编码：每个素材只调用一次编码器，更快，失败时自动改用分步处理；"
       "分步处理：每一步调用一次编码器");
@@ -287,24 +297,27 @@ void MainWindow::BuildRunSettings() {
   stallTimeout_->setToolTip("编码器这么多秒没有进展就停止它，该素材记为失败；0 表示不限");
   fit_->setToolTip("不是 9:16 的画面如何放进竖屏：模糊背景、裁切铺满或拉伸");
   variants_->setToolTip("每个素材做几个不同的成品（文件名加 -1、-2……）；1：一个，名字不变");
+  minDistance_->setToolTip(
+      "同一素材的几个版本之间至少要有多大差异（0 到 1）：差异更小的版本换一组选择重新生成，"
+      "最多 3 次；0：不比较。0.1 能分开重新编码的副本和不同的特效组合；每个成品多一次编码");
   skipExisting_->setToolTip("完整的成品文件已存在就不再做，不完整的重新生成（中断后接着做）");
-  MakeButton(group, "按钮_主目录", "主目录", {12, 204, 70, 30});
-  MakeButton(group, "按钮_打开输出文件夹", "打开输出文件夹", {90, 204, 130, 30});
+  MakeButton(group, "按钮_主目录", "主目录", {12, 222, 70, 28});
+  MakeButton(group, "按钮_打开输出文件夹", "打开输出文件夹", {90, 222, 130, 28});
 
   home_ = new QLabel(content_);
   home_->setObjectName("标签_主目录");
-  home_->setGeometry(767, 660, 228, 28);
+  home_->setGeometry(767, 671, 228, 22);
   // One line, the middle of a long path elided; the whole path is the tooltip.
   home_->setWordWrap(false);
   progress_ = new QProgressBar(content_);
   progress_->setObjectName("进度条_运行");
-  progress_->setGeometry(767, 690, 228, 20);
+  progress_->setGeometry(767, 694, 228, 18);
   progress_->setRange(0, 1000);
   progress_->setValue(0);
   progress_->setFormat("0/0");
   times_ = new QLabel(content_);
   times_->setObjectName("标签_运行时间");
-  times_->setGeometry(767, 712, 228, 22);
+  times_->setGeometry(767, 713, 228, 22);
 }
 
 void MainWindow::SetTabOrder() {
@@ -315,7 +328,7 @@ void MainWindow::SetTabOrder() {
     chain.push_back(runButtons_[static_cast<int>(button)]);
   }
   chain.insert(chain.end(), {engine_, allItems_, jobs_, stallTimeout_, fit_, variants_,
-                             skipExisting_, findChild<QPushButton*>("按钮_主目录"),
+                             minDistance_, skipExisting_, findChild<QPushButton*>("按钮_主目录"),
                              findChild<QPushButton*>("按钮_打开输出文件夹"), log_});
   for (std::size_t i = 1; i < chain.size(); ++i) setTabOrder(chain[i - 1], chain[i]);
 }

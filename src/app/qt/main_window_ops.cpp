@@ -208,6 +208,10 @@ void MainWindow::SetRunProgress(double fraction, const std::string& label) {
       [this, fraction, shown = QString::fromStdString(label)] { ShowProgress(fraction, shown); });
 }
 
+void MainWindow::SetRunWork(double done, double total) {
+  Marshal([this, done, total] { estimate_.SetWork(done, total, RunMs() / 1000.0); });
+}
+
 void MainWindow::ShowRunEnd(const std::string& note, bool failed) {
   Marshal([this, shown = QString::fromStdString(note), failed] { ShowEnd(shown, failed); });
 }

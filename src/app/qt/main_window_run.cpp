@@ -10,6 +10,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <algorithm>
+#include <optional>
 
 #include "app/qt/main_window.h"
 #include "app/qt/title_page.h"
@@ -17,12 +18,6 @@
 
 namespace mivora {
 namespace {
-
-// The time left is estimated once this much of the run is done, and after so
-// many milliseconds; each second's estimate counts with this weight.
-constexpr double kFractionForEstimate = 0.03;
-constexpr qint64 kMsForEstimate = 5000;
-constexpr double kEstimateWeight = 0.2;
 
 QString Clock(qint64 ms) {
   qint64 seconds = ms / 1000;
@@ -40,8 +35,7 @@ void MainWindow::RunBegan() {
   runClock_.start();
   pausedMs_ = 0;
   pausedSince_.invalidate();
-  runFraction_ = 0;
-  secondsLeft_ = -1;
+  estimate_.Reset();
   progress_->setValue(0);
   progress_->setFormat("0/0");
   ShowFailures(false);
@@ -104,20 +98,14 @@ void MainWindow::ShowTimes() {
     times_->setText(text + "  已暂停");
     return;
   }
-  // The time left is told once enough of the run is behind it, and it moves
-  // smoothly from one second to the next.
-  if (runFraction_ >= kFractionForEstimate && runFraction_ < 1 && elapsed >= kMsForEstimate) {
-    double estimate = elapsed / 1000.0 * (1 - runFraction_) / runFraction_;
-    secondsLeft_ = secondsLeft_ < 0 ? estimate
-                                    : (1 - kEstimateWeight) * std::max(0.0, secondsLeft_ - 1) +
-                                          kEstimateWeight * estimate;
-    text += "  剩余约 " + Clock(static_cast<qint64>(secondsLeft_ * 1000));
+  // The time left, from the pace of the work done so far, once it is known.
+  if (std::optional<double> left = estimate_.SecondsLeft(elapsed / 1000.0)) {
+    text += "  剩余约 " + Clock(static_cast<qint64>(*left * 1000));
   }
   times_->setText(text);
 }
 
 void MainWindow::ShowProgress(double fraction, const QString& shown) {
-  runFraction_ = fraction;
   progress_->setValue(static_cast<int>(fraction * progress_->maximum()));
   progress_->setFormat(shown);
 }

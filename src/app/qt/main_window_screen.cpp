@@ -1,6 +1,6 @@
-// Fitting the main window to its screen: at most its outer size, frame
-// included, smaller on a smaller screen, where its page scrolls, and always
-// wholly on the screen.
+// Fitting the main window to its screen: its outer size, frame included,
+// smaller on a smaller screen, where its page scrolls, and always wholly on
+// the screen.
 #include <QMoveEvent>
 #include <QScreen>
 #include <QShowEvent>
@@ -20,7 +20,8 @@ void MainWindow::showEvent(QShowEvent* event) {
 
 void MainWindow::FitToScreen() {
   const QSize frame = frameGeometry().size() - geometry().size();
-  if (frame == fittedFrame_) return;
+  // A maximized window keeps the size its window manager gave it.
+  if (frame == fittedFrame_ || isMaximized() || isFullScreen()) return;
   fittedFrame_ = frame;
   // The outer size includes the frame, which is known only once the window
   // system has framed the window (often after it is shown); without a frame
@@ -31,9 +32,10 @@ void MainWindow::FitToScreen() {
 void MainWindow::FitInto(const QRect& available) {
   const QSize frame = frameGeometry().size() - geometry().size();
   const QSize page = QSize(kOuterWidth, kOuterHeight) - frame;
-  content_->setFixedSize(page);
-  setMaximumSize(page);
+  designPage_ = page;
+  SetPageLimits(available.size() - frame);
   resize(page.boundedTo(available.size() - frame));
+  LayOutPage();
   // The whole frame on the screen, as near as possible to where it was.
   QRect outer(frameGeometry().topLeft(), size() + frame);
   outer.moveLeft(std::clamp(outer.left(), available.left(),

@@ -3,6 +3,7 @@
 // column widths.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QPlainTextEdit>
 #include <QSettings>
 #include <QSpinBox>
@@ -42,6 +43,7 @@ RunSettings MainWindow::CurrentRunSettings() const {
   shown.run.stallTimeout = std::chrono::seconds(stallTimeout_->value());
   shown.run.fit = kFitChoices[std::max(0, fit_->currentIndex())];
   shown.run.variants = variants_->value();
+  shown.run.minDistance = minDistance_->value();
   shown.run.skipExisting = skipExisting_->isChecked();
   return shown;
 }
@@ -53,6 +55,7 @@ void MainWindow::ShowRunSettings(const RunSettings& shown) {
   jobs_->setValue(shown.run.jobs);
   stallTimeout_->setValue(StallTimeoutSeconds(shown.run));
   variants_->setValue(shown.run.variants);
+  minDistance_->setValue(shown.run.minDistance);
   skipExisting_->setChecked(shown.run.skipExisting);
   for (std::size_t i = 0; i < kFitChoices.size(); ++i) {
     if (kFitChoices[i] == shown.run.fit) fit_->setCurrentIndex(static_cast<int>(i));
@@ -116,7 +119,7 @@ void MainWindow::RememberColumnWidths() {
   for (const ListLayout& layout : ListLayouts()) {
     QStringList widths;
     for (int column = 0; column < static_cast<int>(layout.widths.size()); ++column) {
-      widths << QString::number(List(layout.list)->columnWidth(column));
+      widths << QString::number(RememberedColumnWidth(List(layout.list), column));
     }
     settings.setValue(QString(kColumnsKeyPrefix) + layout.name, widths.join(','));
   }
