@@ -261,7 +261,7 @@ ItemOutcome RunOneItem(ItemQueue& queue, const ItemPlan& plan, RandomSource& ran
 std::optional<ItemOutcome> SkippedOutcome(ItemQueue& queue, const ItemPlan& plan, bool& remade) {
   if (!queue.inputs.options.skipExisting) return std::nullopt;
   std::filesystem::path finished = plan.paths.OutputFolder(plan.videoMode) / plan.outputName;
-  ExistingOutput existing = CheckExistingOutput(finished);
+  ExistingOutput existing = CheckExistingOutput(finished, kOutputFormat);
   if (existing == ExistingOutput::kMissing) return std::nullopt;
   if (existing == ExistingOutput::kBroken) {
     queue.events.Emit(
