@@ -122,7 +122,7 @@ std::optional<ItemOutcome> NoRoomFor(ItemRun& run, double seconds) {
   const ItemPlan& plan = run.plan();
   std::string problem =
       ShortOfSpace({plan.paths.OutputFolder(plan.videoMode), plan.paths.concatFile.parent_path()},
-                   BytesNeeded(seconds));
+                   BytesNeeded(seconds, kOutputFormat));
   if (problem.empty()) return std::nullopt;
   run.Log(problem + "\r\n");
   ItemOutcome outcome;
