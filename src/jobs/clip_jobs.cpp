@@ -123,7 +123,7 @@ std::optional<ItemOutcome> NoRoomFor(ItemRun& run, double seconds) {
   const ItemPlan& plan = run.plan();
   std::string problem =
       ShortOfSpace({plan.paths.OutputFolder(plan.videoMode), plan.paths.concatFile.parent_path()},
-                   BytesNeeded(seconds));
+                   BytesNeeded(seconds, kOutputFormat));
   if (problem.empty()) return std::nullopt;
   run.Log(problem + "\r\n");
   ItemOutcome outcome;
@@ -273,7 +273,7 @@ ItemOutcome RunOneItem(ItemQueue& queue, const ItemPlan& plan, RandomSource& ran
 std::optional<ItemOutcome> SkippedOutcome(ItemQueue& queue, const ItemPlan& plan, bool& remade) {
   if (!queue.inputs.options.skipExisting) return std::nullopt;
   std::filesystem::path finished = plan.paths.OutputFolder(plan.videoMode) / plan.outputName;
-  ExistingOutput existing = CheckExistingOutput(finished);
+  ExistingOutput existing = CheckExistingOutput(finished, kOutputFormat);
   if (existing == ExistingOutput::kMissing) return std::nullopt;
   if (existing == ExistingOutput::kBroken) {
     queue.events.Emit(

@@ -12,9 +12,12 @@
 
 namespace mivora {
 
-// The picture a run that resumes checks a finished video against.
-inline constexpr VideoFrame kOutputFrame{kOutputFormat.width, kOutputFormat.height,
-                                         kOutputFormat.fps};
+// The picture a run that resumes checks a finished video against: its
+// canvas's size and rate.
+constexpr VideoFrame OutputFrame(const Canvas& canvas) {
+  return {canvas.width, canvas.height, canvas.fps};
+}
+inline constexpr VideoFrame kOutputFrame = OutputFrame(kOutputFormat);
 
 // A failed assembly step: logs "<step>-----输出失败" and returns the outcome
 // with the status text "【<step>-----输出失败】<its text>".

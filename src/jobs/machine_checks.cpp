@@ -17,8 +17,8 @@
 namespace mivora {
 namespace {
 
-// The finished video's video and (at most) audio rates, in bytes per second.
-constexpr double kOutputBytesPerSecond = (kOutputFormat.bitRateKbps + 192) * 1000 / 8.0;
+// The finished video's (at most) audio rate, in kilobits per second.
+constexpr int kAudioKbps = 192;
 constexpr std::uintmax_t kMarginBytes = 2 << 20;
 
 std::string Said(std::string_view fault, const std::filesystem::path& folder) {
@@ -63,8 +63,9 @@ std::string UnwritableFolder(const std::vector<std::filesystem::path>& folders) 
   return {};
 }
 
-std::uintmax_t BytesNeeded(double seconds) {
-  double video = std::max(seconds, 0.0) * kOutputBytesPerSecond;
+std::uintmax_t BytesNeeded(double seconds, const Canvas& canvas) {
+  const double bytesPerSecond = (canvas.bitRateKbps + kAudioKbps) * 1000 / 8.0;
+  double video = std::max(seconds, 0.0) * bytesPerSecond;
   return static_cast<std::uintmax_t>(2 * video) + kMarginBytes;
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "effects/output_format.h"
 #include "jobs/job_inputs.h"
 
 namespace mivora {
@@ -23,9 +24,9 @@ std::vector<std::filesystem::path> RunFolders(const JobInputs& inputs);
 std::string UnwritableFolder(const std::vector<std::filesystem::path>& folders);
 
 // What an item of `seconds` may take on disk at most: its video at the
-// output's bit rate, twice (the work files and the finished video), and a
+// canvas's bit rate, twice (the work files and the finished video), and a
 // margin for the encoder's own overhead.
-std::uintmax_t BytesNeeded(double seconds);
+std::uintmax_t BytesNeeded(double seconds, const Canvas& canvas);
 
 // Bytes free for this user on the file system of `folder` (or of its nearest
 // existing parent); nothing when the file system cannot be asked.

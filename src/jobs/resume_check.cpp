@@ -7,11 +7,12 @@
 
 namespace mivora {
 
-ExistingOutput CheckExistingOutput(const std::filesystem::path& finished) {
+ExistingOutput CheckExistingOutput(const std::filesystem::path& finished, const Canvas& canvas) {
   std::error_code error;
   if (!std::filesystem::is_regular_file(finished, error)) return ExistingOutput::kMissing;
-  return CheckFinishedVideo(finished, kOutputFrame) == VideoFault::kNone ? ExistingOutput::kWhole
-                                                                         : ExistingOutput::kBroken;
+  return CheckFinishedVideo(finished, OutputFrame(canvas)) == VideoFault::kNone
+             ? ExistingOutput::kWhole
+             : ExistingOutput::kBroken;
 }
 
 }  // namespace mivora

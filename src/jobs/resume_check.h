@@ -3,6 +3,8 @@
 
 #include <filesystem>
 
+#include "effects/output_format.h"
+
 namespace mivora {
 
 enum class ExistingOutput {
@@ -12,7 +14,8 @@ enum class ExistingOutput {
 };
 
 // Reads the headers and the tail of the file at `finished` (a few
-// milliseconds, never a decode) against the picture every finished video has.
-ExistingOutput CheckExistingOutput(const std::filesystem::path& finished);
+// milliseconds, never a decode) against the picture of the run's canvas: a
+// video of the other size is made again.
+ExistingOutput CheckExistingOutput(const std::filesystem::path& finished, const Canvas& canvas);
 
 }  // namespace mivora

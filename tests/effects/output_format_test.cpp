@@ -53,5 +53,42 @@ TEST(OutputFormat, EveryTextFollowsTheFormat) {
   }
 }
 
+TEST(Canvas, SizesParseFromTheirNamesOnly) {
+  struct Case {
+    const char* text;
+    std::optional<Canvas> canvas;
+  } cases[] = {
+      {"720x1280", kBaseCanvas},   {"1080x1920", kLargeCanvas}, {"1080:1920", std::nullopt},
+      {"1080X1920", std::nullopt}, {" 720x1280", std::nullopt}, {"1280x720", std::nullopt},
+      {"", std::nullopt},          {"1920x1080", std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(ParseCanvasSize(c.text), c.canvas);
+  }
+  EXPECT_EQ(CanvasSizeNames(), (std::vector<std::string>{"720x1280", "1080x1920"}));
+  EXPECT_EQ(kDefaultCanvas, kBaseCanvas);
+}
+
+TEST(Canvas, LargeSizeScalesPixelsAndBitRate) {
+  EXPECT_EQ(kLargeCanvas.bitRateKbps * 4, kBaseCanvas.bitRateKbps * 9);  // with the pixels
+  EXPECT_EQ(kLargeCanvas.fps, kBaseCanvas.fps);
+  struct Case {
+    Canvas canvas;
+    int pixels;
+    int scaled;
+  } cases[] = {
+      {kBaseCanvas, 482, 482}, {kBaseCanvas, -485, -485}, {kLargeCanvas, 482, 723},
+      {kLargeCanvas, 1, 2},    {kLargeCanvas, -1, -2},    {kLargeCanvas, -485, -728},
+      {kLargeCanvas, 0, 0},    {kLargeCanvas, 720, 1080},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.canvas.width) + " " + std::to_string(c.pixels));
+    EXPECT_EQ(ScaledPixels(c.canvas, c.pixels), c.scaled);
+  }
+  EXPECT_DOUBLE_EQ(CanvasFactor(kLargeCanvas), 1.5);
+  EXPECT_DOUBLE_EQ(CanvasFactor(kBaseCanvas), 1.0);
+}
+
 }  // namespace
 }  // namespace mivora

@@ -64,9 +64,15 @@ TEST(ShortOfSpace, ComparesTheItemsNeedWithTheFreeSpace) {
   EXPECT_EQ(ShortOfSpace({home / "not/yet/made"}, 1), "");
   EXPECT_EQ(ShortOfSpace({home.path(), home / "out"}, *free + (1ULL << 40)),
             "磁盘空间不足：" + home.path().string());
-  // Twice a 3000k video of its length, and a margin.
-  EXPECT_GT(BytesNeeded(10), 2 * 10 * 3000 * 1000 / 8);
-  EXPECT_LT(BytesNeeded(10), BytesNeeded(11));
+  // Twice a video of its length at the canvas's bit rate, and a margin.
+  for (const Canvas& canvas : {kBaseCanvas, kLargeCanvas}) {
+    SCOPED_TRACE(canvas.width);
+    const std::uintmax_t video = 10ULL * canvas.bitRateKbps * 1000 / 8;
+    EXPECT_GT(BytesNeeded(10, canvas), 2 * video);
+    EXPECT_LT(BytesNeeded(10, canvas), 2 * video + (4ULL << 20));
+    EXPECT_LT(BytesNeeded(10, canvas), BytesNeeded(11, canvas));
+  }
+  EXPECT_GT(BytesNeeded(10, kLargeCanvas), BytesNeeded(10, kBaseCanvas));
 }
 
 TEST(RunClipJob, RefusesAFolderItCannotWriteBeforeAnyEncoder) {
