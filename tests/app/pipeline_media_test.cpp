@@ -16,6 +16,7 @@
 #include "support/media_maker.h"
 #include "support/memory_window.h"
 #include "support/never_stopped.h"
+#include "support/process_probe.h"
 #include "support/temp_dir.h"
 
 namespace mivora {
@@ -316,16 +317,8 @@ TEST_F(Pipeline, EffectsThatLoopAudioSucceed) {
 // The state letter of every encoder process working in `home`.
 std::string EncoderStates(const std::filesystem::path& home) {
   std::string states;
-  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-    std::ifstream cmd(entry.path() / "cmdline", std::ios::binary);
-    std::string cmdline((std::istreambuf_iterator<char>(cmd)), {});
-    if (cmdline.find("ffmpeg") == std::string::npos ||
-        cmdline.find(home.string()) == std::string::npos)
-      continue;
-    std::ifstream stat(entry.path() / "stat");
-    std::string text((std::istreambuf_iterator<char>(stat)), {});
-    auto close = text.rfind(')');
-    if (close != std::string::npos && close + 2 < text.size()) states += text[close + 2];
+  for (pid_t pid : test::FindProcesses({"ffmpeg", home.string()})) {
+    if (char state = test::ProcessState(pid)) states += state;
   }
   return states;
 }

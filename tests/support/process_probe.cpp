@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <fstream>
 #include <sstream>
 #include <thread>
 
@@ -17,9 +16,22 @@ extern char** environ;
 namespace mivora::test {
 namespace {
 
+// A process that ends while its file is read makes read() fail with ESRCH,
+// which a stream turns into an exception; plain reads give what was there.
 std::string ReadProcFile(pid_t pid, const char* name) {
-  std::ifstream in(std::filesystem::path("/proc") / std::to_string(pid) / name, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), {});
+  std::string path = "/proc/" + std::to_string(pid) + "/" + name;
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return {};
+  std::string text;
+  char buffer[4096];
+  for (;;) {
+    ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;
+    text.append(buffer, static_cast<std::size_t>(got));
+  }
+  ::close(fd);
+  return text;
 }
 
 // State letter and parent of a process from /proc/<pid>/stat; the command
@@ -73,6 +85,12 @@ bool ProcessGone(pid_t pid) {
   char state = 0;
   pid_t parent = 0;
   return !ReadStat(pid, state, parent) || state == 'Z' || state == 'X';
+}
+
+char ProcessState(pid_t pid) {
+  char state = 0;
+  pid_t parent = 0;
+  return ReadStat(pid, state, parent) ? state : 0;
 }
 
 std::vector<pid_t> ChildProcesses(pid_t pid) {

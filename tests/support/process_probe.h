@@ -20,6 +20,8 @@ namespace mivora::test {
 std::vector<pid_t> FindProcesses(const std::vector<std::string>& needles);
 // True when `pid` has exited (gone from /proc, or a zombie nobody reaped yet).
 bool ProcessGone(pid_t pid);
+// The state letter of /proc/<pid>/stat ('R', 'S', 'T' when stopped ...), 0 once gone.
+char ProcessState(pid_t pid);
 // Processes whose parent is `pid`, zombies included.
 std::vector<pid_t> ChildProcesses(pid_t pid);
 int OpenDescriptors(pid_t pid);
