@@ -321,6 +321,14 @@ void BatchCommands::AddTo(CLI::App& app) {
       ->type_name("NAME");
   runCommand
       ->add_option_function<std::string>(
+          "--size",
+          [&run](const std::string& name) { run.options.canvas = *ParseCanvasSize(name); },
+          "成品尺寸：" + FrameSize(kBaseCanvas) + "（默认）或 " + FrameSize(kLargeCanvas) +
+              "（平台推荐的尺寸，码率随像素增加）")
+      ->check(OneOf(CanvasSizeNames()))
+      ->type_name("SIZE");
+  runCommand
+      ->add_option_function<std::string>(
           "--fit", [&run](const std::string& name) { run.options.fit = *ParseFitMode(name); },
           "不是 9:16 的画面如何放进画面：blur（默认，模糊背景）、cover（裁切铺满）、"
           "stretch（拉伸）")

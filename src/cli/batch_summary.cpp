@@ -78,6 +78,8 @@ nlohmann::json BatchSummary(const BatchOptions& options, const std::vector<ItemR
          {"output",
           result.output.empty() ? nlohmann::json(nullptr) : nlohmann::json(result.output.string())},
          {"seconds", result.seconds},
+         {"size", result.output.empty() ? nlohmann::json(nullptr)
+                                        : nlohmann::json(FrameSize(options.run.canvas))},
          {"fingerprint", TextOrNull(result.fingerprint)},
          {"closest", NearestOf(result)}});
     if (result.remade) items.back()["remade"] = true;
@@ -86,6 +88,7 @@ nlohmann::json BatchSummary(const BatchOptions& options, const std::vector<ItemR
       {"home", options.runDir.string()},
       {"mode", options.run.videoMode ? "video" : "image"},
       {"engine", std::string(kEngineNames.NameOf(options.run.engine))},
+      {"size", FrameSize(options.run.canvas)},
       {"seed", options.seed},
       {"jobs", options.run.jobs},
       {"variants", options.run.variants},

@@ -30,7 +30,7 @@ std::vector<SampleFile> SampleFiles() {
   const std::string moving = "overlay=x='(W-w)*abs(sin(t))':y='(H-h)*t/4'";
   // Intro, outro and overlays come at the frame of a finished video.
   const std::string frame =
-      "s=" + FrameSize(kOutputFormat) + ":r=" + std::to_string(kOutputFormat.fps);
+      "s=" + FrameSize(kDefaultCanvas) + ":r=" + std::to_string(kDefaultCanvas.fps);
   return {
       {kTestVideoFolder, "sample-landscape-9s.mp4",
        Join({"-f", "lavfi", "-i", "testsrc2=s=1280x720:r=30:d=9", "-f", "lavfi", "-i",

@@ -145,7 +145,7 @@ std::pair<int, char> StreamReference(const std::string& label) {
 
 EffectPart TranslateEffect(std::string_view templateText, int stretchSeconds,
                            std::string_view prefix, std::string_view stretch,
-                           std::string_view out) {
+                           std::string_view out, const Canvas& canvas) {
   EffectPart part;
   ParsedTemplate parsed = ParseTemplate(templateText);
   if (!parsed.error.empty()) {
@@ -286,7 +286,7 @@ EffectPart TranslateEffect(std::string_view templateText, int stretchSeconds,
   }
   // Without a canvas the effect ends with its stretch.
   part.seconds = part.canvas ? capSeconds : std::min(stretchSeconds, capSeconds);
-  chains.push_back("[" + resultName + "]" + SegmentShape(kOutputFormat) + "," +
+  chains.push_back("[" + resultName + "]" + SegmentShape(canvas) + "," +
                    ThirtyFor(part.seconds,
                              parsed.complex || !parsed.fixedRate ? kThirtyFpsEarlier : kThirtyFps) +
                    "[" + std::string(out) + "]");

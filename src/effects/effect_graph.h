@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "effects/output_format.h"
+
 namespace mivora {
 
 // An effect template as a part of a larger graph. The part reads copies of
@@ -27,7 +29,8 @@ struct EffectPart {
 // the black canvas a colour source, and audio the part leaves out (the join
 // keeps video only).
 EffectPart TranslateEffect(std::string_view templateText, int stretchSeconds,
-                           std::string_view prefix, std::string_view stretch, std::string_view out);
+                           std::string_view prefix, std::string_view stretch, std::string_view out,
+                           const Canvas& canvas = kBaseCanvas);
 
 // 30 frames per second the way the encoder's constant-rate output makes them
 // from a source of up to 30: each output frame shows the input frame nearest

@@ -11,6 +11,7 @@
 
 #include <vector>
 
+#include "effects/canvas_fill.h"
 #include "effects/effect_catalogue.h"
 
 namespace mivora {
@@ -78,7 +79,8 @@ std::string ApplyShortcuts(std::string_view effect, std::string_view templateTex
   return text;
 }
 
-std::string OnePassTemplate(std::string_view effect) {
+std::string OnePassTemplate(std::string_view effect, const Canvas& canvas) {
+  if (canvas != kBaseCanvas) return FitTemplateToCanvas(EffectTemplate(effect), canvas);
   return ApplyShortcuts(effect, EffectTemplate(effect), GraphShortcuts());
 }
 

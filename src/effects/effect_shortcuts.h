@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "effects/output_format.h"
+
 namespace mivora {
 
 struct GraphShortcut {
@@ -26,7 +28,9 @@ const std::vector<GraphShortcut>& GraphShortcuts();
 std::string ApplyShortcuts(std::string_view effect, std::string_view templateText,
                            const std::vector<GraphShortcut>& shortcuts);
 
-// The effect's template as the one-pass graph renders it.
-std::string OnePassTemplate(std::string_view effect);
+// The effect's template as the one-pass graph renders it on `canvas`. The
+// shortcuts are cut to the templates' own canvas; on another the effect
+// runs as written, filled for that canvas.
+std::string OnePassTemplate(std::string_view effect, const Canvas& canvas = kBaseCanvas);
 
 }  // namespace mivora

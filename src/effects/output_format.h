@@ -27,9 +27,6 @@ inline constexpr Canvas kBaseCanvas{};
 // scaled with the pixels (2.25 times).
 inline constexpr Canvas kLargeCanvas{1080, 1920, 30, "yuv420p", 6750};
 inline constexpr Canvas kDefaultCanvas = kBaseCanvas;
-// The names the callers not yet given a run's canvas still use.
-using OutputFormat = Canvas;
-inline constexpr Canvas kOutputFormat = kDefaultCanvas;
 
 // "720x1280" or "1080x1920"; nothing for any other text.
 std::optional<Canvas> ParseCanvasSize(std::string_view text);

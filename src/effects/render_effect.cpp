@@ -4,6 +4,7 @@
 #include <system_error>
 #include <vector>
 
+#include "effects/canvas_fill.h"
 #include "effects/effect_catalogue.h"
 #include "runner/command_line.h"
 #include "runner/placeholders.h"
@@ -27,17 +28,17 @@ std::vector<Placeholder> EffectFills(const std::string& input, const std::string
 
 ToolOutcome RenderEffect(const ToolEnv& env, std::string_view effectName,
                          const std::filesystem::path& input, const std::filesystem::path& output,
-                         const std::filesystem::path& audio) {
+                         const std::filesystem::path& audio, const Canvas& canvas) {
   std::string source = ToolPath(input);
   // Each argument is filled in one scan, so a path that happens to contain a
   // placeholder's text is never filled a second time.
   return RunJudged(
-      env, EffectTemplate(effectName),
+      env, FitTemplateToCanvas(EffectTemplate(effectName), canvas),
       EffectFills(source, EscapeFilterPath(source), ToolPath(audio), ToolPath(output)));
 }
 
-std::string EffectCommandText(std::string_view effectName) {
-  std::string commandTemplate = EffectTemplate(effectName);
+std::string EffectCommandText(std::string_view effectName, const Canvas& canvas) {
+  std::string commandTemplate = FitTemplateToCanvas(EffectTemplate(effectName), canvas);
   if (commandTemplate.empty()) return {};
   std::vector<std::string> args =
       BuildCommand(commandTemplate, EffectFills("<输入>", "<输入>", "<音频>", "<输出>"));

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "effects/output_format.h"
 #include "runner/tool.h"
 
 namespace mivora {
@@ -17,12 +18,12 @@ namespace mivora {
 // runs nothing and is never a success.
 ToolOutcome RenderEffect(const ToolEnv& env, std::string_view effectName,
                          const std::filesystem::path& input, const std::filesystem::path& output,
-                         const std::filesystem::path& audio);
+                         const std::filesystem::path& audio, const Canvas& canvas = kBaseCanvas);
 
 // The command RenderEffect runs for the effect, for a person to read: one
 // line a POSIX shell splits into the same arguments, with "<输入>", "<音频>" and
 // "<输出>" in place of the input, audio and output, and the encoder as
 // "ffmpeg". The empty text for an unknown name.
-std::string EffectCommandText(std::string_view effectName);
+std::string EffectCommandText(std::string_view effectName, const Canvas& canvas = kBaseCanvas);
 
 }  // namespace mivora

@@ -40,7 +40,7 @@ constexpr char kInputCheckStep[] = "检查素材";
 constexpr char kSpaceCheckStep[] = "检查磁盘空间";
 
 // The template that turns a picture into the video the walk cuts.
-std::string ImageVideoCommand(const OutputFormat& format) {
+std::string ImageVideoCommand(const Canvas& format) {
   return std::string(kEncoderPlaceholder) + " -y -err_detect explode -xerror -i " +
          std::string(kImagePlaceholder) + " -vcodec libx264 -r " + std::to_string(format.fps) +
          " -vf \"pad=ceil(iw/2)*2:ceil(ih/2)*2,scale=" + FrameSize(format, ':') +
@@ -123,7 +123,7 @@ std::optional<ItemOutcome> NoRoomFor(ItemRun& run, double seconds) {
   const ItemPlan& plan = run.plan();
   std::string problem =
       ShortOfSpace({plan.paths.OutputFolder(plan.videoMode), plan.paths.concatFile.parent_path()},
-                   BytesNeeded(seconds, kOutputFormat));
+                   BytesNeeded(seconds, run.canvas()));
   if (problem.empty()) return std::nullopt;
   run.Log(problem + "\r\n");
   ItemOutcome outcome;
@@ -234,7 +234,7 @@ ItemOutcome RunImageItem(ItemRun& run, ClipEngine& engine) {
   FileGuard framedGuard(framed);
   EnsureFolder(framed.parent_path());
   if (std::optional<FitMode> fit = run.FramingFor(plan.source)) {
-    ToolOutcome fitted = run.Judge(RunJudged(run.tools(), FramedImageArgs(*fit, image, framed)));
+    ToolOutcome fitted = run.Judge(RunJudged(run.tools(), FramedImageArgs(*fit, image, framed, run.canvas())));
     if (run.Stopped()) return run.Failed();
     if (!fitted.ok()) return run.Failed(PictureFailure(fitted));
     image = framed;
@@ -246,7 +246,7 @@ ItemOutcome RunImageItem(ItemRun& run, ClipEngine& engine) {
   // small one. A damaged picture stops the decoder at once instead of
   // giving a grey one.
   ToolOutcome outcome =
-      run.Judge(RunJudged(run.tools(), ImageVideoCommand(kOutputFormat),
+      run.Judge(RunJudged(run.tools(), ImageVideoCommand(run.canvas()),
                           {{std::string(kImagePlaceholder), ToolPath(image.string())},
                            {std::string(kOutputPlaceholder), imageVideo.path().string()}}));
   if (run.Stopped()) return run.Failed();
@@ -273,7 +273,7 @@ ItemOutcome RunOneItem(ItemQueue& queue, const ItemPlan& plan, RandomSource& ran
 std::optional<ItemOutcome> SkippedOutcome(ItemQueue& queue, const ItemPlan& plan, bool& remade) {
   if (!queue.inputs.options.skipExisting) return std::nullopt;
   std::filesystem::path finished = plan.paths.OutputFolder(plan.videoMode) / plan.outputName;
-  ExistingOutput existing = CheckExistingOutput(finished, kOutputFormat);
+  ExistingOutput existing = CheckExistingOutput(finished, queue.inputs.options.canvas);
   if (existing == ExistingOutput::kMissing) return std::nullopt;
   if (existing == ExistingOutput::kBroken) {
     queue.events.Emit(

@@ -18,7 +18,8 @@ constexpr NameTable<FitMode, 3> kNames({{
     {FitMode::kStretch, "stretch"},
 }});
 
-constexpr double kFrameAspect = static_cast<double>(kOutputFormat.width) / kOutputFormat.height;
+// Both canvases are 9:16.
+constexpr double kFrameAspect = static_cast<double>(kBaseCanvas.width) / kBaseCanvas.height;
 
 // A scale to `width`x`height` that keeps the picture's shape (`dar` counts
 // its pixel shape) and either covers the box or fits inside it; sizes are
@@ -61,8 +62,7 @@ bool NeedsFraming(double displayAspect) {
 }
 
 std::string FramingGraph(FitMode mode, std::string_view input, std::string_view output,
-                         std::string_view prefix) {
-  const OutputFormat& frame = kOutputFormat;
+                         std::string_view prefix, const Canvas& frame) {
   const std::string size = FrameSize(frame, ':');
   switch (mode) {
     case FitMode::kStretch:
@@ -79,24 +79,26 @@ std::string FramingGraph(FitMode mode, std::string_view input, std::string_view 
   std::string fitted = std::string(prefix) + "fitted";
   // The backdrop is blurred at a quarter of the size, where the blur costs a
   // sixteenth, and only then brought up to the frame.
-  const OutputFormat quarter{frame.width / 4, frame.height / 4};
+  const Canvas quarter{frame.width / 4, frame.height / 4};
   return Label(input) + "split" + Label(back) + Label(front) + ";" + Label(back) +
          KeepShapeScale(quarter.width, quarter.height, true) + ",crop=" + FrameSize(quarter, ':') +
          ",format=" + std::string(frame.pixelFormat) +
-         ",boxblur=10:2,lutyuv=y=val*0.6,scale=" + size + ",setsar=1" + Label(blurred) + ";" +
+         ",boxblur=" + std::to_string(ScaledPixels(frame, 10)) +
+         ":2,lutyuv=y=val*0.6,scale=" + size + ",setsar=1" + Label(blurred) + ";" +
          Label(front) + KeepShapeScale(frame.width, frame.height, false) + ",setsar=1" +
          Label(fitted) + ";" + Label(blurred) + Label(fitted) + "overlay=(W-w)/2:(H-h)/2" +
          Label(output);
 }
 
 std::vector<std::string> FramingEncodeArgs(FitMode mode, const std::filesystem::path& source,
-                                           const std::filesystem::path& output) {
+                                           const std::filesystem::path& output,
+                                           const Canvas& canvas) {
   return {std::string(kEncoderPlaceholder),
           "-y",
           "-i",
           ToolPath(source),
           "-filter_complex",
-          FramingGraph(mode, "0:v", "framed", "fit_"),
+          FramingGraph(mode, "0:v", "framed", "fit_", canvas),
           "-map",
           "[framed]",
           "-map",
@@ -108,7 +110,7 @@ std::vector<std::string> FramingEncodeArgs(FitMode mode, const std::filesystem::
           "-crf",
           "18",
           "-pix_fmt",
-          std::string(kOutputFormat.pixelFormat),
+          std::string(canvas.pixelFormat),
           "-c:a",
           "aac",
           "-b:a",
@@ -117,7 +119,8 @@ std::vector<std::string> FramingEncodeArgs(FitMode mode, const std::filesystem::
 }
 
 std::vector<std::string> FramedImageArgs(FitMode mode, const std::filesystem::path& image,
-                                         const std::filesystem::path& output) {
+                                         const std::filesystem::path& output,
+                                         const Canvas& canvas) {
   // The picture is read by its content, whatever its name says (a PNG named
   // .jpg), and a damaged one stops the decoder instead of giving a grey
   // picture; the output is one picture, never a numbered series.
@@ -129,7 +132,7 @@ std::vector<std::string> FramedImageArgs(FitMode mode, const std::filesystem::pa
           "-i",
           ToolPath(image),
           "-filter_complex",
-          FramingGraph(mode, "0:v", "framed", "fit_"),
+          FramingGraph(mode, "0:v", "framed", "fit_", canvas),
           "-map",
           "[framed]",
           "-frames:v",

@@ -1,4 +1,4 @@
-// Framing: bringing a picture of any shape into the 720x1280 frame of the
+// Framing: bringing a picture of any shape into the canvas of the
 // finished video without distorting it. Pure text work: the filter graph for
 // the one-pass engine and the framing encode of the step engine.
 #pragma once
@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "effects/output_format.h"
 
 namespace mivora {
 
@@ -30,22 +32,24 @@ std::vector<std::string> FitModeNames();
 bool NeedsFraming(double displayAspect);
 
 // Filterchains, separated by ';', that read label `input` and write label
-// `output` (names without brackets): 720x1280 with square pixels, the
-// picture's own pixel shape taken into account. Labels of their own begin
+// `output` (names without brackets): the canvas's size with square pixels,
+// the picture's own pixel shape taken into account. Labels of their own begin
 // with `prefix`.
 std::string FramingGraph(FitMode mode, std::string_view input, std::string_view output,
-                         std::string_view prefix);
+                         std::string_view prefix, const Canvas& canvas = kBaseCanvas);
 
 // The step engine's framing encode of a source video: the framed picture,
 // H.264 at the source's frame rate and of a quality meant for one more
 // encode, the first audio stream (if any) as AAC. The encoder placeholder
 // comes first.
 std::vector<std::string> FramingEncodeArgs(FitMode mode, const std::filesystem::path& source,
-                                           const std::filesystem::path& output);
+                                           const std::filesystem::path& output,
+                                           const Canvas& canvas = kBaseCanvas);
 
 // The same for a still image, into one framed picture (e.g. a ".png"); the
 // image conversion then finds a picture of the finished video's size.
 std::vector<std::string> FramedImageArgs(FitMode mode, const std::filesystem::path& image,
-                                         const std::filesystem::path& output);
+                                         const std::filesystem::path& output,
+                                         const Canvas& canvas = kBaseCanvas);
 
 }  // namespace mivora

@@ -17,7 +17,6 @@ namespace mivora {
 constexpr VideoFrame OutputFrame(const Canvas& canvas) {
   return {canvas.width, canvas.height, canvas.fps};
 }
-inline constexpr VideoFrame kOutputFrame = OutputFrame(kOutputFormat);
 
 // A failed assembly step: logs "<step>-----输出失败" and returns the outcome
 // with the status text "【<step>-----输出失败】<its text>".

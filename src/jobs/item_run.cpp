@@ -114,7 +114,8 @@ std::string ItemRun::PictureTextFilter() {
   const RunOptions& options = inputs_.options;
   if (options.watermark.enabled) {
     WriteWatermarkText(plan_.paths.watermarkText, options.watermark.text);
-    filter = WatermarkFilter(options.watermark, inputs_.watermarkFont, plan_.paths.watermarkText);
+    filter = WatermarkFilter(options.watermark, inputs_.watermarkFont, plan_.paths.watermarkText,
+                             options.canvas);
   }
   const std::string& title = Picks().title;
   if (!title.empty()) {
@@ -122,7 +123,8 @@ std::string ItemRun::PictureTextFilter() {
     WriteWatermarkText(plan_.paths.titleText, layout.text);
     if (!filter.empty()) filter += ",";
     filter +=
-        TitleFilter(options.title, layout.fontSize, inputs_.watermarkFont, plan_.paths.titleText);
+        TitleFilter(options.title, layout.fontSize, inputs_.watermarkFont, plan_.paths.titleText,
+                    options.canvas);
   }
   return filter;
 }

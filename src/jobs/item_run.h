@@ -59,6 +59,7 @@ class ItemRun {
   const ItemPlan& plan() const { return plan_; }
   const WorkPaths& paths() const { return plan_.paths; }
   const ToolEnv& tools() const { return tools_; }
+  const Canvas& canvas() const { return inputs_.options.canvas; }
   RandomSource& random() { return random_; }
   bool Stopped() const { return token_.IsCancelled(); }
   // Waits `ms` of running time; false once stopped.

@@ -60,6 +60,7 @@ ToolOutcome OnePassEngine::EncodeItem(ItemRun& run, const std::vector<WalkStep>&
   FileGuard titleText(spec.watermark.empty() ? std::filesystem::path() : run.paths().titleText);
   spec.blackScreen = picks.blackScreen;
   spec.audio = ToolPath(picks.audio);
+  spec.canvas = run.canvas();
   // The output name is only given to a finished video; Assemble gives it.
   auto video = std::make_unique<PartFile>(picks.outputFolder / run.plan().outputName,
                                           run.paths().partPrefix);

@@ -47,10 +47,11 @@ OnePassCommand BuildOnePassCommand(const OnePassItem& item) {
   std::vector<std::string> chains;
   std::vector<std::string> joined;
   // A picture of another shape is framed first; the label its stream is read from.
-  auto framed = [&chains](const std::optional<FitMode>& fit, const std::string& input,
-                          const std::string& name) {
+  const Canvas& canvas = item.canvas;
+  auto framed = [&chains, &canvas](const std::optional<FitMode>& fit, const std::string& input,
+                                   const std::string& name) {
     if (!fit) return "[" + input + ":v]";
-    chains.push_back(FramingGraph(*fit, input + ":v", name, name + "_"));
+    chains.push_back(FramingGraph(*fit, input + ":v", name, name + "_", canvas));
     return "[" + name + "]";
   };
   const std::string source = framed(item.sourceFit, "0", "srcfit");
@@ -58,7 +59,7 @@ OnePassCommand BuildOnePassCommand(const OnePassItem& item) {
   std::string intro;
   if (!item.intro.empty()) {
     intro = addInput(item.intro);
-    chains.push_back(framed(item.introFit, intro, "introfit") + JoinShape(kOutputFormat) +
+    chains.push_back(framed(item.introFit, intro, "introfit") + JoinShape(canvas) +
                      "[intro]");
     joined.push_back("intro");
     totalSeconds += item.introSeconds;
@@ -84,15 +85,15 @@ OnePassCommand BuildOnePassCommand(const OnePassItem& item) {
                      "trim=start=" + std::to_string(part.startSeconds) +
                      ":duration=" + std::to_string(part.lengthSeconds + 1) +
                      ",setpts=PTS-STARTPTS," + ThirtyFor(part.lengthSeconds, kThirtyFps) + "," +
-                     SegmentShape(kOutputFormat) + "[" + segment + "]");
+                     SegmentShape(canvas) + "[" + segment + "]");
     if (part.effect.empty()) {
       joined.push_back(segment);
       totalSeconds += part.lengthSeconds;
       continue;
     }
     std::string result = "part" + number;
-    EffectPart effect = TranslateEffect(OnePassTemplate(part.effect), part.lengthSeconds,
-                                        "fx" + number + "_", segment, result);
+    EffectPart effect = TranslateEffect(OnePassTemplate(part.effect, canvas), part.lengthSeconds,
+                                        "fx" + number + "_", segment, result, canvas);
     if (!effect.error.empty()) {
       command.error = part.effect + ": " + effect.error;
       return command;
@@ -104,7 +105,7 @@ OnePassCommand BuildOnePassCommand(const OnePassItem& item) {
 
   if (!item.outro.empty()) {
     std::string outro = addInput(item.outro);
-    chains.push_back(framed(item.outroFit, outro, "outrofit") + JoinShape(kOutputFormat) +
+    chains.push_back(framed(item.outroFit, outro, "outrofit") + JoinShape(canvas) +
                      "[outro]");
     joined.push_back("outro");
     totalSeconds += item.outroSeconds;
@@ -115,7 +116,7 @@ OnePassCommand BuildOnePassCommand(const OnePassItem& item) {
   if (!item.overlay.empty()) {
     std::string overlay = addInput(item.overlay);
     std::string key = item.blackScreen ? "colorkey=black:0.35:0.25" : "chromakey=0x00FF00:0.3:0.08";
-    std::string shape = item.overlayFit ? "" : "scale=" + FrameSize(kOutputFormat) + ",";
+    std::string shape = item.overlayFit ? "" : "scale=" + FrameSize(canvas) + ",";
     // The overlay's last frame is held while the join goes on, and the join's
     // end ends the video: a join cut short by a damaged source is seen as
     // missing frames, not hidden behind a longer overlay.
@@ -140,7 +141,7 @@ OnePassCommand BuildOnePassCommand(const OnePassItem& item) {
   command.seconds = static_cast<int>(std::floor(totalSeconds + 1e-6));
   args.insert(args.end(), {"-filter_complex", graph, "-map", "[" + video + "]"});
   if (!audio.empty()) args.insert(args.end(), {"-map", audio + ":a"});
-  for (std::string& setting : SplitCommandLine(OutputEncoding(kOutputFormat)))
+  for (std::string& setting : SplitCommandLine(OutputEncoding(canvas)))
     args.push_back(std::move(setting));
   args.insert(args.end(), {"-t", std::to_string(command.seconds), item.output});
   return command;

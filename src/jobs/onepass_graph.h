@@ -46,6 +46,7 @@ struct OnePassItem {
   std::optional<FitMode> outroFit;
   std::optional<FitMode> overlayFit;  // how a keyed overlay of another shape is framed
   std::string watermark;    // a filter drawn on the finished picture; empty: none
+  Canvas canvas = kDefaultCanvas;  // the finished video's size, rate and bit rate
 };
 
 struct OnePassCommand {
@@ -54,8 +55,9 @@ struct OnePassCommand {
   std::string error;              // not empty: no command could be built
 };
 
-// The one encoder run of an item; each effect is taken with its shortcuts
-// (effects/effect_shortcuts.h).
+// The one encoder run of an item on its canvas; each effect is taken with its
+// shortcuts (effects/effect_shortcuts.h) on the templates' own canvas, filled
+// for the canvas on another.
 OnePassCommand BuildOnePassCommand(const OnePassItem& item);
 
 }  // namespace mivora

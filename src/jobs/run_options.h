@@ -6,6 +6,7 @@
 #include <chrono>
 #include <string>
 
+#include "effects/output_format.h"
 #include "jobs/engine_names.h"
 #include "jobs/framing.h"
 #include "jobs/title_text.h"
@@ -21,6 +22,9 @@ inline constexpr std::chrono::seconds kDefaultStallTimeout{60};
 
 struct RunOptions {
   bool videoMode = true;  // sources are videos, else still images
+  // The size, rate and bit rate of every finished video and of every picture
+  // on the way to it.
+  Canvas canvas = kDefaultCanvas;
   EngineKind engine = kDefaultEngineKind;
   // Finished videos per item (1..kMaxVariants); the versions of an item
   // differ in their picks.

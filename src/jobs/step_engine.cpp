@@ -22,13 +22,13 @@ namespace {
 
 // Every input of the join is brought to the segments' frame size, square
 // pixels and frame rate first, so intro and outro clips of any shape join.
-std::string NormalizeInputs(int count) {
+std::string NormalizeInputs(int count, const Canvas& canvas) {
   std::string graph;
   std::string labels;
   for (int i = 0; i < count; ++i) {
     std::string index = std::to_string(i);
     std::string label = "[n" + index + "]";
-    graph += "[" + index + ":v]" + JoinShape(kOutputFormat) + label + ";";
+    graph += "[" + index + ":v]" + JoinShape(canvas) + label + ";";
     labels += label;
   }
   return graph + labels;
@@ -40,15 +40,15 @@ ToolOutcome FrameClip(ItemRun& run, std::string& clip, const std::filesystem::pa
   std::optional<FitMode> fit = clip.empty() ? std::nullopt : run.FramingFor(clip);
   if (!fit) return ToolOutcome::Succeeded();
   run.Step("画面适配");
-  ToolOutcome outcome = run.Judge(RunJudged(run.tools(), FramingEncodeArgs(*fit, clip, framed)));
+  ToolOutcome outcome = run.Judge(RunJudged(run.tools(), FramingEncodeArgs(*fit, clip, framed, run.canvas())));
   if (outcome.ok()) clip = framed.string();
   return outcome;
 }
 
 // The keyed overlay clip brought into the frame before it is keyed.
-std::string OverlayShape(std::optional<FitMode> fit) {
-  if (!fit) return "[1:v]scale=" + FrameSize(kOutputFormat) + ",";
-  return FramingGraph(*fit, "1:v", "ovfit", "ovfit_") + ";[ovfit]";
+std::string OverlayShape(std::optional<FitMode> fit, const Canvas& canvas) {
+  if (!fit) return "[1:v]scale=" + FrameSize(canvas) + ",";
+  return FramingGraph(*fit, "1:v", "ovfit", "ovfit_", canvas) + ";[ovfit]";
 }
 
 // The walk's source: a source of another shape than 9:16 gets one framing
@@ -60,7 +60,7 @@ ToolOutcome FrameSource(ItemRun& run, const std::filesystem::path& source, bool&
   run.Step("画面适配");
   EnsureFolder(run.paths().framedFile.parent_path());
   ToolOutcome outcome =
-      RunJudged(run.tools(), FramingEncodeArgs(*fit, source, run.paths().framedFile));
+      RunJudged(run.tools(), FramingEncodeArgs(*fit, source, run.paths().framedFile, run.canvas()));
   framed = outcome.ok();
   return outcome;
 }
@@ -69,7 +69,7 @@ ToolOutcome CutSegment(ItemRun& run, const std::filesystem::path& source, const 
   std::string command = std::string(kEncoderPlaceholder) + " -y -ss " +
                         ClipTime(step.startSeconds) + " -i " + std::string(kSourcePlaceholder) +
                         " -c copy " + (run.encodesSourceAudio() ? "-c:a aac " : "") + "-t " +
-                        ClipTime(step.lengthSeconds) + " " + OutputEncoding(kOutputFormat) + " " +
+                        ClipTime(step.lengthSeconds) + " " + OutputEncoding(run.canvas()) + " " +
                         std::string(kOutputPlaceholder);
   // A source cut off or damaged inside the stretch gives a short segment.
   return ExpectFrames(RunJudged(run.tools(), command,
@@ -86,7 +86,7 @@ ToolOutcome RenderSegment(ItemRun& run, const WalkStep& step, const std::filesys
   std::filesystem::path rendered =
       run.paths().tempFolder / ("out" + std::to_string(step.segment) + "-fx.mp4");
   FileGuard renderedGuard(rendered);
-  ToolOutcome outcome = RenderEffect(run.tools(), step.effect, segment, rendered, audio);
+  ToolOutcome outcome = RenderEffect(run.tools(), step.effect, segment, rendered, audio, run.canvas());
   std::error_code error;
   if (outcome.ok()) {
     std::filesystem::rename(rendered, segment, error);
@@ -209,8 +209,8 @@ ToolOutcome StepEngine::Assemble(ItemRun& run, const AssemblyPicks& picks) {
   run.Step("合并生成视频");
   std::string concat =
       std::string(kEncoderPlaceholder) + " -y 【多视频】 -filter_complex \"" +
-      NormalizeInputs(count) + "concat=n=【视频个数】:v=1【水印】 [v]\" -map \"[v]\" " +
-      OutputEncoding(kOutputFormat) + " 【整秒】 " + std::string(kOutputPlaceholder);
+      NormalizeInputs(count, run.canvas()) + "concat=n=【视频个数】:v=1【水印】 [v]\" -map \"[v]\" " +
+      OutputEncoding(run.canvas()) + " 【整秒】 " + std::string(kOutputPlaceholder);
   ToolOutcome outcome =
       run.Judge(RunJudged(run.tools(), concat,
                           {{"【视频个数】", std::to_string(count)},
@@ -228,9 +228,9 @@ ToolOutcome StepEngine::Assemble(ItemRun& run, const AssemblyPicks& picks) {
         picks.blackScreen ? "colorkey=black:0.35:0.25" : "chromakey=0x00FF00:0.3:0.08";
     std::string command =
         std::string(kEncoderPlaceholder) + " -y -i " + std::string(kSourcePlaceholder) +
-        " -i 【叠加】 -filter_complex \"" + OverlayShape(run.OverlayFramingFor(picks.overlay)) +
+        " -i 【叠加】 -filter_complex \"" + OverlayShape(run.OverlayFramingFor(picks.overlay), run.canvas()) +
         key + "[ckout];[0:v][ckout]overlay=x=0【水印】[out]\" -map \"[out]\" " +
-        OutputEncoding(kOutputFormat) + " 【整秒】 " + std::string(kOutputPlaceholder);
+        OutputEncoding(run.canvas()) + " 【整秒】 " + std::string(kOutputPlaceholder);
     outcome = run.Judge(RunJudged(run.tools(), command,
                                   {{std::string(kSourcePlaceholder), paths.concatFile.string()},
                                    {"【叠加】", ToolPath(picks.overlay)},

@@ -252,8 +252,9 @@ TitleLayout LayOutTitle(std::string_view title) {
   return layout;
 }
 
-std::string TitleFilter(const TitleOptions& options, int fontSize, const CjkFont& font,
-                        const std::filesystem::path& textFile) {
+std::string TitleFilter(const TitleOptions& options, int baseFontSize, const CjkFont& font,
+                        const std::filesystem::path& textFile, const Canvas& canvas) {
+  const int fontSize = ScaledPixels(canvas, baseFontSize);
   std::string style =
       options.style == TitleStyle::kBox
           ? ":box=1:boxcolor=black@0.5:boxborderw=" + std::to_string(fontSize / 3)
@@ -262,7 +263,8 @@ std::string TitleFilter(const TitleOptions& options, int fontSize, const CjkFont
          ":textfile=" + EscapeFilterPath(ToolPath(textFile)) +
          ":expansion=none:fontsize=" + std::to_string(fontSize) +
          ":line_spacing=" + std::to_string(LineSpacing(fontSize)) + ":fontcolor=white" + style +
-         AnchoredPlace(options.position, kSideMargin, kEdgeMargin);
+         AnchoredPlace(options.position, ScaledPixels(canvas, kSideMargin),
+                       ScaledPixels(canvas, kEdgeMargin));
 }
 
 }  // namespace mivora

@@ -69,8 +69,10 @@ TitleLayout LayOutTitle(std::string_view title);
 int EstimatedWidth(std::string_view text, int fontSize);
 
 // The "drawtext=..." filter that draws the laid-out text of `textFile` at
-// `fontSize` at the options' anchor.
-std::string TitleFilter(const TitleOptions& options, int fontSize, const CjkFont& font,
-                        const std::filesystem::path& textFile);
+// the options' anchor on `canvas`; `baseFontSize` is the layout's, in pixels
+// of the 720x1280 frame, and grows with the canvas like the margins.
+std::string TitleFilter(const TitleOptions& options, int baseFontSize, const CjkFont& font,
+                        const std::filesystem::path& textFile,
+                        const Canvas& canvas = kBaseCanvas);
 
 }  // namespace mivora

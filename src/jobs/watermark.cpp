@@ -163,16 +163,17 @@ std::string AnchoredPlace(WatermarkPosition position, int marginX, int marginY) 
 }
 
 std::string WatermarkFilter(const WatermarkOptions& options, const CjkFont& font,
-                            const std::filesystem::path& textFile) {
+                            const std::filesystem::path& textFile, const Canvas& canvas) {
   // By family, not by file: a font collection holds several faces, and only
   // fontconfig picks the Chinese one (a file alone gives its first face,
   // which may draw Japanese glyph forms).
   return "drawtext=font=" + EscapeFilterPath(font.family) +
          ":textfile=" + EscapeFilterPath(ToolPath(textFile)) +
-         ":expansion=none:fontsize=" + std::to_string(options.size) +
+         ":expansion=none:fontsize=" + std::to_string(ScaledPixels(canvas, options.size)) +
          ":fontcolor=" + options.color + "@" +
          Fixed(options.opacity >= 0 ? std::min(options.opacity, 1.0) : 0, 2) +
-         AnchoredPlace(options.position, options.margin, options.margin);
+         AnchoredPlace(options.position, ScaledPixels(canvas, options.margin),
+                       ScaledPixels(canvas, options.margin));
 }
 
 }  // namespace mivora

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "effects/output_format.h"
 #include "runner/run_token.h"
 
 namespace mivora {
@@ -30,7 +31,7 @@ struct WatermarkOptions {
   bool enabled = false;
   std::string text;  // UTF-8, any characters
   WatermarkPosition position = WatermarkPosition::kBottomRight;
-  int size = 40;                // font size in pixels of the 720x1280 frame
+  int size = 40;                // font size in pixels of the 720x1280 frame (scaled on others)
   std::string color = "white";  // "#RRGGBB" or one of the encoder's colour names
   double opacity = 0.8;         // 0 (invisible) to 1 (opaque)
   int margin = 24;              // pixels between the text and the nearest edges
@@ -77,10 +78,12 @@ bool WriteWatermarkText(const std::filesystem::path& file, std::string_view text
 // anchor, `marginX` and `marginY` pixels from the nearest edges.
 std::string AnchoredPlace(WatermarkPosition position, int marginX, int marginY);
 
-// The "drawtext=..." filter (to be put in a chain over the 720x1280 picture)
+// The "drawtext=..." filter (to be put in a chain over the finished picture)
 // that draws the text of `textFile` in `font` at the anchor and margin, in the
-// colour with the opacity.
+// colour with the opacity. Size and margin are pixels of the 720x1280 frame
+// and grow with `canvas`, so the mark looks the same on every size.
 std::string WatermarkFilter(const WatermarkOptions& options, const CjkFont& font,
-                            const std::filesystem::path& textFile);
+                            const std::filesystem::path& textFile,
+                            const Canvas& canvas = kBaseCanvas);
 
 }  // namespace mivora

@@ -147,7 +147,7 @@ TEST(CliResumeMedia, RemakesBrokenOutputsKeepsWholeOnesAndFlushesEachBeforeItsRe
               remade.at(name))
         << name << "\n"
         << err;
-    EXPECT_EQ(CheckFinishedVideo(output, kOutputFrame), VideoFault::kNone) << name;
+    EXPECT_EQ(CheckFinishedVideo(output, OutputFrame(kBaseCanvas)), VideoFault::kNone) << name;
   }
   EXPECT_NE(err.find("已存在，跳过：" + media.Out("v1-1.mp4").string()), std::string::npos);
   EXPECT_TRUE(StampOf(media.Out("v1-1.mp4")) == kept) << "the whole output was touched";
@@ -212,7 +212,7 @@ TEST(CliResumeMedia, AKilledImageItemLeavesNoHalfMadeImageVideo) {
   EXPECT_NE(next.err.find("已清理中断的运行留下的文件："), std::string::npos) << next.err;
   EXPECT_NE(next.err.find(halfMade[0]), std::string::npos) << next.err;
   EXPECT_TRUE(partFiles().empty());
-  EXPECT_EQ(CheckFinishedVideo(folder / "still.mp4", kOutputFrame), VideoFault::kNone);
+  EXPECT_EQ(CheckFinishedVideo(folder / "still.mp4", OutputFrame(kBaseCanvas)), VideoFault::kNone);
 }
 
 }  // namespace

@@ -8,10 +8,10 @@
 namespace mivora {
 namespace {
 
-TEST(OutputFormat, EveryTextFollowsTheFormat) {
+TEST(Canvas, EveryTextFollowsTheCanvas) {
   struct Case {
     const char* name;
-    OutputFormat format;
+    Canvas format;
     const char* size;
     const char* filterSize;
     const char* aspect;
@@ -19,7 +19,7 @@ TEST(OutputFormat, EveryTextFollowsTheFormat) {
     const char* join;
     const char* encoding;
   } cases[] = {
-      {"the finished videos' frame", kOutputFormat, "720x1280", "720:1280", "9:16",
+      {"the default canvas", kDefaultCanvas, "720x1280", "720:1280", "9:16",
        "scale=720:1280,setsar=1,format=yuv420p", "scale=720:1280,setsar=1,fps=30,format=yuv420p",
        "-aspect 9:16 -s 720x1280 -pix_fmt yuv420p -vcodec libx264 -r:v 30 -preset medium -crf 30 "
        "-b:v 3000k"},

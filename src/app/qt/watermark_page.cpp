@@ -76,7 +76,7 @@ void WatermarkPage::BuildControls() {
   color_->setObjectName("按钮_水印颜色");
   opacity_ = MakeSpinBox(this, "调节框_水印不透明度", 0, 100, " %");
   margin_ = MakeSpinBox(this, "调节框_水印边距", 0, kMaxWatermarkMargin, " 像素");
-  auto* note = new QLabel(QString::fromStdString("水印画在成片（" + FrameSize(kOutputFormat) +
+  auto* note = new QLabel(QString::fromStdString("水印画在成片（" + FrameSize(kDefaultCanvas) +
                                                  "）上，在绿幕/黑幕叠加之后。"),
                           this);
   note->setStyleSheet("color: #52606d;");

@@ -12,7 +12,7 @@
 namespace mivora {
 namespace {
 
-constexpr double kScale = static_cast<double>(WatermarkPreview::kWidth) / kOutputFormat.width;
+constexpr double kScale = static_cast<double>(WatermarkPreview::kWidth) / kDefaultCanvas.width;
 
 // Something like a frame of a short video: sky, sun and hills.
 void PaintSampleFrame(QPainter& painter, const QRect& frame) {
