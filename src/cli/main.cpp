@@ -50,8 +50,9 @@ int Main(int argc, char** argv) {
   RunToken token;
   InterruptWatch watch(token);
 
-  CLI::App app{"把源视频或图片做成竖屏短视频（" + FrameSize(kDefaultCanvas) + "，H.264，" +
-                   std::to_string(kDefaultCanvas.fps) + " 帧/秒）。",
+  CLI::App app{"把源视频或图片做成竖屏短视频（" + FrameSize(kBaseCanvas) + " 或 " +
+                   FrameSize(kLargeCanvas) + "，H.264，" + std::to_string(kDefaultCanvas.fps) +
+                   " 帧/秒）。",
                "mivora-cli"};
   auto formatter = app.get_formatter();
   formatter->label("Usage", "用法");
