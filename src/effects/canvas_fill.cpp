@@ -16,15 +16,15 @@ namespace {
 // Filters whose numbers are never amounts of the canvas: angles, frame counts,
 // colour and level values, matrix sizes, plane orders, copy counts, files.
 const std::set<std::string_view> kNoPixels = {
-    "rotate", "fade",  "lutyuv", "hue",   "eq",      "edgedetect", "unsharp", "shuffleplanes",
-    "split",  "fps",   "format", "setpts", "movie",  "amix",       "trim",    "tpad",
-    "settb",  "atrim", "volume", "aloop", "nullsink"};
+    "rotate",        "fade",  "lutyuv", "hue",    "eq",     "edgedetect", "unsharp",
+    "shuffleplanes", "split", "fps",    "format", "setpts", "movie",      "amix",
+    "trim",          "tpad",  "settb",  "atrim",  "volume", "aloop",      "nullsink"};
 
 // Names standing for a picture's own size, or for pi: a number multiplied or
 // divided with one of them is a ratio or an angle, never a pixel amount.
 const std::set<std::string_view> kRelativeNames = {
-    "iw", "ih", "w", "h", "W", "H", "ow", "oh", "in_w", "in_h", "main_w", "main_h",
-    "overlay_w", "overlay_h", "PI"};
+    "iw",   "ih",   "w",      "h",      "W",         "H",         "ow", "oh",
+    "in_w", "in_h", "main_w", "main_h", "overlay_w", "overlay_h", "PI"};
 
 enum class Kind { kWhole, kSize, kName, kSpace, kOther };
 
@@ -180,7 +180,8 @@ class FilterArgs {
   // size name or pi ("iw*2", "H/2", "(W-w)/2", "2*PI*t", "PI/180").
   bool InRelativeProduct(std::size_t i) const {
     std::size_t start = i;
-    if (std::size_t minus = Prev(start); Is(minus, "-") && (Is(Prev(minus), "*") || Is(Prev(minus), "/")))
+    if (std::size_t minus = Prev(start);
+        Is(minus, "-") && (Is(Prev(minus), "*") || Is(Prev(minus), "/")))
       start = minus;
     for (std::size_t op = Prev(start); Is(op, "*") || Is(op, "/"); op = Prev(start)) {
       std::size_t end = Prev(op);
