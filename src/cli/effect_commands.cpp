@@ -34,14 +34,15 @@ int ListEffects() {
 
 // The command as render-effect runs it, or with `raw` the catalogue's
 // template as stored, Windows placeholders and all.
-int ShowEffect(const std::string& name, bool raw) {
+int ShowEffect(const std::string& name, bool raw, const Canvas& canvas) {
   std::string duration = EffectDuration(name);
   if (duration.empty())
     return UsageError(
         "effects", "没有这个特效：" + name + "（共有 特效1 到 " + EffectName(kEffectCount) + "）");
   std::cout << name << "\n时长：" << duration << " 秒\n"
             << CostText(name) << "（同样秒数的普通编码为 1 倍）\n"
-            << (raw ? "模板：" + EffectTemplate(name) : "命令：" + EffectCommandText(name)) << "\n";
+            << (raw ? "模板：" + EffectTemplate(name) : "命令：" + EffectCommandText(name, canvas))
+            << "\n";
   return kExitSucceeded;
 }
 
@@ -68,7 +69,7 @@ int RenderOne(const RenderArgs& args, RunToken& token, const InterruptWatch& wat
   std::filesystem::path part = PartFilePath(output);
   std::string console;
   ToolEnv env{home, token, [&console](const std::string& text) { console = text; }};
-  ToolOutcome outcome = RenderEffect(env, args.name, args.input, part, args.audio);
+  ToolOutcome outcome = RenderEffect(env, args.name, args.input, part, args.audio, args.canvas);
   if (outcome.ok() && !token.IsCancelled() && !CommitByRename(part, output)) {
     outcome = ToolOutcome::Failed();
   }
@@ -83,6 +84,17 @@ int RenderOne(const RenderArgs& args, RunToken& token, const InterruptWatch& wat
   return kExitSucceeded;
 }
 
+// "--size": the canvas a command is filled for.
+void AddSizeOption(CLI::App& command, Canvas& canvas) {
+  command
+      .add_option_function<std::string>(
+          "--size", [&canvas](const std::string& name) { canvas = *ParseCanvasSize(name); },
+          "成品尺寸：" + FrameSize(kBaseCanvas) + "（默认，模板的尺寸）或 " +
+              FrameSize(kLargeCanvas))
+      ->check(OneOf(CanvasSizeNames()))
+      ->type_name("SIZE");
+}
+
 }  // namespace
 
 void EffectCommands::AddTo(CLI::App& app) {
@@ -90,6 +102,7 @@ void EffectCommands::AddTo(CLI::App& app) {
       "effects", "列出七十个特效及其时长和相对耗时；给出名称时再显示该特效运行的命令");
   effects->add_option("NAME", effectName, "特效名称，例如 特效12");
   effects->add_flag("--raw", rawTemplate, "显示特效目录里保存的模板原文，而不是运行的命令");
+  AddSizeOption(*effects, effectCanvas);
 
   renderEffect = app.add_subcommand("render-effect", "用一个特效处理一个文件（试特效最快的办法）");
   renderEffect->add_option("NAME", render.name, "特效名称，例如 特效12")->required();
@@ -100,10 +113,12 @@ void EffectCommands::AddTo(CLI::App& app) {
   renderEffect
       ->add_option("--home", render.home, "主目录，在其 ffmpeg/bin 下找编码器（默认与 run 相同）")
       ->type_name("DIR");
+  AddSizeOption(*renderEffect, render.canvas);
 }
 
 int EffectCommands::Carry(RunToken& token, const InterruptWatch& watch) const {
-  if (*effects) return effectName.empty() ? ListEffects() : ShowEffect(effectName, rawTemplate);
+  if (*effects)
+    return effectName.empty() ? ListEffects() : ShowEffect(effectName, rawTemplate, effectCanvas);
   return RenderOne(render, token, watch);
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli/interrupt_watch.h"
+#include "effects/output_format.h"
 #include "runner/run_token.h"
 
 namespace mivora {
@@ -16,6 +17,7 @@ struct RenderArgs {
   std::string output;
   std::string audio;
   std::string home;
+  Canvas canvas = kDefaultCanvas;
 };
 
 struct EffectCommands {
@@ -28,6 +30,7 @@ struct EffectCommands {
   CLI::App* renderEffect = nullptr;
   std::string effectName;
   bool rawTemplate = false;
+  Canvas effectCanvas = kDefaultCanvas;  // the canvas the shown command is filled for
   RenderArgs render;
 };
 
