@@ -22,14 +22,6 @@ inline constexpr NameTable<ItemOutcome::Kind, 7> kOutcomeNames({{
     {ItemOutcome::Kind::kStopped, "stopped"},
 }});
 
-// Whether an output ended in a failure: it was neither made, nor skipped as
-// made before, nor stopped before it ended. The summary's "failed" and the
-// report's "失败" both count these.
-constexpr bool EndedInFailure(ItemOutcome::Kind kind) {
-  return kind != ItemOutcome::Kind::kSucceeded && kind != ItemOutcome::Kind::kSkipped &&
-         kind != ItemOutcome::Kind::kStopped;
-}
-
 // What a person reads for an output stopped before it ended, which never got
 // a status of its own; a skipped one reads kSkippedStatus.
 inline constexpr char kStoppedText[] = "未完成";
