@@ -32,19 +32,7 @@ class BatchSink : public JobSink {
   }
   void ItemFinished(const ItemPlan& plan, const ItemOutcome& outcome) override {
     ItemResult& result = results_[Id(plan)];
-    result.kind = outcome.kind;
-    result.status = outcome.status;
-    result.failedStep = outcome.failedStep;
-    result.remade = outcome.remade;
-    result.lastError = outcome.lastError;
-    result.picks = outcome.picks;
-    // A version drawn again finished with other effects than it started with.
-    result.effectLine = plan.effects.names;
-    result.fingerprint = outcome.fingerprint;
-    result.nearest = outcome.nearest;
-    std::error_code error;
-    if (outcome.done() && std::filesystem::is_regular_file(outcome.output, error))
-      result.output = outcome.output;
+    TakeOutcome(result, plan, outcome);
     result.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started_[Id(plan)])
             .count();

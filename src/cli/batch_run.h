@@ -17,6 +17,7 @@
 #include "jobs/clip_jobs.h"
 #include "jobs/job_events.h"
 #include "jobs/job_inputs.h"
+#include "jobs/output_result.h"
 #include "jobs/run_options.h"
 #include "runner/run_token.h"
 
@@ -35,23 +36,6 @@ struct BatchOptions {
   int shardCount = 1;
   std::uint32_t seed = 0;
   std::vector<std::string> titles;  // the title list already read
-};
-
-struct ItemResult {
-  int item = 0;  // 1-based row of the list
-  std::string source;
-  std::string effectLine;        // the picked line's effect names
-  std::string status;            // the window's status text; empty unless it ended
-  std::filesystem::path output;  // the finished video; empty unless it exists
-  double seconds = 0;
-  ItemOutcome::Kind kind = ItemOutcome::Kind::kStopped;
-  std::string failedStep;                   // failures: the step that failed
-  std::string lastError;                    // failures: the encoder's last lines
-  int variant = 1;                          // which version of the source, 1-based
-  AssemblyPicks picks;                      // the clips drawn; empty before the item came that far
-  bool remade = false;                      // made again over a broken finished file
-  std::string fingerprint{};                // finished videos: as text; empty when unread
-  std::optional<NearestVersion> nearest{};  // the nearest earlier version of the source
 };
 
 // Progress of a batch. Called from the worker threads, but never two calls
