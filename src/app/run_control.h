@@ -63,6 +63,11 @@ class RunControl {
   // The lines of the last Start.
   std::vector<std::string> EffectLines() const;
 
+  // Where a run's events go besides the presenter: `forRun` is called on the
+  // caller's thread once a Start has passed its checks, and the sink it gives
+  // sees that run's events on the front's thread (the results view).
+  void SetResultsSink(std::function<std::shared_ptr<JobSink>()> forRun);
+
   // The home folder of the next Start.
   void SetRunDir(std::filesystem::path runDir);
   std::filesystem::path RunDir() const;
@@ -76,13 +81,15 @@ class RunControl {
   };
 
   void Worker(JobInputs inputs, std::shared_ptr<JobPresenter> presenter,
-              std::shared_ptr<RunToken> token, std::shared_ptr<std::atomic<bool>> done);
+              std::shared_ptr<JobSink> results, std::shared_ptr<RunToken> token,
+              std::shared_ptr<std::atomic<bool>> done);
   void JoinFinishedWorkers();
 
   WindowOps& window_;
   std::filesystem::path runDir_;
   std::function<void(int)> pumpWait_;
   PostToFront post_;
+  std::function<std::shared_ptr<JobSink>()> resultsForRun_;
 
   mutable std::mutex mutex_;
   std::vector<std::string> effectLines_;

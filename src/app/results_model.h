@@ -1,0 +1,72 @@
+// The outputs of the window's latest run as its results view "成品" shows
+// them: one row per output, filled from the core's outcome events as each
+// output ends (never from the lists' cells), then completed by what is
+// measured of the finished video (length, size, strip pictures). Knows no
+// window; the view shows what the rows and their texts say.
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "jobs/job_events.h"
+#include "jobs/output_result.h"
+#include "jobs/video_strip.h"
+
+namespace mivora {
+
+// The folder in a home that keeps what the results view shows of the latest
+// run: the strip pictures and the run's summary.
+inline constexpr char kResultsFolder[] = ".mivora-results";
+// Its folder of strip pictures.
+inline constexpr char kStripFolder[] = "画面";
+
+struct ResultRow {
+  ItemResult result;
+  std::string name;  // the finished video's file name
+  VideoFacts facts;  // once measured
+  bool measured = false;
+
+  bool failed() const { return EndedInFailure(result.kind); }
+};
+
+// "成功", "已存在，跳过", "已停止" or the failure's own status.
+std::string OutcomeText(const ResultRow& row);
+// Everything known of why an output failed, in full: its status, the step
+// that failed and the encoder's last lines, one after another.
+std::string ReasonText(const ResultRow& row);
+// The picks, one "label：value" line each, the effect line first.
+std::string PicksText(const ResultRow& row);
+// The nearest earlier version and its distance ("a-1.mp4  差异 0.231"), or
+// empty where none was measured.
+std::string NearestText(const ResultRow& row);
+// The stem of a row's strip pictures: "<item>-<version>".
+std::string StripStem(const ResultRow& row);
+
+class ResultsModel : public JobSink {
+ public:
+  // Told after the row at `index` of Rows() was added or changed.
+  std::function<void(std::size_t index)> rowChanged;
+  // Told after every row went.
+  std::function<void()> cleared;
+
+  // A new run begins: the rows of the last one go.
+  void Clear();
+  void ItemFinished(const ItemPlan& plan, const ItemOutcome& outcome) override;
+  // Adds `row`, or replaces the row of the same output; its index.
+  std::size_t Put(ResultRow row);
+  // What was measured of the row at `index`.
+  void SetFacts(std::size_t index, VideoFacts facts);
+
+  const std::vector<ResultRow>& Rows() const { return rows_; }
+  // The indexes of the rows shown, all of them or the failures only.
+  std::vector<std::size_t> Shown(bool failuresOnly) const;
+  int Failures() const;
+
+ private:
+  std::vector<ResultRow> rows_;
+};
+
+}  // namespace mivora
