@@ -65,11 +65,6 @@ std::string StripStem(const ResultRow& row) {
   return std::to_string(row.result.item) + "-" + std::to_string(row.result.variant);
 }
 
-void ResultsModel::Clear() {
-  rows_.clear();
-  if (cleared) cleared();
-}
-
 void ResultsModel::ItemFinished(const ItemPlan& plan, const ItemOutcome& outcome) {
   ResultRow row;
   TakeOutcome(row.result, plan, outcome);

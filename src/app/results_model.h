@@ -49,11 +49,7 @@ class ResultsModel : public JobSink {
  public:
   // Told after the row at `index` of Rows() was added or changed.
   std::function<void(std::size_t index)> rowChanged;
-  // Told after every row went.
-  std::function<void()> cleared;
 
-  // A new run begins: the rows of the last one go.
-  void Clear();
   void ItemFinished(const ItemPlan& plan, const ItemOutcome& outcome) override;
   // Adds `row`, or replaces the row of the same output; its index.
   std::size_t Put(ResultRow row);

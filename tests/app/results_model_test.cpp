@@ -82,9 +82,7 @@ TEST(ResultsModel, ARecordedRunGivesOneRowPerOutputWithItsOutcomeInFull) {
 TEST(ResultsModel, RowsFillAsOutputsEndAndTheFilterShowsOnlyFailures) {
   ResultsModel model;
   std::vector<std::size_t> changed;
-  int clears = 0;
   model.rowChanged = [&](std::size_t index) { changed.push_back(index); };
-  model.cleared = [&] { ++clears; };
 
   ItemOutcome near = Outcome(Kind::kSucceeded, "成功");
   near.nearest = NearestVersion{1, "/home/生成视频剪辑/a-1.mp4", 0.2314};
@@ -116,10 +114,6 @@ TEST(ResultsModel, RowsFillAsOutputsEndAndTheFilterShowsOnlyFailures) {
   EXPECT_EQ(model.Rows()[0].facts.strip, facts.strip);
   model.SetFacts(9, facts);  // a row gone meanwhile (a new run) is left alone
   EXPECT_EQ(changed.back(), 0u);
-
-  model.Clear();
-  EXPECT_TRUE(model.Rows().empty());
-  EXPECT_EQ(clears, 1);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // drops do, the home folder and the dialogs it opens. Its controls, settings,
 // window operations, run display and screen fitting have files of their own.
 #include "app/qt/main_window.h"
+#include "app/qt/results_page.h"
 
 #include <QAbstractSpinBox>
 #include <QCheckBox>
@@ -89,6 +90,7 @@ MainWindow::MainWindow(std::filesystem::path runDir) : runDir_(std::move(runDir)
   run_ = std::make_unique<RunControl>(
       *this, runDir_, [this](int ms) { PumpWait(ms); },
       [this](std::function<void()> task) { PostToWindow(std::move(task)); });
+  run_->SetResultsSink([this] { return results_->BeginRun(); });
   LoadSettings();
   // Every list is read again, as its import would, so that the remembered
   // switches and the lists agree.
