@@ -93,13 +93,6 @@ std::vector<int> ShardItems(int rowCount, int shardIndex, int shardCount) {
   return items;
 }
 
-bool ParseShard(const std::string& text, int& index, int& count) {
-  char slash = 0;
-  std::istringstream in(text);
-  return static_cast<bool>(in >> index >> slash >> count) && slash == '/' && in.eof() &&
-         count >= 1 && index >= 0 && index < count;
-}
-
 std::vector<ItemResult> RunBatch(const JobInputs& inputs, const std::vector<int>& items,
                                  RunToken& token, const BatchObserver& observer) {
   // The whole list goes to the core, so that names are given alike in every

@@ -56,9 +56,6 @@ std::string PrepareBatch(const BatchOptions& options, JobInputs& inputs);
 // 0-based position modulo `shardCount` is `shardIndex`.
 std::vector<int> ShardItems(int rowCount, int shardIndex, int shardCount);
 
-// Reads "I/N" with 0 <= I < N; false for anything else.
-bool ParseShard(const std::string& text, int& index, int& count);
-
 // Runs `items` (1-based numbers) of the prepared inputs, every version of
 // each, `inputs.options.jobs` at a time, until all are done or `token` is cancelled.
 // Results come back in the order of `items`, versions in turn; outputs never

@@ -1,4 +1,4 @@
-#include "cli/html_report.h"
+#include "jobs/html_report.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -6,7 +6,7 @@
 #include <sstream>
 #include <vector>
 
-#include "cli/summary_report.h"
+#include "jobs/summary_report.h"
 #include "jobs/video_strip.h"
 
 namespace mivora {
