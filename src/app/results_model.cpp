@@ -4,10 +4,18 @@
 #include <cstdio>
 #include <utility>
 
+#include <fstream>
+
 #include "app/job_presenter.h"
 #include "jobs/clip_jobs.h"
+#include "jobs/summary_report.h"
+#include "media/durable_commit.h"
 
 namespace mivora {
+
+std::filesystem::path RunSummaryPath(const std::filesystem::path& home) {
+  return home / kResultsFolder / kRunSummaryFile;
+}
 
 std::string OutcomeText(const ResultRow& row) {
   switch (row.result.kind) {
@@ -70,6 +78,32 @@ void ResultsModel::ItemFinished(const ItemPlan& plan, const ItemOutcome& outcome
   TakeOutcome(row.result, plan, outcome);
   row.name = plan.outputName.empty() ? plan.name : plan.outputName;
   Put(std::move(row));
+  WriteSummary();
+}
+
+void ResultsModel::RunEnded(bool stopped, const std::string& refusal) {
+  run_.ended = true;
+  run_.interrupted = stopped;
+  refusal_ = refusal;
+  WriteSummary();
+}
+
+void ResultsModel::WriteSummary() const {
+  if (!writes_) return;
+  std::vector<ItemResult> results;
+  for (const ResultRow& row : rows_) results.push_back(row.result);
+  const std::filesystem::path file = RunSummaryPath(run_.home);
+  std::error_code error;
+  std::filesystem::create_directories(file.parent_path(), error);
+  // Written whole beside it and renamed, so the summary read at the next
+  // start is never half of one.
+  const std::filesystem::path part = file.string() + ".part";
+  {
+    std::ofstream out(part, std::ios::binary | std::ios::trunc);
+    out << RunSummary(run_, results, refusal_).dump(2) << "\n";
+    if (!out) return;
+  }
+  CommitByRename(part, file);
 }
 
 std::size_t ResultsModel::Put(ResultRow row) {
@@ -104,6 +138,38 @@ std::vector<std::size_t> ResultsModel::Shown(bool failuresOnly) const {
 int ResultsModel::Failures() const {
   return static_cast<int>(
       std::count_if(rows_.begin(), rows_.end(), [](const ResultRow& row) { return row.failed(); }));
+}
+
+ResultsModel ReadLastRun(const std::filesystem::path& home, std::string& note) {
+  ResultsModel model;
+  const std::filesystem::path file = RunSummaryPath(home);
+  std::error_code error;
+  if (!std::filesystem::exists(file, error)) {
+    note.clear();
+    return model;
+  }
+  NamedSummary read;
+  if (std::string problem = ReadSummaryFile(file, read); !problem.empty()) {
+    note = "上次运行的汇总无法读取：" + file.string();
+    return model;
+  }
+  const bool versions = read.summary.value("variants", 1) > 1;
+  if (read.summary.contains("items") && read.summary["items"].is_array()) {
+    for (const nlohmann::json& item : read.summary["items"]) {
+      std::optional<ItemResult> result = ResultOfSummaryItem(item);
+      if (!result) continue;
+      ResultRow row;
+      row.result = std::move(*result);
+      // A failure's summary names no output; its source and version stand in.
+      row.name = !row.result.output.empty()
+                     ? row.result.output.filename().string()
+                     : std::filesystem::path(row.result.source).filename().string() +
+                           (versions ? "（版本 " + std::to_string(row.result.variant) + "）" : "");
+      model.Put(std::move(row));
+    }
+  }
+  note = read.incomplete ? "上次运行没有结束，这里是它做完的部分" : "";
+  return model;
 }
 
 }  // namespace mivora

@@ -13,6 +13,7 @@
 
 #include "jobs/job_events.h"
 #include "jobs/output_result.h"
+#include "jobs/run_summary.h"
 #include "jobs/video_strip.h"
 
 namespace mivora {
@@ -20,8 +21,12 @@ namespace mivora {
 // The folder in a home that keeps what the results view shows of the latest
 // run: the strip pictures and the run's summary.
 inline constexpr char kResultsFolder[] = ".mivora-results";
-// Its folder of strip pictures.
+// Its folder of strip pictures, and the latest run's summary.
 inline constexpr char kStripFolder[] = "画面";
+inline constexpr char kRunSummaryFile[] = "summary.json";
+
+// Where the window keeps the summary of its latest run in `home`.
+std::filesystem::path RunSummaryPath(const std::filesystem::path& home);
 
 struct ResultRow {
   ItemResult result;
@@ -47,6 +52,13 @@ std::string StripStem(const ResultRow& row);
 
 class ResultsModel : public JobSink {
  public:
+  // Rows only, as when read back from a summary.
+  ResultsModel() = default;
+  // A run's rows, whose summary is kept in `run.home` as each output ends
+  // (without totals: a run that never ended reads as such) and once more
+  // when the run has ended.
+  explicit ResultsModel(SummaryRun run) : run_(std::move(run)), writes_(true) {}
+
   // Told after the row at `index` of Rows() was added or changed.
   std::function<void(std::size_t index)> rowChanged;
 
@@ -55,6 +67,9 @@ class ResultsModel : public JobSink {
   std::size_t Put(ResultRow row);
   // What was measured of the row at `index`.
   void SetFacts(std::size_t index, VideoFacts facts);
+  // The run has ended, stopped or not: its summary gets its totals, and the
+  // message of a run refused before any output began.
+  void RunEnded(bool stopped, const std::string& refusal = {});
 
   const std::vector<ResultRow>& Rows() const { return rows_; }
   // The indexes of the rows shown, all of them or the failures only.
@@ -62,7 +77,16 @@ class ResultsModel : public JobSink {
   int Failures() const;
 
  private:
+  void WriteSummary() const;
+
+  SummaryRun run_;
+  std::string refusal_;
+  bool writes_ = false;
   std::vector<ResultRow> rows_;
 };
+
+// The rows of the latest run in `home` read back from its summary; `note`
+// says when there is none, it cannot be read or its run never ended.
+ResultsModel ReadLastRun(const std::filesystem::path& home, std::string& note);
 
 }  // namespace mivora

@@ -92,7 +92,7 @@ void RunControl::StartRun(const StartOptions& options) {
                                                   JobPresenter::LogLines::kNamed);
   presenter->GuessWork(inputs.effectLines);
   presenter->RunStarted();
-  std::shared_ptr<JobSink> results = resultsForRun_ ? resultsForRun_() : nullptr;
+  std::shared_ptr<ResultsModel> results = resultsForRun_ ? resultsForRun_(inputs) : nullptr;
 
   auto token = std::make_shared<RunToken>();
   auto done = std::make_shared<std::atomic<bool>>(false);
@@ -105,14 +105,16 @@ void RunControl::StartRun(const StartOptions& options) {
 }
 
 void RunControl::Worker(JobInputs inputs, std::shared_ptr<JobPresenter> presenter,
-                        std::shared_ptr<JobSink> results, std::shared_ptr<RunToken> token,
+                        std::shared_ptr<ResultsModel> results, std::shared_ptr<RunToken> token,
                         std::shared_ptr<std::atomic<bool>> done) {
-  QueuedSink sink(post_, presenter, token, std::move(results));
+  QueuedSink sink(post_, presenter, token, results);
   JobEnd end = RunClipJob(std::move(inputs), sink, *token);
   // A paused run shows its end once resumed; a stopped one says it stopped.
   if (!token->WaitWhilePaused()) end.kind = JobEnd::Kind::kStopped;
-  post_([window = &window_, presenter, token, end] {
-    if (end.kind == JobEnd::Kind::kStopped || token->IsCancelled()) {
+  post_([window = &window_, presenter, results, token, end] {
+    const bool stopped = end.kind == JobEnd::Kind::kStopped || token->IsCancelled();
+    if (results) results->RunEnded(stopped, end.kind == JobEnd::Kind::kRefused ? end.message : "");
+    if (stopped) {
       presenter->JobStopped();
       return;
     }
@@ -166,7 +168,7 @@ std::vector<std::string> RunControl::EffectLines() const {
   return effectLines_;
 }
 
-void RunControl::SetResultsSink(std::function<std::shared_ptr<JobSink>()> forRun) {
+void RunControl::SetResults(std::function<std::shared_ptr<ResultsModel>(const JobInputs&)> forRun) {
   resultsForRun_ = std::move(forRun);
 }
 

@@ -136,11 +136,13 @@ nlohmann::json RunSummary(const SummaryRun& run, const std::vector<ItemResult>& 
       {"all", run.all},
       {"interrupted", run.interrupted},
       {"finished_at", UtcNow()},
-      {"succeeded", succeeded},
-      {"skipped", skipped},
-      {"failed", failed},
-      {"stopped", stopped},
       {"items", items}};
+  if (run.ended) {
+    summary["succeeded"] = succeeded;
+    summary["skipped"] = skipped;
+    summary["failed"] = failed;
+    summary["stopped"] = stopped;
+  }
   if (!message.empty()) summary["message"] = message;
   return summary;
 }

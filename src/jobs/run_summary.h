@@ -43,6 +43,9 @@ struct SummaryRun {
   int shardCount = 1;
   bool all = false;  // every item of the list, not only the first two
   bool interrupted = false;
+  // False while the run still goes on: the summary then holds no totals,
+  // which is how a reader tells a run that never ended.
+  bool ended = true;
 };
 
 // The summary of `run` with `results`; `message` says why a run had nothing

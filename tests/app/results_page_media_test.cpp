@@ -42,7 +42,9 @@ TEST(ResultsPageMedia, AFinishedVideoShowsItsStripAndPlays) {
   outcome.kind = ItemOutcome::Kind::kSucceeded;
   outcome.status = "成功";
   outcome.output = video;
-  page.BeginRun()->ItemFinished(plan, outcome);
+  JobInputs inputs;
+  inputs.runDir = home.path();
+  page.BeginRun(inputs)->ItemFinished(plan, outcome);
   ASSERT_TRUE(measured.wait(20000));
 
   auto* list = page.findChild<QTreeWidget*>("超级列表框_成品");

@@ -11,10 +11,12 @@
 #include <QLabel>
 #include <QMenu>
 #include <QTreeWidget>
+#include <fstream>
 #include <functional>
 #include <vector>
 
 #include "app/queued_sink.h"
+#include "jobs/summary_report.h"
 #include "support/memory_window.h"
 #include "support/temp_dir.h"
 
@@ -55,20 +57,29 @@ class ResultsPageTest : public testing::Test {
   // A run's sink as the run control makes it, its events held until `Deliver`.
   std::unique_ptr<QueuedSink> RunSink() {
     token = std::make_shared<RunToken>();
+    model = page.BeginRun(Inputs());
     return std::make_unique<QueuedSink>(
         [this](std::function<void()> task) { posted.push_back(std::move(task)); },
-        std::make_shared<JobPresenter>(window, 2), token, page.BeginRun());
+        std::make_shared<JobPresenter>(window, 2), token, model);
+  }
+  JobInputs Inputs() {
+    JobInputs inputs;
+    inputs.runDir = home.path();
+    inputs.options.variants = 2;
+    return inputs;
   }
   void Deliver() {
     for (auto& task : posted) task();
     posted.clear();
   }
-  QTreeWidget* List() { return page.findChild<QTreeWidget*>("超级列表框_成品"); }
-  std::vector<QString> Shown(int column) {
+  QTreeWidget* List(ResultsPage& shown) { return shown.findChild<QTreeWidget*>("超级列表框_成品"); }
+  QTreeWidget* List() { return List(page); }
+  std::vector<QString> Shown(int column) { return Shown(page, column); }
+  std::vector<QString> Shown(ResultsPage& shown, int column) {
     std::vector<QString> texts;
-    for (int row = 0; row < List()->topLevelItemCount(); ++row) {
-      if (!List()->topLevelItem(row)->isHidden())
-        texts.push_back(List()->topLevelItem(row)->text(column));
+    for (int row = 0; row < List(shown)->topLevelItemCount(); ++row) {
+      if (!List(shown)->topLevelItem(row)->isHidden())
+        texts.push_back(List(shown)->topLevelItem(row)->text(column));
     }
     return texts;
   }
@@ -78,6 +89,7 @@ class ResultsPageTest : public testing::Test {
   ResultsPage page;
   MemoryWindow window;
   std::shared_ptr<RunToken> token;
+  std::shared_ptr<ResultsModel> model;
   std::vector<std::function<void()>> posted;
   std::vector<QUrl> opened;
 };
@@ -154,6 +166,52 @@ TEST_F(ResultsPageTest, AStoppedRunKeepsItsLastWordsAndANewRunStartsEmpty) {
   for (auto& task : late) task();
   Deliver();
   EXPECT_EQ(Shown(1), (std::vector<QString>{"c-1.mp4"}));
+}
+
+TEST_F(ResultsPageTest, ShowsTheLastRunAgainFromItsSummaryAfterARestart) {
+  struct Case {
+    const char* name;
+    bool ended;
+    std::string replaced;  // the summary's text, written over it
+    std::vector<QString> names;
+    QString note;
+  } cases[] = {
+      {"a run that ended", true, "", {"a-1.mp4", "a.mp4（版本 2）"}, ""},
+      {"a run that never ended",
+       false,
+       "",
+       {"a-1.mp4", "a.mp4（版本 2）"},
+       "上次运行没有结束，这里是它做完的部分"},
+      {"a summary that is not one", true, "[1, 2]", {}, "上次运行的汇总无法读取："},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto sink = RunSink();
+    ItemOutcome made = Outcome(Kind::kSucceeded, "成功");
+    made.output = home.path() / "a-1.mp4";
+    std::ofstream(made.output) << "not really a video";
+    sink->ItemFinished(Plan(1, 1, "a-1.mp4"), made);
+    sink->ItemFinished(Plan(1, 2, "a-2.mp4"), Outcome(Kind::kFailed, "剪切失败", "Invalid data"));
+    Deliver();
+    if (c.ended) model->RunEnded(false);
+    if (!c.replaced.empty()) std::ofstream(RunSummaryPath(home.path())) << c.replaced;
+
+    ResultsPage restarted(&host, [this] { return home.path(); });
+    EXPECT_EQ(Shown(restarted, 1), c.names);
+    const QString note = restarted.findChild<QLabel*>("标签_成品提示")->text();
+    EXPECT_TRUE(c.note.isEmpty() ? note.isEmpty() : note.startsWith(c.note)) << note.toStdString();
+    if (c.names.empty()) continue;
+    EXPECT_EQ(Shown(restarted, 2)[1], "剪切失败\nInvalid data");
+    // The summary is the one the command line writes, and its report reads it.
+    NamedSummary read;
+    EXPECT_EQ(ReadSummaryFile(RunSummaryPath(home.path()), read), "");
+    EXPECT_EQ(read.incomplete, !c.ended);
+    // A run that never ended counts for nothing in a report, as a killed batch's.
+    EXPECT_EQ(MergeSummaries({read})["items"].size(), c.ended ? 2u : 0u);
+  }
+  std::filesystem::remove(RunSummaryPath(home.path()));
+  ResultsPage fresh(&host, [this] { return home.path(); });
+  EXPECT_EQ(fresh.findChild<QLabel*>("标签_成品数")->text(), "还没有成品");
 }
 
 }  // namespace

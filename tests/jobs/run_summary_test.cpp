@@ -98,6 +98,8 @@ TEST(RunSummary, AWindowsRunWithoutASeedSaysSoAndCountsItsOutcomes) {
   EXPECT_EQ(summary["failed"], 1);
   EXPECT_EQ(summary["stopped"], 1);
   EXPECT_EQ(summary["items"].size(), 3u);
+  run.ended = false;
+  EXPECT_FALSE(RunSummary(run, {})["succeeded"].is_number()) << "a run going on has no totals";
 }
 
 }  // namespace

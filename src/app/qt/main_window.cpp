@@ -90,7 +90,7 @@ MainWindow::MainWindow(std::filesystem::path runDir) : runDir_(std::move(runDir)
   run_ = std::make_unique<RunControl>(
       *this, runDir_, [this](int ms) { PumpWait(ms); },
       [this](std::function<void()> task) { PostToWindow(std::move(task)); });
-  run_->SetResultsSink([this] { return results_->BeginRun(); });
+  run_->SetResults([this](const JobInputs& inputs) { return results_->BeginRun(inputs); });
   LoadSettings();
   // Every list is read again, as its import would, so that the remembered
   // switches and the lists agree.
@@ -131,6 +131,7 @@ void MainWindow::ChangeHome(const std::filesystem::path& folder) {
   WindowSettings().setValue(kHomeKey, QString::fromStdString(folder.string()));
   ShowHome();
   ImportAllLists(folder, Imports::kIntrosInBackground);
+  results_->ShowLastRun();
   bool anyFolder = false;
   for (ListView list :
        {kVideoList, kImageList, kIntroList, kOutroList, kGreenScreenList, kBlackScreenList}) {

@@ -54,7 +54,7 @@ ResultsPage::ResultsPage(QWidget* page, std::function<std::filesystem::path()> h
   setGeometry(9, 36, 730, 530);
   measuring_.setMaxThreadCount(1);
   BuildControls();
-  Show(std::make_shared<ResultsModel>());
+  ShowLastRun();
 }
 
 ResultsPage::~ResultsPage() {
@@ -119,9 +119,20 @@ int ResultsPage::ShownRowOf(const QTreeWidgetItem* item) const {
   return -1;
 }
 
-std::shared_ptr<JobSink> ResultsPage::BeginRun() {
-  Show(std::make_shared<ResultsModel>());
+std::shared_ptr<ResultsModel> ResultsPage::BeginRun(const JobInputs& inputs) {
+  SummaryRun run;
+  run.home = inputs.runDir;
+  run.options = inputs.options;
+  run.seed = inputs.seed;
+  run.ended = false;
+  Show(std::make_shared<ResultsModel>(std::move(run)));
   return model_;
+}
+
+void ResultsPage::ShowLastRun() {
+  std::string note;
+  Show(std::make_shared<ResultsModel>(ReadLastRun(home_(), note)));
+  note_->setText(Q(note));
 }
 
 void ResultsPage::Show(std::shared_ptr<ResultsModel> model) {
@@ -173,7 +184,10 @@ void ResultsPage::ShowRow(std::size_t index) {
 
 void ResultsPage::ShowAll() {
   list_->clear();
-  for (std::size_t index = 0; index < model_->Rows().size(); ++index) ShowRow(index);
+  for (std::size_t index = 0; index < model_->Rows().size(); ++index) {
+    ShowRow(index);
+    Measure(index);
+  }
   ShowCount();
 }
 

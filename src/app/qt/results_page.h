@@ -17,6 +17,7 @@
 
 #ifndef Q_MOC_RUN
 #include "app/results_model.h"
+#include "jobs/job_inputs.h"
 #include "runner/run_token.h"
 #endif
 
@@ -38,9 +39,11 @@ class ResultsPage : public QWidget {
   // Stops the measuring encoder and waits for it.
   ~ResultsPage() override;
 
-  // A run begins: the rows of the last one go, and the model given fills
-  // this page from the run's events.
-  std::shared_ptr<JobSink> BeginRun();
+  // A run of `inputs` begins: the rows of the last one go, and the model
+  // given fills this page from the run's events and keeps its summary.
+  std::shared_ptr<ResultsModel> BeginRun(const JobInputs& inputs);
+  // Shows the latest run in the home from its summary, as after a restart.
+  void ShowLastRun();
   const ResultsModel& Model() const { return *model_; }
 
   // What plays a video and opens a folder (default: the desktop's handler
