@@ -8,6 +8,7 @@
 
 #include "app/job_presenter.h"
 #include "jobs/clip_jobs.h"
+#include "jobs/html_report.h"
 #include "jobs/summary_report.h"
 #include "media/durable_commit.h"
 
@@ -140,6 +141,19 @@ int ResultsModel::Failures() const {
       std::count_if(rows_.begin(), rows_.end(), [](const ResultRow& row) { return row.failed(); }));
 }
 
+std::string WriteRunReport(const std::filesystem::path& home, const ToolEnv& env) {
+  const std::filesystem::path file = RunSummaryPath(home);
+  std::error_code error;
+  if (!std::filesystem::exists(file, error)) return "还没有运行过，没有可报告的成品";
+  NamedSummary read;
+  // Cut off (an empty or half-written file) reads as incomplete with nothing in it.
+  if (!ReadSummaryFile(file, read).empty() || !read.summary.is_object())
+    return "上次运行的汇总无法读取：" + file.string();
+  // A run that has not ended yet has no totals; its ended outputs still count.
+  read.incomplete = false;
+  return WriteHtmlReport(MergeSummaries({read}), home / kResultsFolder / kRunReportFile, env);
+}
+
 ResultsModel ReadLastRun(const std::filesystem::path& home, std::string& note) {
   ResultsModel model;
   const std::filesystem::path file = RunSummaryPath(home);
@@ -149,7 +163,7 @@ ResultsModel ReadLastRun(const std::filesystem::path& home, std::string& note) {
     return model;
   }
   NamedSummary read;
-  if (std::string problem = ReadSummaryFile(file, read); !problem.empty()) {
+  if (!ReadSummaryFile(file, read).empty() || !read.summary.is_object()) {
     note = "上次运行的汇总无法读取：" + file.string();
     return model;
   }

@@ -24,6 +24,8 @@ inline constexpr char kResultsFolder[] = ".mivora-results";
 // Its folder of strip pictures, and the latest run's summary.
 inline constexpr char kStripFolder[] = "画面";
 inline constexpr char kRunSummaryFile[] = "summary.json";
+// The report page of the latest run, with its pictures' folder beside it.
+inline constexpr char kRunReportFile[] = "成品报告.html";
 
 // Where the window keeps the summary of its latest run in `home`.
 std::filesystem::path RunSummaryPath(const std::filesystem::path& home);
@@ -84,6 +86,12 @@ class ResultsModel : public JobSink {
   bool writes_ = false;
   std::vector<ResultRow> rows_;
 };
+
+// Writes the report page of the latest run in `home` from its summary (the
+// page `mivora-cli report --html` writes), with the encoder of `env`;
+// returns the empty text or what went wrong. A run still going on is
+// reported with the outputs it has ended.
+std::string WriteRunReport(const std::filesystem::path& home, const ToolEnv& env);
 
 // The rows of the latest run in `home` read back from its summary; `note`
 // says when there is none, it cannot be read or its run never ended.

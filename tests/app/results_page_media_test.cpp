@@ -9,9 +9,12 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPixmap>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTreeWidget>
+#include <fstream>
+#include <iterator>
 
 #include "app/qt/results_page.h"
 #include "support/media_maker.h"
@@ -38,6 +41,7 @@ TEST(ResultsPageMedia, AFinishedVideoShowsItsStripAndPlays) {
   ItemPlan plan;
   plan.item = 1;
   plan.outputName = "a-1.mp4";
+  plan.source = (home.path() / "视频剪辑" / "a.mp4").string();
   ItemOutcome outcome;
   outcome.kind = ItemOutcome::Kind::kSucceeded;
   outcome.status = "成功";
@@ -85,6 +89,19 @@ TEST(ResultsPageMedia, AFinishedVideoShowsItsStripAndPlays) {
   std::unique_ptr<QMenu> menu(page.RowMenu(0));
   menu->actions()[1]->trigger();
   EXPECT_EQ(QApplication::clipboard()->text().toStdString(), video.string());
+
+  // The report page of the run, as the command line writes it, opened once written.
+  QSignalSpy reported(&page, &ResultsPage::ReportDone);
+  opened.clear();
+  page.findChild<QPushButton*>("按钮_生成报告")->click();
+  ASSERT_TRUE(reported.wait(20000));
+  const std::filesystem::path report = home.path() / kResultsFolder / kRunReportFile;
+  ASSERT_EQ(opened.size(), 1u) << page.findChild<QLabel*>("标签_成品提示")->text().toStdString();
+  EXPECT_EQ(opened[0], QUrl::fromLocalFile(QString::fromStdString(report.string())));
+  std::ifstream in(report);
+  const std::string html((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_NE(html.find("a-1.mp4"), std::string::npos);
+  EXPECT_NE(html.find("<img"), std::string::npos);
 
   playerStarts = false;
   page.Play(0);

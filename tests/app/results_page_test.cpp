@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QMenu>
+#include <QSignalSpy>
 #include <QTreeWidget>
 #include <fstream>
 #include <functional>
@@ -212,6 +213,11 @@ TEST_F(ResultsPageTest, ShowsTheLastRunAgainFromItsSummaryAfterARestart) {
   std::filesystem::remove(RunSummaryPath(home.path()));
   ResultsPage fresh(&host, [this] { return home.path(); });
   EXPECT_EQ(fresh.findChild<QLabel*>("标签_成品数")->text(), "还没有成品");
+  QSignalSpy reported(&fresh, &ResultsPage::ReportDone);
+  fresh.WriteReport();
+  ASSERT_TRUE(reported.wait(5000));
+  EXPECT_EQ(fresh.findChild<QLabel*>("标签_成品提示")->text(), "还没有运行过，没有可报告的成品");
+  EXPECT_TRUE(opened.empty());
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPixmap>
+#include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <utility>
@@ -71,6 +72,9 @@ void ResultsPage::BuildControls() {
   count_->setObjectName("标签_成品数");
   note_ = new QLabel(this);
   note_->setObjectName("标签_成品提示");
+  report_ = new QPushButton("生成报告", this);
+  report_->setObjectName("按钮_生成报告");
+  report_->setToolTip("把上次运行的成品写成一页报告（每个成品一行，带画面），写好后打开");
   list_ = new QTreeWidget(this);
   list_->setObjectName("超级列表框_成品");
   list_->setRootIsDecorated(false);
@@ -93,12 +97,14 @@ void ResultsPage::BuildControls() {
   controls->addWidget(count_);
   controls->addStretch();
   controls->addWidget(note_);
+  controls->addWidget(report_);
   auto* column = new QVBoxLayout(this);
   column->setContentsMargins(0, 0, 0, 0);
   column->addLayout(controls);
   column->addWidget(list_, 1);
 
   connect(failuresOnly_, &QCheckBox::toggled, this, [this] { ApplyFilter(); });
+  connect(report_, &QPushButton::clicked, this, &ResultsPage::WriteReport);
   connect(list_, &QTreeWidget::itemActivated, this,
           [this](QTreeWidgetItem* item) { Play(ShownRowOf(item)); });
   connect(list_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
@@ -241,12 +247,13 @@ const ResultRow* ResultsPage::RowAt(int shownRow) const {
   return nullptr;
 }
 
-void ResultsPage::Open(const QUrl& url, const QString& what) {
+bool ResultsPage::Open(const QUrl& url, const QString& what) {
   if (opener_(url)) {
     note_->clear();
-  } else {
-    note_->setText("无法打开" + what + "：" + url.toLocalFile());
+    return true;
   }
+  note_->setText("无法打开" + what + "：" + url.toLocalFile());
+  return false;
 }
 
 void ResultsPage::Play(int shownRow) {
@@ -274,6 +281,28 @@ QMenu* ResultsPage::RowMenu(int shownRow) {
           [this, parent] { Open(QUrl::fromLocalFile(parent), "文件夹"); });
   connect(copy, &QAction::triggered, this, [path] { QGuiApplication::clipboard()->setText(path); });
   return menu;
+}
+
+void ResultsPage::WriteReport() {
+  report_->setEnabled(false);
+  note_->setText("正在生成报告……");
+  measuring_.start([this, home = home_()] {
+    std::string problem = WriteRunReport(home, ToolEnv{home, measureToken_});
+    QMetaObject::invokeMethod(
+        this,
+        [this, home, problem = std::move(problem)] {
+          report_->setEnabled(true);
+          if (problem.empty()) {
+            const std::filesystem::path page = home / kResultsFolder / kRunReportFile;
+            if (Open(QUrl::fromLocalFile(Q(page.string())), "报告"))
+              note_->setText("报告：" + Q(page.string()));
+          } else {
+            note_->setText(Q(problem));
+          }
+          emit ReportDone();
+        },
+        Qt::QueuedConnection);
+  });
 }
 
 }  // namespace mivora

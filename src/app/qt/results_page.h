@@ -24,6 +24,7 @@
 class QCheckBox;
 class QLabel;
 class QMenu;
+class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -56,11 +57,15 @@ class ResultsPage : public QWidget {
   QMenu* RowMenu(int shownRow);
   // Plays the output shown at `shownRow`, if it has a finished video.
   void Play(int shownRow);
+  // "生成报告": writes the latest run's report page in the background, then
+  // opens it.
+  void WriteReport();
 
  signals:
-  // Every row has been measured (pictures, length, size); for tests and
-  // the report.
+  // Every row has been measured (pictures, length, size).
   void MeasuringDone();
+  // The report page was written and opened, or the note says why not.
+  void ReportDone();
 
  private:
   void BuildControls();
@@ -71,7 +76,8 @@ class ResultsPage : public QWidget {
   void ApplyFilter();
   void Measure(std::size_t index);
   void ShowCount();
-  void Open(const QUrl& url, const QString& what);
+  // False, with the note saying so, when nothing could open `url`.
+  bool Open(const QUrl& url, const QString& what);
   // The model's row behind the list's row `shownRow`; null for none.
   const ResultRow* RowAt(int shownRow) const;
   int ShownRowOf(const QTreeWidgetItem* item) const;
@@ -83,8 +89,10 @@ class ResultsPage : public QWidget {
   QCheckBox* failuresOnly_ = nullptr;
   QLabel* count_ = nullptr;
   QLabel* note_ = nullptr;
+  QPushButton* report_ = nullptr;
   // The facts of finished videos, measured one at a time away from the
-  // window's thread; a run's rows are told apart from the next run's.
+  // window's thread, and the report; a run's rows are told apart from the
+  // next run's.
   QThreadPool measuring_;
   RunToken measureToken_;
   int generation_ = 0;
