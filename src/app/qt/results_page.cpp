@@ -72,6 +72,9 @@ void ResultsPage::BuildControls() {
   count_->setObjectName("标签_成品数");
   note_ = new QLabel(this);
   note_->setObjectName("标签_成品提示");
+  // A long path in the note never widens the page; the tooltip has it whole.
+  note_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  note_->setMinimumWidth(120);
   report_ = new QPushButton("生成报告", this);
   report_->setObjectName("按钮_生成报告");
   report_->setToolTip("把上次运行的成品写成一页报告（每个成品一行，带画面），写好后打开");
@@ -138,7 +141,7 @@ std::shared_ptr<ResultsModel> ResultsPage::BeginRun(const JobInputs& inputs) {
 void ResultsPage::ShowLastRun() {
   std::string note;
   Show(std::make_shared<ResultsModel>(ReadLastRun(home_(), note)));
-  note_->setText(Q(note));
+  SetNote(Q(note));
 }
 
 void ResultsPage::Show(std::shared_ptr<ResultsModel> model) {
@@ -152,7 +155,7 @@ void ResultsPage::Show(std::shared_ptr<ResultsModel> model) {
   };
   ++generation_;
   pending_ = 0;
-  note_->clear();
+  SetNote({});
   ShowAll();
 }
 
@@ -247,12 +250,17 @@ const ResultRow* ResultsPage::RowAt(int shownRow) const {
   return nullptr;
 }
 
+void ResultsPage::SetNote(const QString& text) {
+  note_->setText(text);
+  note_->setToolTip(text);
+}
+
 bool ResultsPage::Open(const QUrl& url, const QString& what) {
   if (opener_(url)) {
-    note_->clear();
+    SetNote({});
     return true;
   }
-  note_->setText("无法打开" + what + "：" + url.toLocalFile());
+  SetNote("无法打开" + what + "：" + url.toLocalFile());
   return false;
 }
 
@@ -260,7 +268,7 @@ void ResultsPage::Play(int shownRow) {
   const ResultRow* row = RowAt(shownRow);
   if (!row) return;
   if (row->result.output.empty()) {
-    note_->setText("这个成品没有做成，没有可播放的视频：" + Q(row->name));
+    SetNote("这个成品没有做成，没有可播放的视频：" + Q(row->name));
     return;
   }
   Open(QUrl::fromLocalFile(Q(row->result.output.string())), "成品");
@@ -285,7 +293,7 @@ QMenu* ResultsPage::RowMenu(int shownRow) {
 
 void ResultsPage::WriteReport() {
   report_->setEnabled(false);
-  note_->setText("正在生成报告……");
+  SetNote("正在生成报告……");
   measuring_.start([this, home = home_()] {
     std::string problem = WriteRunReport(home, ToolEnv{home, measureToken_});
     QMetaObject::invokeMethod(
@@ -295,9 +303,9 @@ void ResultsPage::WriteReport() {
           if (problem.empty()) {
             const std::filesystem::path page = home / kResultsFolder / kRunReportFile;
             if (Open(QUrl::fromLocalFile(Q(page.string())), "报告"))
-              note_->setText("报告：" + Q(page.string()));
+              SetNote("报告：" + Q(page.string()));
           } else {
-            note_->setText(Q(problem));
+            SetNote(Q(problem));
           }
           emit ReportDone();
         },

@@ -76,6 +76,7 @@ class ResultsPage : public QWidget {
   void ApplyFilter();
   void Measure(std::size_t index);
   void ShowCount();
+  void SetNote(const QString& text);
   // False, with the note saying so, when nothing could open `url`.
   bool Open(const QUrl& url, const QString& what);
   // The model's row behind the list's row `shownRow`; null for none.
