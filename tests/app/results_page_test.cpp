@@ -129,8 +129,8 @@ TEST_F(ResultsPageTest, FillsFromARecordedRunOnTheWindowsThreadAndFiltersFailure
     EXPECT_EQ(Shown(1), c.names);
     EXPECT_EQ(Shown(2), c.outcomes);
   }
-  EXPECT_EQ(Shown(6)[1], "a-1.mp4  差异 0.500");
-  EXPECT_EQ(Shown(5)[0], "特效组合：特效12");
+  EXPECT_EQ(Shown(5)[1], "a-1.mp4  差异 0.500");
+  EXPECT_EQ(Shown(6)[0], "特效组合：特效12");
   EXPECT_EQ(page.findChild<QLabel*>("标签_成品数")->text(), "共 3 个，失败 1 个");
 
   // A failure has no video to play, open or copy.

@@ -26,7 +26,8 @@ constexpr int kShownGap = 2;
 constexpr QSize kStripSize(kStripPictures* kShownWidth + (kStripPictures - 1) * kShownGap,
                            kShownHeight);
 
-enum Column { kStrip, kName, kOutcome, kLength, kSize, kPicks, kNearest };
+// The picks, the longest texts, come last and take what is left.
+enum Column { kStrip, kName, kOutcome, kLength, kSize, kNearest, kPicks };
 
 QString Q(const std::string& text) {
   return QString::fromStdString(text);
@@ -87,8 +88,9 @@ void ResultsPage::BuildControls() {
   list_->setIconSize(kStripSize);
   list_->setTextElideMode(Qt::ElideMiddle);
   list_->setWordWrap(false);
-  list_->setHeaderLabels({"画面", "名称", "结果", "时长", "大小", "选择", "最相近的版本"});
-  const int widths[] = {kStripSize.width() + 8, 130, 150, 60, 70, 200, 150};
+  list_->setHeaderLabels({"画面", "名称", "结果", "时长", "大小", "最相近的版本", "选择"});
+  list_->header()->setStretchLastSection(true);
+  const int widths[] = {kStripSize.width() + 8, 110, 120, 55, 70, 130};
   for (int column = 0; column < static_cast<int>(std::size(widths)); ++column)
     list_->setColumnWidth(column, widths[column]);
   list_->setToolTip("回车或双击播放成品；右键打开所在文件夹或复制路径");
