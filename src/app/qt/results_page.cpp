@@ -75,7 +75,6 @@ void ResultsPage::BuildControls() {
   note_->setObjectName("标签_成品提示");
   // A long path in the note never widens the page; the tooltip has it whole.
   note_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-  note_->setMinimumWidth(120);
   report_ = new QPushButton("生成报告", this);
   report_->setObjectName("按钮_生成报告");
   report_->setToolTip("把上次运行的成品写成一页报告（每个成品一行，带画面），写好后打开");
@@ -100,8 +99,8 @@ void ResultsPage::BuildControls() {
   controls->addWidget(failuresOnly_);
   controls->addSpacing(16);
   controls->addWidget(count_);
-  controls->addStretch();
-  controls->addWidget(note_);
+  controls->addSpacing(16);
+  controls->addWidget(note_, 1);
   controls->addWidget(report_);
   auto* column = new QVBoxLayout(this);
   column->setContentsMargins(0, 0, 0, 0);
