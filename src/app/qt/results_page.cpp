@@ -85,8 +85,8 @@ void ResultsPage::BuildControls() {
   list_->setSelectionMode(QAbstractItemView::SingleSelection);
   list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   list_->setIconSize(kStripSize);
-  list_->setTextElideMode(Qt::ElideMiddle);
-  list_->setWordWrap(false);
+  // A line too long for its column keeps its start; the tooltip has it all.
+  list_->setTextElideMode(Qt::ElideRight);
   list_->setHeaderLabels({"画面", "名称", "结果", "时长", "大小", "最相近的版本", "选择"});
   list_->header()->setStretchLastSection(true);
   const int widths[] = {kStripSize.width() + 8, 110, 120, 55, 70, 130};
@@ -175,6 +175,9 @@ void ResultsPage::ShowRow(std::size_t index) {
                    Q(row.result.output.empty() ? row.result.source : row.result.output.string()));
   item->setText(kOutcome, reason);
   item->setToolTip(kOutcome, reason);
+  // Every line of a reason has room, also in a row without pictures.
+  const int lines = static_cast<int>(reason.count('\n')) + 1;
+  item->setSizeHint(kOutcome, QSize(-1, lines * list_->fontMetrics().lineSpacing() + 4));
   item->setForeground(kOutcome, row.failed() ? QBrush(QColor(0xc0, 0x39, 0x2b)) : QBrush());
   item->setText(kPicks, Q(PicksText(row)));
   item->setToolTip(kPicks, item->text(kPicks));
