@@ -84,23 +84,5 @@ TEST(RunSummary, EveryOutputReadsBackAsItWasWritten) {
   for (const auto& [name, json] : broken) EXPECT_FALSE(ResultOfSummaryItem(json)) << name;
 }
 
-TEST(RunSummary, AWindowsRunWithoutASeedSaysSoAndCountsItsOutcomes) {
-  SummaryRun run;
-  run.home = "/home";
-  run.options.variants = 3;
-  nlohmann::json summary =
-      RunSummary(run, {Result(Kind::kSucceeded, "成功"), Result(Kind::kFailed, "剪切失败"),
-                       Result(Kind::kStopped, "")});
-  EXPECT_TRUE(summary["seed"].is_null());
-  EXPECT_EQ(summary["shard"], "0/1");
-  EXPECT_EQ(summary["variants"], 3);
-  EXPECT_EQ(summary["succeeded"], 1);
-  EXPECT_EQ(summary["failed"], 1);
-  EXPECT_EQ(summary["stopped"], 1);
-  EXPECT_EQ(summary["items"].size(), 3u);
-  run.ended = false;
-  EXPECT_FALSE(RunSummary(run, {})["succeeded"].is_number()) << "a run going on has no totals";
-}
-
 }  // namespace
 }  // namespace mivora
