@@ -17,8 +17,10 @@ using PostToFront = std::function<void(std::function<void()>)>;
 
 class QueuedSink : public JobSink {
  public:
+  // `also`, when given, sees every event after the presenter (the results
+  // view takes the outputs' ends from it).
   QueuedSink(PostToFront post, std::shared_ptr<JobPresenter> presenter,
-             std::shared_ptr<RunToken> token);
+             std::shared_ptr<RunToken> token, std::shared_ptr<JobSink> also = nullptr);
 
   void RunLog(std::string_view line) override;
   void ClipUnreadable(const std::string& path) override;
@@ -31,11 +33,12 @@ class QueuedSink : public JobSink {
 
  private:
   // `event` owns copies of everything it uses.
-  void Send(std::function<void(JobPresenter&)> event, bool evenWhenStopped = false);
+  void Send(std::function<void(JobSink&)> event, bool evenWhenStopped = false);
 
   PostToFront post_;
   std::shared_ptr<JobPresenter> presenter_;
   std::shared_ptr<RunToken> token_;
+  std::shared_ptr<JobSink> also_;
 };
 
 }  // namespace mivora

@@ -92,6 +92,7 @@ void RunControl::StartRun(const StartOptions& options) {
                                                   JobPresenter::LogLines::kNamed);
   presenter->GuessWork(inputs.effectLines);
   presenter->RunStarted();
+  std::shared_ptr<ResultsModel> results = resultsForRun_ ? resultsForRun_(inputs) : nullptr;
 
   auto token = std::make_shared<RunToken>();
   auto done = std::make_shared<std::atomic<bool>>(false);
@@ -99,17 +100,21 @@ void RunControl::StartRun(const StartOptions& options) {
   JoinFinishedWorkers();
   token_ = token;
   workers_.push_back(
-      {std::thread(&RunControl::Worker, this, std::move(inputs), presenter, token, done), done});
+      {std::thread(&RunControl::Worker, this, std::move(inputs), presenter, results, token, done),
+       done});
 }
 
 void RunControl::Worker(JobInputs inputs, std::shared_ptr<JobPresenter> presenter,
-                        std::shared_ptr<RunToken> token, std::shared_ptr<std::atomic<bool>> done) {
-  QueuedSink sink(post_, presenter, token);
+                        std::shared_ptr<ResultsModel> results, std::shared_ptr<RunToken> token,
+                        std::shared_ptr<std::atomic<bool>> done) {
+  QueuedSink sink(post_, presenter, token, results);
   JobEnd end = RunClipJob(std::move(inputs), sink, *token);
   // A paused run shows its end once resumed; a stopped one says it stopped.
   if (!token->WaitWhilePaused()) end.kind = JobEnd::Kind::kStopped;
-  post_([window = &window_, presenter, token, end] {
-    if (end.kind == JobEnd::Kind::kStopped || token->IsCancelled()) {
+  post_([window = &window_, presenter, results, token, end] {
+    const bool stopped = end.kind == JobEnd::Kind::kStopped || token->IsCancelled();
+    if (results) results->RunEnded(stopped, end.kind == JobEnd::Kind::kRefused ? end.message : "");
+    if (stopped) {
       presenter->JobStopped();
       return;
     }
@@ -161,6 +166,10 @@ void RunControl::WaitUntilIdle() {
 std::vector<std::string> RunControl::EffectLines() const {
   std::lock_guard lock(mutex_);
   return effectLines_;
+}
+
+void RunControl::SetResults(std::function<std::shared_ptr<ResultsModel>(const JobInputs&)> forRun) {
+  resultsForRun_ = std::move(forRun);
 }
 
 void RunControl::SetRunDir(std::filesystem::path runDir) {

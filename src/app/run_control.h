@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/queued_sink.h"
+#include "app/results_model.h"
 #include "app/run_settings.h"
 #include "app/window_ops.h"
 #include "jobs/job_inputs.h"
@@ -63,6 +64,12 @@ class RunControl {
   // The lines of the last Start.
   std::vector<std::string> EffectLines() const;
 
+  // Where a run's outputs are recorded besides the presenter: `forRun` is
+  // called on the caller's thread with the run's inputs once a Start has
+  // passed its checks; the model it gives sees that run's events on the
+  // front's thread and is told when the run has ended (the results view).
+  void SetResults(std::function<std::shared_ptr<ResultsModel>(const JobInputs&)> forRun);
+
   // The home folder of the next Start.
   void SetRunDir(std::filesystem::path runDir);
   std::filesystem::path RunDir() const;
@@ -76,13 +83,15 @@ class RunControl {
   };
 
   void Worker(JobInputs inputs, std::shared_ptr<JobPresenter> presenter,
-              std::shared_ptr<RunToken> token, std::shared_ptr<std::atomic<bool>> done);
+              std::shared_ptr<ResultsModel> results, std::shared_ptr<RunToken> token,
+              std::shared_ptr<std::atomic<bool>> done);
   void JoinFinishedWorkers();
 
   WindowOps& window_;
   std::filesystem::path runDir_;
   std::function<void(int)> pumpWait_;
   PostToFront post_;
+  std::function<std::shared_ptr<ResultsModel>(const JobInputs&)> resultsForRun_;
 
   mutable std::mutex mutex_;
   std::vector<std::string> effectLines_;

@@ -32,19 +32,7 @@ class BatchSink : public JobSink {
   }
   void ItemFinished(const ItemPlan& plan, const ItemOutcome& outcome) override {
     ItemResult& result = results_[Id(plan)];
-    result.kind = outcome.kind;
-    result.status = outcome.status;
-    result.failedStep = outcome.failedStep;
-    result.remade = outcome.remade;
-    result.lastError = outcome.lastError;
-    result.picks = outcome.picks;
-    // A version drawn again finished with other effects than it started with.
-    result.effectLine = plan.effects.names;
-    result.fingerprint = outcome.fingerprint;
-    result.nearest = outcome.nearest;
-    std::error_code error;
-    if (outcome.done() && std::filesystem::is_regular_file(outcome.output, error))
-      result.output = outcome.output;
+    TakeOutcome(result, plan, outcome);
     result.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started_[Id(plan)])
             .count();
@@ -103,13 +91,6 @@ std::vector<int> ShardItems(int rowCount, int shardIndex, int shardCount) {
     if (position % shardCount == shardIndex) items.push_back(position + 1);
   }
   return items;
-}
-
-bool ParseShard(const std::string& text, int& index, int& count) {
-  char slash = 0;
-  std::istringstream in(text);
-  return static_cast<bool>(in >> index >> slash >> count) && slash == '/' && in.eof() &&
-         count >= 1 && index >= 0 && index < count;
 }
 
 std::vector<ItemResult> RunBatch(const JobInputs& inputs, const std::vector<int>& items,

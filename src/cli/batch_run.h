@@ -17,6 +17,7 @@
 #include "jobs/clip_jobs.h"
 #include "jobs/job_events.h"
 #include "jobs/job_inputs.h"
+#include "jobs/output_result.h"
 #include "jobs/run_options.h"
 #include "runner/run_token.h"
 
@@ -37,23 +38,6 @@ struct BatchOptions {
   std::vector<std::string> titles;  // the title list already read
 };
 
-struct ItemResult {
-  int item = 0;  // 1-based row of the list
-  std::string source;
-  std::string effectLine;        // the picked line's effect names
-  std::string status;            // the window's status text; empty unless it ended
-  std::filesystem::path output;  // the finished video; empty unless it exists
-  double seconds = 0;
-  ItemOutcome::Kind kind = ItemOutcome::Kind::kStopped;
-  std::string failedStep;                   // failures: the step that failed
-  std::string lastError;                    // failures: the encoder's last lines
-  int variant = 1;                          // which version of the source, 1-based
-  AssemblyPicks picks;                      // the clips drawn; empty before the item came that far
-  bool remade = false;                      // made again over a broken finished file
-  std::string fingerprint{};                // finished videos: as text; empty when unread
-  std::optional<NearestVersion> nearest{};  // the nearest earlier version of the source
-};
-
 // Progress of a batch. Called from the worker threads, but never two calls
 // at once, so an observer needs no lock of its own.
 struct BatchObserver {
@@ -71,9 +55,6 @@ std::string PrepareBatch(const BatchOptions& options, JobInputs& inputs);
 // The items of a list of `rowCount` rows that one shard works on: those whose
 // 0-based position modulo `shardCount` is `shardIndex`.
 std::vector<int> ShardItems(int rowCount, int shardIndex, int shardCount);
-
-// Reads "I/N" with 0 <= I < N; false for anything else.
-bool ParseShard(const std::string& text, int& index, int& count);
 
 // Runs `items` (1-based numbers) of the prepared inputs, every version of
 // each, `inputs.options.jobs` at a time, until all are done or `token` is cancelled.

@@ -6,33 +6,9 @@
 #include <vector>
 
 #include "cli/batch_run.h"
-#include "jobs/name_table.h"
+#include "jobs/run_summary.h"
 
 namespace mivora {
-
-// The names an outcome goes by in a summary's `outcome`, read both ways: by
-// the summary that writes them and by the report that reads them back.
-inline constexpr NameTable<ItemOutcome::Kind, 7> kOutcomeNames({{
-    {ItemOutcome::Kind::kSucceeded, "succeeded"},
-    {ItemOutcome::Kind::kSkipped, "skipped"},
-    {ItemOutcome::Kind::kFailed, "failed"},
-    {ItemOutcome::Kind::kCouldNotStart, "could_not_start"},
-    {ItemOutcome::Kind::kDiskFull, "disk_full"},
-    {ItemOutcome::Kind::kUnwritable, "output_unwritable"},
-    {ItemOutcome::Kind::kStopped, "stopped"},
-}});
-
-// Whether an output ended in a failure: it was neither made, nor skipped as
-// made before, nor stopped before it ended. The summary's "failed" and the
-// report's "失败" both count these.
-constexpr bool EndedInFailure(ItemOutcome::Kind kind) {
-  return kind != ItemOutcome::Kind::kSucceeded && kind != ItemOutcome::Kind::kSkipped &&
-         kind != ItemOutcome::Kind::kStopped;
-}
-
-// What a person reads for an output stopped before it ended, which never got
-// a status of its own; a skipped one reads kSkippedStatus.
-inline constexpr char kStoppedText[] = "未完成";
 
 // The text a line about `result` shows: its status, or kStoppedText.
 std::string ResultText(const ItemResult& result);
@@ -42,10 +18,8 @@ inline constexpr int kExitSucceeded = 0;
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitUsage = 2;
 
-// The run's settings (seed included, so any item can be rerun exactly) and,
-// per output, item, version, source, effect line and picks, status text,
-// output path, seconds, fingerprint and closest earlier version; `message` says why a run had
-// nothing to do; `finished_at` is when the summary was made (UTC).
+// The run's summary (see run_summary.h) for a batch of `options`, stopped by
+// `stopSignal` when it is not 0.
 nlohmann::json BatchSummary(const BatchOptions& options, const std::vector<ItemResult>& results,
                             int stopSignal, const std::string& message = {});
 

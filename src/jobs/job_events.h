@@ -55,6 +55,14 @@ struct ItemOutcome {
   bool MachineFault() const { return kind == Kind::kDiskFull || kind == Kind::kUnwritable; }
 };
 
+// Whether an output ended in a failure: it was neither made, nor skipped as
+// made before, nor stopped before it ended. A batch's summary and report, and
+// the window's results, all count these as failed.
+constexpr bool EndedInFailure(ItemOutcome::Kind kind) {
+  return kind != ItemOutcome::Kind::kSucceeded && kind != ItemOutcome::Kind::kSkipped &&
+         kind != ItemOutcome::Kind::kStopped;
+}
+
 // Items of a run may work side by side, but the core never calls a sink twice
 // at once, so a sink needs no lock of its own. A paused run calls nothing; a
 // stopped one calls nothing but ItemFinished with kind kStopped.

@@ -126,18 +126,19 @@ TEST_F(MainWindowTest, SwitchesStartInTheirStatesAndFormTwoRadioGroups) {
   EXPECT_TRUE(window.IsChecked(Switch::单选框_加绿幕));
 }
 
-TEST_F(MainWindowTest, EightPagesInOrderWithTheWatermarkAndTitlePagesLast) {
+TEST_F(MainWindowTest, NinePagesInOrderWithTheWatermarkTitleAndResultsPagesLast) {
   auto* tabs = window.findChild<TabControl*>("高级选择夹1");
   ASSERT_NE(tabs, nullptr);
   const QStringList captions = {"视频剪辑", "图片剪辑",    "特效代码",
                                 "音频文件", "片头 | 片尾", "绿幕特效 | 黑幕特效",
-                                "文本水印", "文案"};
-  ASSERT_EQ(tabs->PageCount(), 8);
-  for (int i = 0; i < 8; ++i) EXPECT_EQ(tabs->Bar()->tabText(i), captions[i]);
+                                "文本水印", "文案",        "成品"};
+  ASSERT_EQ(tabs->PageCount(), 9);
+  for (int i = 0; i < 9; ++i) EXPECT_EQ(tabs->Bar()->tabText(i), captions[i]);
   auto* watermark = tabs->Page(6)->findChild<WatermarkPage*>();
   ASSERT_NE(watermark, nullptr);
   EXPECT_EQ(watermark->parentWidget(), tabs->Page(6));
   EXPECT_NE(tabs->Page(7)->findChild<QWidget*>("选择框_加文案"), nullptr);
+  EXPECT_NE(tabs->Page(8)->findChild<QWidget*>("超级列表框_成品"), nullptr);
   // Controls sit on their own pages.
   EXPECT_EQ(window.findChild<QWidget*>("超级列表框5")->parentWidget(), tabs->Page(3));
   EXPECT_EQ(window.findChild<QWidget*>("编辑框_特效代码")->parentWidget(), tabs->Page(2));

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <fstream>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -123,6 +124,49 @@ TEST_F(RunControlTest, ARunGoesThroughItsButtonStatesAndEndsIdle) {
   EXPECT_EQ(window.CellText(ListView::超级列表框1, 0, 3), "成功");
   EXPECT_EQ(window.InfoMessages(), std::vector<std::string>{"任务完毕"});
   EXPECT_EQ(State(), (Buttons{true, false, false, false}));
+}
+
+TEST_F(RunControlTest, EveryRunRecordsItsOutputsAndItsEndInAModelOfItsOwn) {
+  AddRow(ListView::超级列表框5, "/m/a.mp3");
+  AddRow(ListView::超级列表框1, "/v/a.mp4");
+  std::vector<std::shared_ptr<ResultsModel>> models;
+  control.SetResults([&](const JobInputs& inputs) {
+    EXPECT_EQ(inputs.runDir, home.path());
+    SummaryRun run;
+    run.home = inputs.runDir;
+    models.push_back(std::make_shared<ResultsModel>(run));
+    return models.back();
+  });
+  struct Case {
+    const char* name;
+    bool stopped;
+    std::string outcome;
+  } cases[] = {{"stopped", true, "stopped"}, {"finished", false, "succeeded"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.stopped) {
+      setenv("MIVORA_FAKE_SLEEP_ON", ".part.mp4", 1);
+      setenv("MIVORA_FAKE_SLEEP_SECONDS", "1004", 1);
+    } else {
+      unsetenv("MIVORA_FAKE_SLEEP_ON");
+    }
+    control.StartRun();
+    if (c.stopped) {
+      while (!test::ProcessRunning("sleep 1004"))
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      control.StopRun();
+    }
+    control.WaitUntilIdle();
+    ASSERT_EQ(models.back()->Rows().size(), 1u);
+    std::ifstream in(RunSummaryPath(home.path()));
+    nlohmann::json summary = nlohmann::json::parse(in, nullptr, false);
+    ASSERT_TRUE(summary.is_object());
+    EXPECT_EQ(summary["interrupted"], c.stopped);
+    EXPECT_TRUE(summary["succeeded"].is_number()) << "an ended run has its totals";
+    ASSERT_EQ(summary["items"].size(), 1u);
+    EXPECT_EQ(summary["items"][0]["outcome"], c.outcome);
+  }
+  EXPECT_EQ(models.size(), 2u);
 }
 
 TEST_F(RunControlTest, ImageModeRunsTheImageJob) {

@@ -8,8 +8,8 @@
 #include <regex>
 #include <string>
 
-#include "cli/html_report.h"
 #include "cli_process.h"
+#include "jobs/html_report.h"
 #include "runner/run_capture.h"
 #include "support/media_maker.h"
 #include "support/temp_dir.h"

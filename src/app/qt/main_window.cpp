@@ -2,6 +2,7 @@
 // drops do, the home folder and the dialogs it opens. Its controls, settings,
 // window operations, run display and screen fitting have files of their own.
 #include "app/qt/main_window.h"
+#include "app/qt/results_page.h"
 
 #include <QAbstractSpinBox>
 #include <QCheckBox>
@@ -89,6 +90,7 @@ MainWindow::MainWindow(std::filesystem::path runDir) : runDir_(std::move(runDir)
   run_ = std::make_unique<RunControl>(
       *this, runDir_, [this](int ms) { PumpWait(ms); },
       [this](std::function<void()> task) { PostToWindow(std::move(task)); });
+  run_->SetResults([this](const JobInputs& inputs) { return results_->BeginRun(inputs); });
   LoadSettings();
   // Every list is read again, as its import would, so that the remembered
   // switches and the lists agree.
@@ -129,6 +131,7 @@ void MainWindow::ChangeHome(const std::filesystem::path& folder) {
   WindowSettings().setValue(kHomeKey, QString::fromStdString(folder.string()));
   ShowHome();
   ImportAllLists(folder, Imports::kIntrosInBackground);
+  results_->ShowLastRun();
   bool anyFolder = false;
   for (ListView list :
        {kVideoList, kImageList, kIntroList, kOutroList, kGreenScreenList, kBlackScreenList}) {

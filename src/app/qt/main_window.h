@@ -56,6 +56,7 @@ class QTreeWidget;
 
 namespace mivora {
 
+class ResultsPage;
 class TabControl;
 class TitlePage;
 class WatermarkPage;
@@ -197,6 +198,7 @@ class MainWindow : public QWidget, public WindowOps {
   TabControl* tabs_ = nullptr;
   WatermarkPage* watermark_ = nullptr;
   TitlePage* titles_ = nullptr;
+  ResultsPage* results_ = nullptr;
   std::array<QTreeWidget*, kListViewCount> lists_{};
   QPlainTextEdit* effectCode_ = nullptr;
   QPlainTextEdit* log_ = nullptr;

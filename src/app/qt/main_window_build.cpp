@@ -21,6 +21,7 @@
 
 #include "app/qt/main_window.h"
 #include "app/qt/main_window_parts.h"
+#include "app/qt/results_page.h"
 #include "app/qt/tab_control.h"
 #include "app/qt/title_page.h"
 #include "app/qt/watermark_page.h"
@@ -133,7 +134,7 @@ void MainWindow::BuildControls() {
   tabs_->setGeometry(5, 6, 750, 576);
   const char* pageCaptions[] = {"视频剪辑", "图片剪辑",    "特效代码",
                                 "音频文件", "片头 | 片尾", "绿幕特效 | 黑幕特效",
-                                "文本水印", "文案"};
+                                "文本水印", "文案",        "成品"};
   std::vector<QWidget*> pages;
   for (const char* caption : pageCaptions) pages.push_back(tabs_->AddPage(caption));
 
@@ -173,6 +174,7 @@ void MainWindow::BuildControls() {
   MakeButton(pages[5], "按钮_清空黑幕特效", "清空", {652, 360, 88, 40});
   watermark_ = new WatermarkPage(pages[6]);
   titles_ = new TitlePage(pages[7], [this] { return runDir_; });
+  results_ = new ResultsPage(pages[8], [this] { return runDir_; });
 
   log_ = MakeEditBox(content_, "编辑框_日志", {6, 592, 748, 136}, kDefaultLogText.c_str());
   // The log only ever grows; the user may select and copy but not edit it.

@@ -2,7 +2,7 @@
 // escaping of its texts and the URLs of its links and pictures.
 #include <gtest/gtest.h>
 
-#include "cli/html_report.h"
+#include "jobs/html_report.h"
 
 namespace mivora {
 namespace {

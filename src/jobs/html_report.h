@@ -10,12 +10,9 @@
 #include <string>
 #include <string_view>
 
-#include "runner/tool.h"
+#include "jobs/video_strip.h"
 
 namespace mivora {
-
-// Pictures in the strip of every output.
-inline constexpr int kStripPictures = 5;
 
 // The text safe anywhere in a page, inside attribute values too: & < > " '
 // become character references.

@@ -3,7 +3,7 @@
 // missing, and the exit status that follows.
 #include <gtest/gtest.h>
 
-#include "cli/summary_report.h"
+#include "jobs/summary_report.h"
 #include "support/temp_dir.h"
 
 namespace mivora {

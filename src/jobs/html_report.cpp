@@ -1,4 +1,4 @@
-#include "cli/html_report.h"
+#include "jobs/html_report.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -6,16 +6,11 @@
 #include <sstream>
 #include <vector>
 
-#include "cli/summary_report.h"
-#include "runner/command_line.h"
-#include "runner/media_info.h"
-#include "runner/placeholders.h"
+#include "jobs/summary_report.h"
+#include "jobs/video_strip.h"
 
 namespace mivora {
 namespace {
-
-constexpr int kPictureWidth = 72;
-constexpr int kPictureHeight = 128;
 
 constexpr char kStyle[] = R"(body{font-family:sans-serif;margin:1em;color:#222}
 table{border-collapse:collapse;width:100%}
@@ -42,31 +37,6 @@ std::string Fixed(double value, const char* format) {
   char text[32];
   std::snprintf(text, sizeof text, format, value);
   return text;
-}
-
-std::string SizeText(std::uintmax_t bytes) {
-  if (bytes >= 1024 * 1024) return Fixed(static_cast<double>(bytes) / (1024 * 1024), "%.1f MB");
-  return Fixed(static_cast<double>(bytes) / 1024, "%.1f KB");
-}
-
-// One output's strip: the encoder samples it evenly from start to end.
-// Returns the pictures' names inside `folder` that were made.
-std::vector<std::string> MakeStrip(const ToolEnv& env, const std::filesystem::path& video,
-                                   double seconds, const std::filesystem::path& folder,
-                                   const std::string& stem) {
-  std::string filters =
-      "fps=" + std::to_string(kStripPictures) + "/" + Fixed(std::max(seconds, 0.1), "%.3f") +
-      ",scale=" + std::to_string(kPictureWidth) + ":" + std::to_string(kPictureHeight);
-  RunJudged(env, {std::string(kEncoderPlaceholder), "-nostdin", "-y", "-i", ToolPath(video), "-an",
-                  "-vf", filters, "-frames:v", std::to_string(kStripPictures), "-q:v", "5",
-                  (folder / (stem + "-%d.jpg")).string()});
-  std::vector<std::string> made;
-  for (int k = 1; k <= kStripPictures; ++k) {
-    std::string name = stem + "-" + std::to_string(k) + ".jpg";
-    std::error_code error;
-    if (std::filesystem::is_regular_file(folder / name, error)) made.push_back(name);
-  }
-  return made;
 }
 
 std::string Cell(const std::string& html) {
@@ -110,14 +80,13 @@ std::string Row(const nlohmann::json& item, int number, const ToolEnv& env,
   std::string length;
   std::string size;
   if (exists) {
-    double seconds = ProbeSource(env, output).seconds;
-    length = Fixed(seconds, "%.1f 秒");
-    size = SizeText(std::filesystem::file_size(output, error));
-    for (const std::string& picture :
-         MakeStrip(env, output, seconds, folder, std::to_string(number))) {
-      strip += "<img src=\"" + PercentEncode((folder.filename() / picture).string()) +
-               "\" width=\"" + std::to_string(kPictureWidth) + "\" height=\"" +
-               std::to_string(kPictureHeight) + "\" alt=\"\">";
+    const VideoFacts facts = MeasureVideo(env, output, folder, std::to_string(number));
+    length = LengthText(facts.seconds);
+    size = SizeText(facts.bytes);
+    for (const std::filesystem::path& picture : facts.strip) {
+      strip += "<img src=\"" + PercentEncode((folder.filename() / picture.filename()).string()) +
+               "\" width=\"" + std::to_string(kStripPictureWidth) + "\" height=\"" +
+               std::to_string(kStripPictureHeight) + "\" alt=\"\">";
     }
   }
   std::string name =

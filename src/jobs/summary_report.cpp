@@ -1,7 +1,4 @@
-#include "cli/summary_report.h"
-
-#include "cli/batch_run.h"
-#include "cli/batch_summary.h"
+#include "jobs/summary_report.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -11,6 +8,9 @@
 #include <set>
 #include <sstream>
 #include <tuple>
+
+#include "jobs/clip_jobs.h"
+#include "jobs/run_summary.h"
 
 namespace mivora {
 namespace {
