@@ -43,12 +43,16 @@ ToolOutcome OnePassEngine::EncodeItem(ItemRun& run, const std::vector<WalkStep>&
     spec.intro = ToolPath(picks.intro);
     // Intro and outro join whole, so their fractions count towards the
     // finished video's whole seconds.
-    spec.introSeconds = ProbeSource(run.tools(), spec.intro).seconds;
+    SourceInfo intro = ProbeSource(run.tools(), spec.intro);
+    spec.introSeconds = intro.seconds;
+    spec.introSound = intro.hasSound;
     spec.introFit = run.FramingFor(picks.intro);
   }
   if (!picks.outro.empty()) {
     spec.outro = ToolPath(picks.outro);
-    spec.outroSeconds = ProbeSource(run.tools(), spec.outro).seconds;
+    SourceInfo outro = ProbeSource(run.tools(), spec.outro);
+    spec.outroSeconds = outro.seconds;
+    spec.outroSound = outro.hasSound;
     spec.outroFit = run.FramingFor(picks.outro);
   }
   if (run.Stopped()) return ToolOutcome::Failed();
@@ -60,6 +64,7 @@ ToolOutcome OnePassEngine::EncodeItem(ItemRun& run, const std::vector<WalkStep>&
   FileGuard titleText(spec.watermark.empty() ? std::filesystem::path() : run.paths().titleText);
   spec.blackScreen = picks.blackScreen;
   spec.audio = ToolPath(picks.audio);
+  spec.sound = run.Sound();
   // The output name is only given to a finished video; Assemble gives it.
   auto video = std::make_unique<PartFile>(picks.outputFolder / run.plan().outputName,
                                           run.paths().partPrefix);
