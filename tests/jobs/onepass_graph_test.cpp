@@ -285,5 +285,48 @@ TEST(OnePassGraph, SmallerItems) {
   }
 }
 
+// The source's own sound follows the parts as they join: each part's stretch
+// of the source (an effect longer than its stretch padded with silence),
+// intro and outro with their own sound or silence; music only when laid under.
+TEST(OnePassGraph, TheSourcesSoundFollowsItsParts) {
+  struct Case {
+    SoundMode mode;
+    bool introSound;
+    std::vector<std::string> present;
+    std::vector<std::string> absent;
+  } cases[] = {
+      {SoundMode::kSource,
+       true,
+       {"[1:a]atrim=0.000:1.500,", "[0:a]atrim=2.000:2.000,", "apad=whole_dur=3.000,atrim=0:3.000",
+        "[0:a]atrim=6.000:3.000,", "anullsrc=r=48000:cl=stereo,atrim=0:0.750[snd6]",
+        "[snd1][snd2][snd3][snd4][snd5][snd6]concat=n=6:v=0:a=1"},
+       {"amix", "[4:a]", "-stream_loop"}},
+      {SoundMode::kBoth,
+       false,
+       {"anullsrc=r=48000:cl=stereo,atrim=0:1.500[snd1]", "[4:a]aformat=", "volume=0.30",
+        "amix=inputs=2:duration=first:normalize=0[sound]", "-stream_loop"},
+       {"[1:a]", "[2:a]"}},
+  };
+  for (const Case& c : cases) {
+    OnePassItem item = WholeItem();
+    item.sound.mode = c.mode;
+    item.introSound = c.introSound;
+    OnePassCommand command = BuildOnePassCommand(item);
+    ASSERT_EQ(command.error, "");
+    std::string text;
+    for (const std::string& arg : command.args) text += arg + " ";
+    for (const std::string& piece : c.present)
+      EXPECT_NE(text.find(piece), std::string::npos) << piece;
+    for (const std::string& piece : c.absent)
+      EXPECT_EQ(text.find(piece), std::string::npos) << piece;
+    auto map = std::find(command.args.begin(), command.args.end(), "[video]");
+    ASSERT_NE(map, command.args.end());
+    EXPECT_EQ(std::vector<std::string>(map + 1, map + 3),
+              (std::vector<std::string>{"-map", "[sound]"}));
+    // The join keeps the video's length: the -t of the music-only command.
+    EXPECT_EQ(command.seconds, 12);
+  }
+}
+
 }  // namespace
 }  // namespace mivora
