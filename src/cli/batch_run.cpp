@@ -38,6 +38,7 @@ class BatchSink : public JobSink {
     result.remade = outcome.remade;
     result.lastError = outcome.lastError;
     result.picks = outcome.picks;
+    result.sound = outcome.sound;
     // A version drawn again finished with other effects than it started with.
     result.effectLine = plan.effects.names;
     result.fingerprint = outcome.fingerprint;

@@ -70,6 +70,7 @@ nlohmann::json BatchSummary(const BatchOptions& options, const std::vector<ItemR
          {"effect_line", result.effectLine},
          {"picks", PicksOf(result)},
          {"title", TextOrNull(result.picks.title)},
+         {"sound", std::string(kSoundNames.NameOf(result.sound))},
          {"outcome", std::string(kOutcomeNames.NameOf(result.kind))},
          // A stopped item never got a status of its own.
          {"status", result.kind == ItemOutcome::Kind::kStopped ? "stopped" : result.status},
