@@ -64,8 +64,7 @@ OnePassCommand BuildOnePassCommand(const OnePassItem& item) {
                      "[intro]");
     joined.push_back("intro");
     totalSeconds += item.introSeconds;
-    sound.push_back(
-        {item.introSound ? std::stoi(intro) : -1, 0, item.introSeconds, item.introSeconds});
+    sound.push_back({item.introSound ? item.intro : "", 0, item.introSeconds, item.introSeconds});
   }
 
   const std::size_t count = item.parts.size();
@@ -92,8 +91,8 @@ OnePassCommand BuildOnePassCommand(const OnePassItem& item) {
     if (part.effect.empty()) {
       joined.push_back(segment);
       totalSeconds += part.lengthSeconds;
-      sound.push_back(
-          {0, double(part.startSeconds), double(part.lengthSeconds), double(part.lengthSeconds)});
+      sound.push_back({item.source, double(part.startSeconds), double(part.lengthSeconds),
+                       double(part.lengthSeconds)});
       continue;
     }
     std::string result = "part" + number;
@@ -108,8 +107,8 @@ OnePassCommand BuildOnePassCommand(const OnePassItem& item) {
     totalSeconds += effect.seconds;
     // An effect may last longer than its stretch (pictures on a black
     // canvas): the stretch's sound is then followed by silence.
-    sound.push_back(
-        {0, double(part.startSeconds), double(part.lengthSeconds), double(effect.seconds)});
+    sound.push_back({item.source, double(part.startSeconds), double(part.lengthSeconds),
+                     double(effect.seconds)});
   }
 
   if (!item.outro.empty()) {
@@ -118,8 +117,7 @@ OnePassCommand BuildOnePassCommand(const OnePassItem& item) {
                      "[outro]");
     joined.push_back("outro");
     totalSeconds += item.outroSeconds;
-    sound.push_back(
-        {item.outroSound ? std::stoi(outro) : -1, 0, item.outroSeconds, item.outroSeconds});
+    sound.push_back({item.outroSound ? item.outro : "", 0, item.outroSeconds, item.outroSeconds});
   }
   chains.push_back(GraphLabels(joined) + "concat=n=" + std::to_string(joined.size()) +
                    ":v=1:a=0[joined]");
@@ -149,8 +147,10 @@ OnePassCommand BuildOnePassCommand(const OnePassItem& item) {
   }
 
   if (ownSound) {
-    chains.push_back(
-        SoundGraph(sound, audio.empty() ? -1 : std::stoi(audio), item.sound, "[sound]"));
+    SoundMix mix =
+        MixSound(sound, nextInput, audio.empty() ? -1 : std::stoi(audio), item.sound, "[sound]");
+    args.insert(args.end(), mix.inputs.begin(), mix.inputs.end());
+    chains.push_back(mix.graph);
   }
   std::string graph;
   for (const std::string& chain : chains) graph += (graph.empty() ? "" : ";") + chain;

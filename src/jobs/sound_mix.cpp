@@ -16,27 +16,33 @@ std::string Seconds(double seconds) {
 
 // A piece read from its input and made exactly its length on screen: a
 // stretch shorter than its pictures is padded with silence, a longer one cut.
-std::string PieceChain(const SoundPiece& piece, const std::string& label) {
+std::string PieceChain(int input, const SoundPiece& piece, const std::string& label) {
   std::string length = Seconds(piece.onScreen);
-  if (piece.input < 0) {
-    return "anullsrc=r=48000:cl=stereo,atrim=0:" + length + label;
-  }
-  return "[" + std::to_string(piece.input) + ":a]atrim=" + Seconds(piece.start) + ":" +
-         Seconds(piece.used) + ",asetpts=PTS-STARTPTS," + kSoundFormat +
+  if (input < 0) return "anullsrc=r=48000:cl=stereo,atrim=0:" + length + label;
+  return "[" + std::to_string(input) + ":a]asetpts=PTS-STARTPTS," + kSoundFormat +
          ",apad=whole_dur=" + length + ",atrim=0:" + length + label;
 }
 
 }  // namespace
 
-std::string SoundGraph(const std::vector<SoundPiece>& pieces, int musicInput,
-                       const SoundOptions& options, const std::string& label) {
-  if (options.mode == SoundMode::kMusic || pieces.empty()) return {};
+SoundMix MixSound(const std::vector<SoundPiece>& pieces, int firstInput, int musicInput,
+                  const SoundOptions& options, const std::string& label) {
+  SoundMix mix;
+  if (options.mode == SoundMode::kMusic || pieces.empty()) return mix;
   std::vector<std::string> chains;
   std::string joined;
+  int next = firstInput;
   for (std::size_t i = 0; i < pieces.size(); ++i) {
-    std::string piece = "[snd" + std::to_string(i + 1) + "]";
-    chains.push_back(PieceChain(pieces[i], piece));
-    joined += piece;
+    const SoundPiece& piece = pieces[i];
+    int input = -1;
+    if (!piece.file.empty()) {
+      input = next++;
+      mix.inputs.insert(mix.inputs.end(), {"-vn", "-ss", Seconds(piece.start), "-t",
+                                           Seconds(piece.used), "-i", piece.file});
+    }
+    std::string name = "[snd" + std::to_string(i + 1) + "]";
+    chains.push_back(PieceChain(input, piece, name));
+    joined += name;
   }
   // One level for every video of a batch; the normaliser works at a higher
   // rate inside, so its output is brought back to the pieces' rate.
@@ -64,9 +70,8 @@ std::string SoundGraph(const std::vector<SoundPiece>& pieces, int musicInput,
     // The music loops without end; the source's sound decides the length.
     chains.push_back(spoken + music + "amix=inputs=2:duration=first:normalize=0" + label);
   }
-  std::string graph;
-  for (const std::string& chain : chains) graph += (graph.empty() ? "" : ";") + chain;
-  return graph;
+  for (const std::string& chain : chains) mix.graph += (mix.graph.empty() ? "" : ";") + chain;
+  return mix;
 }
 
 }  // namespace mivora

@@ -35,18 +35,25 @@ constexpr bool MusicVolumeInRange(double volume) {
 
 // One stretch of the finished video's sound, in the order they play.
 struct SoundPiece {
-  int input = -1;       // the encoder input it is read from; -1: silence
-  double start = 0;     // where in that input it begins, seconds
-  double used = 0;      // how much of that input it takes
+  std::string file;     // the file it is read from; empty: silence
+  double start = 0;     // where in that file it begins, seconds
+  double used = 0;      // how much of that file it takes
   double onScreen = 0;  // how long it lasts in the finished video
 };
 
-// The filter chains that make the finished sound under `label` from the
-// pieces (each padded with silence or cut to its length on screen), evened
-// out in loudness; with kBoth the looping music of input `musicInput` is laid
-// under it at the options' volume, ducked when asked. Empty with kMusic or
-// without pieces: the music is then mapped as it is.
-std::string SoundGraph(const std::vector<SoundPiece>& pieces, int musicInput,
-                       const SoundOptions& options, const std::string& label);
+// The encoder inputs (each piece opened at its own start, which is exact to
+// the sample; one decoded stream split between several padded pieces fails
+// in the encoder's filters) and the filter chains that make the finished
+// sound under `label`: each piece padded with silence or cut to its length
+// on screen, evened out in loudness; with kBoth the looping music of input
+// `musicInput` is laid under it at the options' volume, ducked when asked.
+struct SoundMix {
+  std::vector<std::string> inputs;  // to follow every other input of the command
+  std::string graph;                // empty with kMusic or without pieces
+};
+
+// `firstInput` is the number the first of `inputs` will have.
+SoundMix MixSound(const std::vector<SoundPiece>& pieces, int firstInput, int musicInput,
+                  const SoundOptions& options, const std::string& label);
 
 }  // namespace mivora

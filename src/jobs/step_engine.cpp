@@ -142,36 +142,25 @@ WholeSecondCuts CutsAtWholeSeconds(ItemRun& run, const std::vector<std::string>&
   return cuts;
 }
 
-// The inputs and pieces of the finished video's own sound: intro and outro
-// with theirs (silence where they have none), each segment with the source's
-// over the stretch it was cut from, laid over the pictures' lengths.
-struct JoinSound {
-  std::vector<std::string> inputs;  // after the video, which is input 0
+// The pieces of the finished video's own sound: intro and outro with theirs
+// (silence where they have none), each segment with the source's over the
+// stretch it was cut from, laid over the pictures' lengths (`lengths`, in
+// the join's order; the planned lengths where they could not be read).
+std::vector<SoundPiece> SoundOfJoin(ItemRun& run, const AssemblyPicks& picks,
+                                    const std::vector<std::filesystem::path>& segments,
+                                    const std::vector<double>& lengths,
+                                    const std::filesystem::path& source,
+                                    const std::vector<WalkStep>& cuts) {
   std::vector<SoundPiece> pieces;
-  int music = -1;
-};
-
-JoinSound SoundOfJoin(ItemRun& run, const AssemblyPicks& picks,
-                      const std::vector<std::filesystem::path>& segments,
-                      const std::vector<double>& lengths, const std::filesystem::path& source,
-                      const std::vector<WalkStep>& cuts) {
-  JoinSound sound;
-  int next = 1;
-  auto addInput = [&sound, &next](const std::string& path) {
-    sound.inputs.insert(sound.inputs.end(), {"-vn", "-i", path});
-    return next++;
-  };
   std::size_t joined = 0;
   auto clipPiece = [&](const std::string& clip) {
     if (clip.empty()) return;
     SourceInfo info = ProbeSource(run.tools(), ToolPath(clip));
     double length = joined < lengths.size() ? lengths[joined] : info.seconds;
     ++joined;
-    int input = info.hasSound ? addInput(ToolPath(clip)) : -1;
-    sound.pieces.push_back({input, 0, length, length});
+    pieces.push_back({info.hasSound ? ToolPath(clip) : "", 0, length, length});
   };
   clipPiece(picks.intro);
-  const int sourceInput = addInput(source.string());
   for (const std::filesystem::path& segment : segments) {
     auto cut = std::find_if(cuts.begin(), cuts.end(), [&](const WalkStep& step) {
       return run.paths().SegmentFile(step.segment) == segment;
@@ -180,17 +169,13 @@ JoinSound SoundOfJoin(ItemRun& run, const AssemblyPicks& picks,
     double length = joined < lengths.size() ? lengths[joined] : used;
     ++joined;
     if (cut == cuts.end()) {
-      sound.pieces.push_back({-1, 0, 0, length});
+      pieces.push_back({"", 0, 0, length});
     } else {
-      sound.pieces.push_back({sourceInput, double(cut->startSeconds), used, length});
+      pieces.push_back({source.string(), double(cut->startSeconds), used, length});
     }
   }
   clipPiece(picks.outro);
-  if (run.Sound().mode == SoundMode::kBoth) {
-    sound.inputs.insert(sound.inputs.end(), {"-stream_loop", "-1"});
-    sound.music = addInput(ToolPath(picks.audio));
-  }
-  return sound;
+  return pieces;
 }
 
 void DeleteWorkFiles(const WorkPaths& paths) {
@@ -318,13 +303,20 @@ ToolOutcome StepEngine::Assemble(ItemRun& run, const AssemblyPicks& picks) {
                                    {std::string(kAudioPlaceholder), ToolPath(picks.audio)},
                                    {std::string(kOutputPlaceholder), partFile.path().string()}}));
   } else {
-    JoinSound own = SoundOfJoin(run, picks, segments, cuts.lengths, source_, cuts_);
+    std::vector<SoundPiece> pieces =
+        SoundOfJoin(run, picks, segments, cuts.lengths, source_, cuts_);
     if (run.Stopped()) return ToolOutcome::Failed();
     std::vector<std::string> args = {std::string(kEncoderPlaceholder), "-an", "-i", video.string()};
-    args.insert(args.end(), own.inputs.begin(), own.inputs.end());
-    args.insert(args.end(), {"-filter_complex", SoundGraph(own.pieces, own.music, sound, "[sound]"),
-                             "-map", "0:v", "-map", "[sound]", "-c:v", "copy", "-t",
-                             std::to_string(seconds), "-y", partFile.path().string()});
+    int music = -1;
+    if (sound.mode == SoundMode::kBoth) {
+      args.insert(args.end(), {"-stream_loop", "-1", "-vn", "-i", ToolPath(picks.audio)});
+      music = 1;
+    }
+    SoundMix mix = MixSound(pieces, music < 0 ? 1 : 2, music, sound, "[sound]");
+    args.insert(args.end(), mix.inputs.begin(), mix.inputs.end());
+    args.insert(args.end(),
+                {"-filter_complex", mix.graph, "-map", "0:v", "-map", "[sound]", "-c:v", "copy",
+                 "-t", std::to_string(seconds), "-y", partFile.path().string()});
     outcome = run.Judge(RunJudged(run.tools(), std::move(args)));
   }
   if (outcome.ok() && !run.Stopped() && !partFile.Commit()) {

@@ -295,17 +295,23 @@ TEST(OnePassGraph, TheSourcesSoundFollowsItsParts) {
     std::vector<std::string> present;
     std::vector<std::string> absent;
   } cases[] = {
+      // Intro 4, the four parts 5 to 8 (opened after the video's inputs).
       {SoundMode::kSource,
        true,
-       {"[1:a]atrim=0.000:1.500,", "[0:a]atrim=2.000:2.000,", "apad=whole_dur=3.000,atrim=0:3.000",
-        "[0:a]atrim=6.000:3.000,", "anullsrc=r=48000:cl=stereo,atrim=0:0.750[snd6]",
+       {"-vn -ss 0.000 -t 1.500 -i /intro.mp4 ", "-vn -ss 2.000 -t 2.000 -i /media/it's [a],b.mp4 ",
+        "-vn -ss 6.000 -t 3.000 -i /media/it's [a],b.mp4 -filter_complex", "[4:a]asetpts",
+        "[6:a]asetpts=PTS-STARTPTS,aformat=sample_rates=48000:channel_layouts=stereo,"
+        "apad=whole_dur=3.000,atrim=0:3.000[snd3]",
+        "anullsrc=r=48000:cl=stereo,atrim=0:0.750[snd6]",
         "[snd1][snd2][snd3][snd4][snd5][snd6]concat=n=6:v=0:a=1"},
-       {"amix", "[4:a]", "-stream_loop"}},
+       {"amix", "[9:a]", "-stream_loop", "/outro.mp4 -vn"}},
+      // The music is input 4; a silent intro opens nothing.
       {SoundMode::kBoth,
        false,
-       {"anullsrc=r=48000:cl=stereo,atrim=0:1.500[snd1]", "[4:a]aformat=", "volume=0.30",
-        "amix=inputs=2:duration=first:normalize=0[sound]", "-stream_loop"},
-       {"[1:a]", "[2:a]"}},
+       {"-stream_loop -1 -i /a.mp3 -vn -ss 0.000 -t 2.000 -i /media",
+        "anullsrc=r=48000:cl=stereo,atrim=0:1.500[snd1]", "[5:a]asetpts", "[8:a]asetpts",
+        "[4:a]aformat=", "volume=0.30", "amix=inputs=2:duration=first:normalize=0[sound]"},
+       {"[9:a]", "-t 1.500 -i /intro.mp4"}},
   };
   for (const Case& c : cases) {
     OnePassItem item = WholeItem();
