@@ -167,6 +167,8 @@ class SoundMedia : public testing::Test {
     RunToken token;
     RunItems(inputs, sink, token);
     EXPECT_EQ(sink.Status(1), "成功") << sink.Console();
+    // The one-pass engine did it in one run, without falling back to steps.
+    EXPECT_EQ(sink.LogText().find("一次编码失败"), std::string::npos) << sink.Console();
     return WorkPaths::ForRunDir(home).VideoOutputFolder() /
            std::filesystem::path(source).replace_extension(".mp4");
   }
@@ -211,7 +213,6 @@ TEST_F(SoundMedia, TheMusicGivesWayToTheSourceWhenDucked) {
     double musicUnder = Power(sound, 300, 0.5, 1.5);
     double musicAlone = Power(sound, 300, 2.6, 3.8);
     EXPECT_GT(voiceOn, 4 * musicUnder);
-    EXPECT_LT(Power(sound, 1000, 2.6, 3.8), musicAlone / 10);
     EXPECT_GT(musicAlone, 0);
     // Ducked, the music under the source is well below the music alone.
     if (c.duck) {
