@@ -39,6 +39,8 @@ ToolOutcome OnePassEngine::EncodeItem(ItemRun& run, const std::vector<WalkStep>&
   spec.sourceFit = run.FramingFor(source);
   const AssemblyPicks& picks = run.Picks();
   EnsureFolder(picks.outputFolder);
+  // The sound under intro and outro lasts their pictures, as in the steps.
+  const bool ownSound = run.Sound().mode != SoundMode::kMusic;
   if (!picks.intro.empty()) {
     spec.intro = ToolPath(picks.intro);
     // Intro and outro join whole, so their fractions count towards the
@@ -46,6 +48,7 @@ ToolOutcome OnePassEngine::EncodeItem(ItemRun& run, const std::vector<WalkStep>&
     SourceInfo intro = ProbeSource(run.tools(), spec.intro);
     spec.introSeconds = intro.seconds;
     spec.introSound = intro.hasSound;
+    if (ownSound) spec.introPictures = ProbeVideoSeconds(run.tools(), spec.intro);
     spec.introFit = run.FramingFor(picks.intro);
   }
   if (!picks.outro.empty()) {
@@ -53,6 +56,7 @@ ToolOutcome OnePassEngine::EncodeItem(ItemRun& run, const std::vector<WalkStep>&
     SourceInfo outro = ProbeSource(run.tools(), spec.outro);
     spec.outroSeconds = outro.seconds;
     spec.outroSound = outro.hasSound;
+    if (ownSound) spec.outroPictures = ProbeVideoSeconds(run.tools(), spec.outro);
     spec.outroFit = run.FramingFor(picks.outro);
   }
   if (run.Stopped()) return ToolOutcome::Failed();

@@ -64,7 +64,8 @@ OnePassCommand BuildOnePassCommand(const OnePassItem& item) {
                      "[intro]");
     joined.push_back("intro");
     totalSeconds += item.introSeconds;
-    sound.push_back({item.introSound ? item.intro : "", 0, item.introSeconds, item.introSeconds});
+    const double shown = item.introPictures > 0 ? item.introPictures : item.introSeconds;
+    sound.push_back({item.introSound ? item.intro : "", 0, shown, shown});
   }
 
   const std::size_t count = item.parts.size();
@@ -117,7 +118,8 @@ OnePassCommand BuildOnePassCommand(const OnePassItem& item) {
                      "[outro]");
     joined.push_back("outro");
     totalSeconds += item.outroSeconds;
-    sound.push_back({item.outroSound ? item.outro : "", 0, item.outroSeconds, item.outroSeconds});
+    const double shown = item.outroPictures > 0 ? item.outroPictures : item.outroSeconds;
+    sound.push_back({item.outroSound ? item.outro : "", 0, shown, shown});
   }
   chains.push_back(GraphLabels(joined) + "concat=n=" + std::to_string(joined.size()) +
                    ":v=1:a=0[joined]");

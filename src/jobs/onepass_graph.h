@@ -44,6 +44,11 @@ struct OnePassItem {
   SoundOptions sound;
   bool introSound = false;
   bool outroSound = false;
+  // The lengths of intro's and outro's pictures, which their sound is made
+  // to last (a clip's own length follows its longest stream); 0: unknown,
+  // their lengths above.
+  double introPictures = 0;
+  double outroPictures = 0;
   std::string output;
   // How each picture of another shape than 9:16 is brought into the frame;
   // none: as today, scaled to it.

@@ -298,7 +298,8 @@ TEST(OnePassGraph, TheSourcesSoundFollowsItsParts) {
       // Intro 4, the four parts 5 to 8 (opened after the video's inputs).
       {SoundMode::kSource,
        true,
-       {"-vn -ss 0.000 -t 1.500 -i /intro.mp4 ", "-vn -ss 2.000 -t 2.000 -i /media/it's [a],b.mp4 ",
+       {"-vn -ss 0.000 -t 1.480 -i /intro.mp4 ", "atrim=0:1.480[snd1]",
+        "-vn -ss 2.000 -t 2.000 -i /media/it's [a],b.mp4 ",
         "-vn -ss 6.000 -t 3.000 -i /media/it's [a],b.mp4 -filter_complex", "[4:a]asetpts",
         "[6:a]asetpts=PTS-STARTPTS,aformat=sample_rates=48000:channel_layouts=stereo,"
         "apad=whole_dur=3.000,atrim=0:3.000[snd3]",
@@ -309,7 +310,7 @@ TEST(OnePassGraph, TheSourcesSoundFollowsItsParts) {
       {SoundMode::kBoth,
        false,
        {"-stream_loop -1 -i /a.mp3 -vn -ss 0.000 -t 2.000 -i /media",
-        "anullsrc=r=48000:cl=stereo,atrim=0:1.500[snd1]", "[5:a]asetpts", "[8:a]asetpts",
+        "anullsrc=r=48000:cl=stereo,atrim=0:1.480[snd1]", "[5:a]asetpts", "[8:a]asetpts",
         "[4:a]aformat=", "volume=0.30", "amix=inputs=2:duration=first:normalize=0[sound]"},
        {"[9:a]", "-t 1.500 -i /intro.mp4"}},
   };
@@ -317,6 +318,8 @@ TEST(OnePassGraph, TheSourcesSoundFollowsItsParts) {
     OnePassItem item = WholeItem();
     item.sound.mode = c.mode;
     item.introSound = c.introSound;
+    // An intro whose sound runs past its pictures: its sound lasts its pictures.
+    item.introPictures = 1.48;
     OnePassCommand command = BuildOnePassCommand(item);
     ASSERT_EQ(command.error, "");
     std::string text;
