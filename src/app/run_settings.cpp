@@ -94,6 +94,17 @@ const SettingRow kSettingRows[] = {
      [](std::string_view t, RunSettings& s) {
        return ReadInto<FitMode>(t, ParseFitMode, [&s](FitMode v) { s.run.fit = v; });
      }},
+    {"run/sound",
+     [](const RunSettings& s) { return std::string(kSoundNames.NameOf(s.run.sound.mode)); },
+     [](std::string_view t, RunSettings& s) {
+       return ReadInto<SoundMode>(
+           t, [](std::string_view n) { return kSoundNames.Parse(n); },
+           [&s](SoundMode v) { s.run.sound.mode = v; });
+     }},
+    {"run/duck", [](const RunSettings& s) { return BoolText(s.run.sound.duck); },
+     [](std::string_view t, RunSettings& s) {
+       return ReadInto<bool>(t, ParseBool, [&s](bool v) { s.run.sound.duck = v; });
+     }},
 };
 
 }  // namespace

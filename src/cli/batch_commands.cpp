@@ -77,6 +77,8 @@ std::string ResolveRunArgs(const RunArgs& args, BatchOptions& options) {
            std::to_string(options.run.variants);
   if (!(options.run.minDistance >= 0 && options.run.minDistance <= 1))
     return "--min-distance 的值应在 0 到 1 之间";
+  if (!MusicVolumeInRange(options.run.sound.musicVolume))
+    return "--music-volume 的值应在 0 到 1 之间";
   if (!args.shard.empty()) {
     int index = -1;
     int count = 0;
@@ -390,6 +392,21 @@ void BatchCommands::AddTo(CLI::App& app) {
           "文案样式：outline（默认，描边）或 box（半透明底框）")
       ->check(OneOf(TitleStyleNames()))
       ->type_name("NAME");
+
+  SoundOptions& sound = run.options.sound;
+  runCommand
+      ->add_option_function<std::string>(
+          "--sound", [&sound](const std::string& name) { sound.mode = *kSoundNames.Parse(name); },
+          "成品的声音：music（默认，只用背景音乐）、source（素材原声，片头片尾用自己的声音）、"
+          "both（原声，背景音乐垫在下面）")
+      ->check(OneOf(kSoundNames.Names()))
+      ->type_name("MODE");
+  runCommand
+      ->add_option(
+          "--music-volume", sound.musicVolume,
+          "both 时背景音乐的音量 0..1（默认 " + NumberText(defaults.sound.musicVolume) + "）")
+      ->type_name("X");
+  runCommand->add_flag("--duck", sound.duck, "both 时素材有声音的地方压低背景音乐");
 
   report = app.add_subcommand(
       "report", "把几次运行（例如各个分片）的 JSON 汇总合成一份：每个成品一项，取最近一次的结果");

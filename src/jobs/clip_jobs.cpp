@@ -195,6 +195,7 @@ ItemOutcome RunVideoItem(ItemRun& run, ClipEngine& engine) {
   }
   if (std::optional<ItemOutcome> noRoom = NoRoomFor(run, info.seconds)) return *noRoom;
   if (info.audioNeedsEncoding) run.EncodeSourceAudio();
+  run.KnowSourceSound(info.hasSound);
   return SegmentPass(run, engine, static_cast<int>(info.seconds), walked);
 }
 

@@ -129,6 +129,19 @@ std::string ItemRun::PictureTextFilter() {
   return filter;
 }
 
+void ItemRun::KnowSourceSound(bool hasSound) {
+  sourceSound_ = hasSound;
+  if (!hasSound && inputs_.options.sound.mode != SoundMode::kMusic) {
+    Log("素材没有声音，只用背景音乐：" + plan_.name + "\r\n");
+  }
+}
+
+SoundOptions ItemRun::Sound() const {
+  SoundOptions sound = inputs_.options.sound;
+  if (!sourceSound_) sound.mode = SoundMode::kMusic;
+  return sound;
+}
+
 ItemOutcome ItemRun::Finish(bool succeeded, std::string status) const {
   ItemOutcome outcome;
   if (Stopped()) {
@@ -136,6 +149,7 @@ ItemOutcome ItemRun::Finish(bool succeeded, std::string status) const {
     return outcome;
   }
   outcome.status = std::move(status);
+  outcome.sound = Sound().mode;
   if (picks_) outcome.picks = *picks_;
   if (succeeded) {
     outcome.kind = ItemOutcome::Kind::kSucceeded;

@@ -17,6 +17,7 @@
 #include "jobs/item_plan.h"
 #include "jobs/job_events.h"
 #include "jobs/job_inputs.h"
+#include "jobs/sound_mix.h"
 #include "media/file_stamp.h"
 #include "runner/media_info.h"
 #include "runner/run_token.h"
@@ -83,6 +84,13 @@ class ItemRun {
   void EncodeSourceAudio() { encodeSourceAudio_ = true; }
   bool encodesSourceAudio() const { return encodeSourceAudio_; }
 
+  // Whether the source has sound of its own, as its probe found; a run that
+  // asked for it is told in the log when it has none.
+  void KnowSourceSound(bool hasSound);
+  // The sound the finished video gets: the run's choice, or the music alone
+  // for a source without sound (and for still images).
+  SoundOptions Sound() const;
+
   // The audio file for effects that loop one, drawn afresh from the audio
   // list as it is now.
   std::string PickEffectAudio();
@@ -126,6 +134,7 @@ class ItemRun {
   std::string step_;
   double stepSeconds_ = 0;
   bool encodeSourceAudio_ = false;
+  bool sourceSound_ = false;
   std::filesystem::path watched_;
   std::optional<FileStamp> watchedStamp_;
   std::optional<AssemblyPicks> picks_;

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "jobs/item_plan.h"
+#include "jobs/sound_mix.h"
 
 namespace mivora {
 
@@ -44,6 +45,8 @@ struct ItemOutcome {
   // Made again over a finished file that was found broken (cut short,
   // empty, without its index, of another size).
   bool remade = false;
+  // Whose sound the video carries (the music alone for a source without any).
+  SoundMode sound = SoundMode::kMusic;
   // Finished videos: their fingerprint as text (empty when it could not be
   // read) and the nearest earlier version of their source, if any.
   std::string fingerprint;

@@ -39,16 +39,24 @@ ToolOutcome OnePassEngine::EncodeItem(ItemRun& run, const std::vector<WalkStep>&
   spec.sourceFit = run.FramingFor(source);
   const AssemblyPicks& picks = run.Picks();
   EnsureFolder(picks.outputFolder);
+  // The sound under intro and outro lasts their pictures, as in the steps.
+  const bool ownSound = run.Sound().mode != SoundMode::kMusic;
   if (!picks.intro.empty()) {
     spec.intro = ToolPath(picks.intro);
     // Intro and outro join whole, so their fractions count towards the
     // finished video's whole seconds.
-    spec.introSeconds = ProbeSource(run.tools(), spec.intro).seconds;
+    SourceInfo intro = ProbeSource(run.tools(), spec.intro);
+    spec.introSeconds = intro.seconds;
+    spec.introSound = intro.hasSound;
+    if (ownSound) spec.introPictures = ProbeVideoSeconds(run.tools(), spec.intro);
     spec.introFit = run.FramingFor(picks.intro);
   }
   if (!picks.outro.empty()) {
     spec.outro = ToolPath(picks.outro);
-    spec.outroSeconds = ProbeSource(run.tools(), spec.outro).seconds;
+    SourceInfo outro = ProbeSource(run.tools(), spec.outro);
+    spec.outroSeconds = outro.seconds;
+    spec.outroSound = outro.hasSound;
+    if (ownSound) spec.outroPictures = ProbeVideoSeconds(run.tools(), spec.outro);
     spec.outroFit = run.FramingFor(picks.outro);
   }
   if (run.Stopped()) return ToolOutcome::Failed();
@@ -61,6 +69,7 @@ ToolOutcome OnePassEngine::EncodeItem(ItemRun& run, const std::vector<WalkStep>&
   spec.blackScreen = picks.blackScreen;
   spec.audio = ToolPath(picks.audio);
   spec.canvas = run.canvas();
+  spec.sound = run.Sound();
   // The output name is only given to a finished video; Assemble gives it.
   auto video = std::make_unique<PartFile>(picks.outputFolder / run.plan().outputName,
                                           run.paths().partPrefix);

@@ -56,13 +56,16 @@ OnePassCommand BuildOnePassCommand(const OnePassItem& item) {
   };
   const std::string source = framed(item.sourceFit, "0", "srcfit");
   double totalSeconds = 0;
+  // The sound of each part, in the order the pictures join.
+  std::vector<SoundPiece> sound;
   std::string intro;
   if (!item.intro.empty()) {
     intro = addInput(item.intro);
-    chains.push_back(framed(item.introFit, intro, "introfit") + JoinShape(canvas) +
-                     "[intro]");
+    chains.push_back(framed(item.introFit, intro, "introfit") + JoinShape(canvas) + "[intro]");
     joined.push_back("intro");
     totalSeconds += item.introSeconds;
+    const double shown = item.introPictures > 0 ? item.introPictures : item.introSeconds;
+    sound.push_back({item.introSound ? item.intro : "", 0, shown, shown});
   }
 
   const std::size_t count = item.parts.size();
@@ -89,6 +92,8 @@ OnePassCommand BuildOnePassCommand(const OnePassItem& item) {
     if (part.effect.empty()) {
       joined.push_back(segment);
       totalSeconds += part.lengthSeconds;
+      sound.push_back({item.source, double(part.startSeconds), double(part.lengthSeconds),
+                       double(part.lengthSeconds)});
       continue;
     }
     std::string result = "part" + number;
@@ -101,14 +106,19 @@ OnePassCommand BuildOnePassCommand(const OnePassItem& item) {
     chains.push_back(effect.graph);
     joined.push_back(result);
     totalSeconds += effect.seconds;
+    // An effect may last longer than its stretch (pictures on a black
+    // canvas): the stretch's sound is then followed by silence.
+    sound.push_back({item.source, double(part.startSeconds), double(part.lengthSeconds),
+                     double(effect.seconds)});
   }
 
   if (!item.outro.empty()) {
     std::string outro = addInput(item.outro);
-    chains.push_back(framed(item.outroFit, outro, "outrofit") + JoinShape(canvas) +
-                     "[outro]");
+    chains.push_back(framed(item.outroFit, outro, "outrofit") + JoinShape(canvas) + "[outro]");
     joined.push_back("outro");
     totalSeconds += item.outroSeconds;
+    const double shown = item.outroPictures > 0 ? item.outroPictures : item.outroSeconds;
+    sound.push_back({item.outroSound ? item.outro : "", 0, shown, shown});
   }
   chains.push_back(GraphLabels(joined) + "concat=n=" + std::to_string(joined.size()) +
                    ":v=1:a=0[joined]");
@@ -130,17 +140,29 @@ OnePassCommand BuildOnePassCommand(const OnePassItem& item) {
     video = "marked";
   }
   std::string audio;
-  if (!item.audio.empty()) {
+  const bool ownSound = item.sound.mode != SoundMode::kMusic;
+  // The source's sound alone needs no music input.
+  if (!item.audio.empty() && item.sound.mode != SoundMode::kSource) {
     args.insert(args.end(), {"-stream_loop", "-1"});
     audio = addInput(item.audio);
   }
 
+  if (ownSound) {
+    SoundMix mix =
+        MixSound(sound, nextInput, audio.empty() ? -1 : std::stoi(audio), item.sound, "[sound]");
+    args.insert(args.end(), mix.inputs.begin(), mix.inputs.end());
+    chains.push_back(mix.graph);
+  }
   std::string graph;
   for (const std::string& chain : chains) graph += (graph.empty() ? "" : ";") + chain;
   // The finished video lasts the join's whole seconds; so does its audio.
   command.seconds = static_cast<int>(std::floor(totalSeconds + 1e-6));
   args.insert(args.end(), {"-filter_complex", graph, "-map", "[" + video + "]"});
-  if (!audio.empty()) args.insert(args.end(), {"-map", audio + ":a"});
+  if (ownSound) {
+    args.insert(args.end(), {"-map", "[sound]"});
+  } else if (!audio.empty()) {
+    args.insert(args.end(), {"-map", audio + ":a"});
+  }
   for (std::string& setting : SplitCommandLine(OutputEncoding(canvas)))
     args.push_back(std::move(setting));
   args.insert(args.end(), {"-t", std::to_string(command.seconds), item.output});

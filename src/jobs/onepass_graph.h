@@ -11,6 +11,7 @@
 
 #include "effects/effect_graph.h"
 #include "jobs/framing.h"
+#include "jobs/sound_mix.h"
 #include "jobs/walk_plan.h"
 
 namespace mivora {
@@ -38,6 +39,16 @@ struct OnePassItem {
   std::string overlay;  // empty: none
   bool blackScreen = true;
   std::string audio;  // empty: a silent video
+  // Whose sound the video carries; intro and outro without sound of their
+  // own are silent under the source's.
+  SoundOptions sound;
+  bool introSound = false;
+  bool outroSound = false;
+  // The lengths of intro's and outro's pictures, which their sound is made
+  // to last (a clip's own length follows its longest stream); 0: unknown,
+  // their lengths above.
+  double introPictures = 0;
+  double outroPictures = 0;
   std::string output;
   // How each picture of another shape than 9:16 is brought into the frame;
   // none: as today, scaled to it.
@@ -45,8 +56,8 @@ struct OnePassItem {
   std::optional<FitMode> introFit;
   std::optional<FitMode> outroFit;
   std::optional<FitMode> overlayFit;  // how a keyed overlay of another shape is framed
-  std::string watermark;    // a filter drawn on the finished picture; empty: none
-  Canvas canvas = kDefaultCanvas;  // the finished video's size, rate and bit rate
+  std::string watermark;              // a filter drawn on the finished picture; empty: none
+  Canvas canvas = kDefaultCanvas;     // the finished video's size, rate and bit rate
 };
 
 struct OnePassCommand {

@@ -12,6 +12,7 @@ void TakeOutcome(ItemResult& result, const ItemPlan& plan, const ItemOutcome& ou
   result.remade = outcome.remade;
   result.lastError = outcome.lastError;
   result.picks = outcome.picks;
+  result.sound = outcome.sound;
   // A version drawn again finished with other effects than it started with.
   result.effectLine = plan.effects.names;
   result.fingerprint = outcome.fingerprint;

@@ -26,6 +26,7 @@ struct ItemResult {
   int variant = 1;                          // which version of the source, 1-based
   AssemblyPicks picks;                      // the clips drawn; empty before the item came that far
   bool remade = false;                      // made again over a broken finished file
+  SoundMode sound = SoundMode::kMusic;      // whose sound the video carries
   std::string fingerprint{};                // finished videos: as text; empty when unread
   std::optional<NearestVersion> nearest{};  // the nearest earlier version of the source
 };

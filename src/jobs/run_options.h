@@ -9,6 +9,7 @@
 #include "effects/output_format.h"
 #include "jobs/engine_names.h"
 #include "jobs/framing.h"
+#include "jobs/sound_mix.h"
 #include "jobs/title_text.h"
 #include "jobs/watermark.h"
 
@@ -45,6 +46,8 @@ struct RunOptions {
   WatermarkOptions watermark;
   // Whether every version draws a title of the title list, and how.
   TitleOptions title;
+  // Whose sound the finished videos carry: the music, the source's own, or both.
+  SoundOptions sound;
 };
 
 // Whether `variants` is a count of versions a run can make (1..kMaxVariants).

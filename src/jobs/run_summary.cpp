@@ -62,6 +62,7 @@ nlohmann::json SummaryItem(const ItemResult& result, const Canvas& canvas) {
       {"effect_line", result.effectLine},
       {"picks", PicksOf(result)},
       {"title", TextOrNull(result.picks.title)},
+      {"sound", std::string(kSoundNames.NameOf(result.sound))},
       {"outcome", std::string(kOutcomeNames.NameOf(result.kind))},
       // A stopped item never got a status of its own.
       {"status", result.kind == ItemOutcome::Kind::kStopped ? "stopped" : result.status},
@@ -103,6 +104,7 @@ std::optional<ItemResult> ResultOfSummaryItem(const nlohmann::json& item) {
   result.seconds = item.value("seconds", 0.0);
   result.fingerprint = Text(item, "fingerprint");
   result.remade = item.value("remade", false);
+  result.sound = kSoundNames.Parse(Text(item, "sound")).value_or(SoundMode::kMusic);
   if (auto closest = item.find("closest"); closest != item.end() && closest->is_object()) {
     result.nearest = NearestVersion{closest->value("variant", 0), Text(*closest, "output"),
                                     closest->value("distance", 1.0)};

@@ -12,6 +12,7 @@
 #include "jobs/file_guard.h"
 #include "jobs/framing.h"
 #include "jobs/item_output.h"
+#include "jobs/sound_mix.h"
 #include "media/work_folders.h"
 #include "runner/media_info.h"
 #include "runner/placeholders.h"
@@ -111,6 +112,7 @@ std::vector<std::string> InputArguments(const AssemblyPicks& picks,
 struct WholeSecondCuts {
   std::vector<std::string> join;
   std::vector<std::string> overlay;
+  std::vector<double> lengths;  // the joined pictures' lengths; empty when unread
 };
 
 WholeSecondCuts CutsAtWholeSeconds(ItemRun& run, const std::vector<std::string>& inputs,
@@ -130,6 +132,7 @@ WholeSecondCuts CutsAtWholeSeconds(ItemRun& run, const std::vector<std::string>&
   }
   const std::size_t joined = inputs.size() / 2;
   WholeSecondCuts cuts;
+  cuts.lengths.assign(lengths.begin(), lengths.begin() + joined);
   double join = std::accumulate(lengths.begin(), lengths.begin() + joined, 0.0);
   int whole = static_cast<int>(std::floor(join + kHalfFrame));
   if (whole <= 0) return cuts;
@@ -137,6 +140,42 @@ WholeSecondCuts CutsAtWholeSeconds(ItemRun& run, const std::vector<std::string>&
   if (join - whole > kHalfFrame) cuts.join = cut;
   if (!overlay.empty() && lengths.back() > whole + kHalfFrame) cuts.overlay = cut;
   return cuts;
+}
+
+// The pieces of the finished video's own sound: intro and outro with theirs
+// (silence where they have none), each segment with the source's over the
+// stretch it was cut from, laid over the pictures' lengths (`lengths`, in
+// the join's order; the planned lengths where they could not be read).
+std::vector<SoundPiece> SoundOfJoin(ItemRun& run, const AssemblyPicks& picks,
+                                    const std::vector<std::filesystem::path>& segments,
+                                    const std::vector<double>& lengths,
+                                    const std::filesystem::path& source,
+                                    const std::vector<WalkStep>& cuts) {
+  std::vector<SoundPiece> pieces;
+  std::size_t joined = 0;
+  auto clipPiece = [&](const std::string& clip) {
+    if (clip.empty()) return;
+    SourceInfo info = ProbeSource(run.tools(), ToolPath(clip));
+    double length = joined < lengths.size() ? lengths[joined] : info.seconds;
+    ++joined;
+    pieces.push_back({info.hasSound ? ToolPath(clip) : "", 0, length, length});
+  };
+  clipPiece(picks.intro);
+  for (const std::filesystem::path& segment : segments) {
+    auto cut = std::find_if(cuts.begin(), cuts.end(), [&](const WalkStep& step) {
+      return run.paths().SegmentFile(step.segment) == segment;
+    });
+    double used = cut == cuts.end() ? 0 : cut->lengthSeconds;
+    double length = joined < lengths.size() ? lengths[joined] : used;
+    ++joined;
+    if (cut == cuts.end()) {
+      pieces.push_back({"", 0, 0, length});
+    } else {
+      pieces.push_back({source.string(), double(cut->startSeconds), used, length});
+    }
+  }
+  clipPiece(picks.outro);
+  return pieces;
 }
 
 void DeleteWorkFiles(const WorkPaths& paths) {
@@ -159,6 +198,11 @@ class WorkFilesGuard {
 ToolOutcome StepEngine::RunWalk(ItemRun& run, const std::vector<WalkStep>& steps,
                                 const std::filesystem::path& source,
                                 const std::filesystem::path& effectAudio) {
+  source_ = source;
+  cuts_.clear();
+  for (const WalkStep& step : steps) {
+    if (step.kind == WalkStep::Kind::kCut) cuts_.push_back(step);
+  }
   bool framed = false;
   FileGuard framedGuard(run.paths().framedFile);
   ToolOutcome last = run.Judge(FrameSource(run, source, framed));
@@ -247,15 +291,34 @@ ToolOutcome StepEngine::Assemble(ItemRun& run, const AssemblyPicks& picks) {
   if (run.Stopped()) return ToolOutcome::Failed();
   // The finished video appears under its name only when it is complete.
   PartFile partFile(picks.outputFolder / run.plan().outputName, run.paths().partPrefix);
-  std::string command = std::string(kEncoderPlaceholder) + " -an -i " +
-                        std::string(kSourcePlaceholder) + " -stream_loop -1 -i " +
-                        std::string(kAudioPlaceholder) + " -c:v copy  -t " +
-                        std::to_string(seconds) + " -y " + std::string(kOutputPlaceholder);
-  outcome = run.Judge(RunJudged(run.tools(), command,
-                                {{std::string(kSourcePlaceholder),
-                                  (overlaid ? paths.overlayFile : paths.concatFile).string()},
-                                 {std::string(kAudioPlaceholder), ToolPath(picks.audio)},
-                                 {std::string(kOutputPlaceholder), partFile.path().string()}}));
+  const std::filesystem::path& video = overlaid ? paths.overlayFile : paths.concatFile;
+  SoundOptions sound = run.Sound();
+  if (sound.mode == SoundMode::kMusic) {
+    std::string command = std::string(kEncoderPlaceholder) + " -an -i " +
+                          std::string(kSourcePlaceholder) + " -stream_loop -1 -i " +
+                          std::string(kAudioPlaceholder) + " -c:v copy  -t " +
+                          std::to_string(seconds) + " -y " + std::string(kOutputPlaceholder);
+    outcome = run.Judge(RunJudged(run.tools(), command,
+                                  {{std::string(kSourcePlaceholder), video.string()},
+                                   {std::string(kAudioPlaceholder), ToolPath(picks.audio)},
+                                   {std::string(kOutputPlaceholder), partFile.path().string()}}));
+  } else {
+    std::vector<SoundPiece> pieces =
+        SoundOfJoin(run, picks, segments, cuts.lengths, source_, cuts_);
+    if (run.Stopped()) return ToolOutcome::Failed();
+    std::vector<std::string> args = {std::string(kEncoderPlaceholder), "-an", "-i", video.string()};
+    int music = -1;
+    if (sound.mode == SoundMode::kBoth) {
+      args.insert(args.end(), {"-stream_loop", "-1", "-vn", "-i", ToolPath(picks.audio)});
+      music = 1;
+    }
+    SoundMix mix = MixSound(pieces, music < 0 ? 1 : 2, music, sound, "[sound]");
+    args.insert(args.end(), mix.inputs.begin(), mix.inputs.end());
+    args.insert(args.end(),
+                {"-filter_complex", mix.graph, "-map", "0:v", "-map", "[sound]", "-c:v", "copy",
+                 "-t", std::to_string(seconds), "-y", partFile.path().string()});
+    outcome = run.Judge(RunJudged(run.tools(), std::move(args)));
+  }
   if (outcome.ok() && !run.Stopped() && !partFile.Commit()) {
     outcome = run.Judge(ToolOutcome::Failed());
   }

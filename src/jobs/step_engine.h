@@ -15,6 +15,11 @@ class StepEngine : public ClipEngine {
                       const std::filesystem::path& source,
                       const std::filesystem::path& effectAudio) override;
   ToolOutcome Assemble(ItemRun& run, const AssemblyPicks& picks) override;
+
+ private:
+  // The walk's source and cuts, for the source's sound under the segments.
+  std::filesystem::path source_;
+  std::vector<WalkStep> cuts_;
 };
 
 // The segments of the walk's folder, as the join takes them.

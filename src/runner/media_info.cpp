@@ -179,9 +179,12 @@ SourceInfo ParseSourceInfo(std::string_view captured) {
     video = video || (line.find(": Video: ") != std::string_view::npos &&
                       line.find("(attached pic)") == std::string_view::npos);
   }
-  return {ParseDurationSeconds(captured), ParseVideoShape(captured), AudioNeedsEncoding(captured),
+  return {ParseDurationSeconds(captured),
+          ParseVideoShape(captured),
+          AudioNeedsEncoding(captured),
           audio && !video,
-          captured.find("Estimating duration from bitrate") != std::string_view::npos};
+          captured.find("Estimating duration from bitrate") != std::string_view::npos,
+          audio};
 }
 
 double ParseFrameListSeconds(std::string_view listing) {

@@ -47,6 +47,8 @@ struct SourceInfo {
   // The length was guessed from the file's size and a bit rate in a header
   // (raw streams hold no times), which can be far off.
   bool lengthGuessed = false;
+  // It has an audio stream.
+  bool hasSound = false;
 };
 
 SourceInfo ProbeSource(const ToolEnv& env, const std::filesystem::path& file);

@@ -411,7 +411,7 @@ TEST(MainWindowSettings, ASavedFileSetsTheControlsAndChangesAreSaved) {
     ++settingControls;
     EXPECT_FALSE(control->toolTip().isEmpty()) << control->objectName().toStdString();
   }
-  EXPECT_GE(settingControls, 8);
+  EXPECT_GE(settingControls, 10);
 
   engine->setCurrentIndex(engine->findData("steps"));
   window.findChild<QSpinBox*>("数值框_每个素材生成")->setValue(12);
@@ -419,6 +419,8 @@ TEST(MainWindowSettings, ASavedFileSetsTheControlsAndChangesAreSaved) {
   window.findChild<QSpinBox*>("数值框_无响应超时")->setValue(90);
   window.findChild<QComboBox*>("下拉框_画面适配")->setCurrentIndex(2);
   window.findChild<QDoubleSpinBox*>("数值框_版本最小差异")->setValue(0.1);
+  window.findChild<QComboBox*>("下拉框_声音")->setCurrentIndex(2);
+  window.findChild<QCheckBox*>("选择框_人声压低音乐")->setChecked(true);
   QSettings saved("Mivora", "mivora");
   EXPECT_EQ(saved.value("run/minDistance").toString(), "0.1");
   EXPECT_EQ(saved.value("run/engine").toString(), "steps");
@@ -426,6 +428,8 @@ TEST(MainWindowSettings, ASavedFileSetsTheControlsAndChangesAreSaved) {
   EXPECT_EQ(saved.value("run/fit").toString(), "stretch");
   EXPECT_EQ(saved.value("run/variants").toInt(), 12);
   EXPECT_FALSE(saved.value("run/skipExisting").toBool());
+  EXPECT_EQ(saved.value("run/sound").toString(), "both");
+  EXPECT_TRUE(saved.value("run/duck").toBool());
   EXPECT_EQ(saved.value("choices/videoMode").toBool(), false);
 }
 

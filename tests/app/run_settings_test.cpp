@@ -102,6 +102,7 @@ TEST(RunSettings, SaveAndLoadThroughTheKeyTable) {
   RunSettings changed = Settings(EngineKind::kSteps, true, 3, 90, 7, true);
   changed.run.fit = FitMode::kStretch;
   changed.run.minDistance = 0.15;
+  changed.run.sound = {SoundMode::kBoth, 0.3, true};
   Saved saved;
   SaveRunSettings(changed, [&saved](std::string_view key, const std::string& value) {
     EXPECT_TRUE(saved.emplace(std::string(key), value).second) << "saved twice: " << key;
@@ -111,6 +112,8 @@ TEST(RunSettings, SaveAndLoadThroughTheKeyTable) {
   EXPECT_EQ(saved.at("run/fit"), "stretch");
   EXPECT_EQ(saved.at("run/skipExisting"), "true");
   EXPECT_EQ(saved.at("run/minDistance"), "0.15");
+  EXPECT_EQ(saved.at("run/sound"), "both");
+  EXPECT_EQ(saved.at("run/duck"), "true");
   RunSettings back = load(saved);
   EXPECT_EQ(back.run.engine, changed.run.engine);
   EXPECT_EQ(back.allItems, changed.allItems);
@@ -120,6 +123,8 @@ TEST(RunSettings, SaveAndLoadThroughTheKeyTable) {
   EXPECT_EQ(back.run.skipExisting, changed.run.skipExisting);
   EXPECT_EQ(back.run.fit, changed.run.fit);
   EXPECT_DOUBLE_EQ(back.run.minDistance, changed.run.minDistance);
+  EXPECT_EQ(back.run.sound.mode, SoundMode::kBoth);
+  EXPECT_TRUE(back.run.sound.duck);
 
   struct Case {
     const char* name;
@@ -134,7 +139,9 @@ TEST(RunSettings, SaveAndLoadThroughTheKeyTable) {
         {"run/variants", ""},
         {"run/skipExisting", "maybe"},
         {"run/fit", "zoom"},
-        {"run/minDistance", "1.5"}}},
+        {"run/minDistance", "1.5"},
+        {"run/sound", "voice"},
+        {"run/duck", "loud"}}},
       {"a distance below zero", {{"run/minDistance", "-0.1"}}},
       {"a distance that is no number", {{"run/minDistance", "0.1x"}}},
   };
@@ -149,6 +156,8 @@ TEST(RunSettings, SaveAndLoadThroughTheKeyTable) {
     EXPECT_EQ(loaded.run.skipExisting, defaults.run.skipExisting);
     EXPECT_EQ(loaded.run.fit, defaults.run.fit);
     EXPECT_DOUBLE_EQ(loaded.run.minDistance, defaults.run.minDistance);
+    EXPECT_EQ(loaded.run.sound.mode, defaults.run.sound.mode);
+    EXPECT_EQ(loaded.run.sound.duck, defaults.run.sound.duck);
   }
   // Hand-made files may write switches as digits.
   EXPECT_TRUE(load({{"run/allItems", "1"}}).allItems);

@@ -173,6 +173,7 @@ TEST(BatchSummary, RecordsSeedItemsAndExitStatus) {
        {},
        2,
        {}}};
+  results[0].sound = SoundMode::kBoth;
   nlohmann::json summary = BatchSummary(options, results, 0);
   EXPECT_EQ(summary["seed"], 1234);
   EXPECT_EQ(summary["shard"], "1/3");
@@ -190,6 +191,8 @@ TEST(BatchSummary, RecordsSeedItemsAndExitStatus) {
                                                           {"audio", "/a/x.mp3"}}));
   EXPECT_EQ(summary["items"][0]["title"], "新品\n上市");
   EXPECT_TRUE(summary["items"][1]["title"].is_null()) << "no title drawn";
+  EXPECT_EQ(summary["items"][0]["sound"], "both");
+  EXPECT_EQ(summary["items"][1]["sound"], "music");
   EXPECT_EQ(summary["items"][3]["outcome"], "skipped");
   EXPECT_EQ(summary["items"][3]["output"], "/h/out/c-2.mp4");
   EXPECT_EQ(summary["items"][2]["outcome"], "stopped");

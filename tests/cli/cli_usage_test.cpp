@@ -53,6 +53,9 @@ TEST(CliUsage, ErrorsExitTwoWithAClearMessageAndCreateNothing) {
        "已开启加文案，但文案列表是空的"},
       {{"run", "--home", h, "--audio", a, "--title-style", "shadow"}, "“shadow”不是可选的值"},
       {{"run", "--home", h, "--audio", a, "--title-position", "middle"}, "“middle”不是可选的值"},
+      {{"run", "--home", h, "--audio", a, "--sound", "voice"}, "“voice”不是可选的值"},
+      {{"run", "--home", h, "--audio", a, "--music-volume", "1.5"},
+       "--music-volume 的值应在 0 到 1 之间"},
       // An audio folder without .mp3 files stops the run as Start does.
       {{"run", "--home", h, "--audio", a}, "音频没有导入"},
       {{"effects", "特效999"}, "没有这个特效：特效999"},

@@ -285,5 +285,57 @@ TEST(OnePassGraph, SmallerItems) {
   }
 }
 
+// The source's own sound follows the parts as they join: each part's stretch
+// of the source (an effect longer than its stretch padded with silence),
+// intro and outro with their own sound or silence; music only when laid under.
+TEST(OnePassGraph, TheSourcesSoundFollowsItsParts) {
+  struct Case {
+    SoundMode mode;
+    bool introSound;
+    std::vector<std::string> present;
+    std::vector<std::string> absent;
+  } cases[] = {
+      // Intro 4, the four parts 5 to 8 (opened after the video's inputs).
+      {SoundMode::kSource,
+       true,
+       {"-vn -ss 0.000 -t 1.480 -i /intro.mp4 ", "atrim=0:1.480[snd1]",
+        "-vn -ss 2.000 -t 2.000 -i /media/it's [a],b.mp4 ",
+        "-vn -ss 6.000 -t 3.000 -i /media/it's [a],b.mp4 -filter_complex", "[4:a]asetpts",
+        "[6:a]asetpts=PTS-STARTPTS,aformat=sample_rates=48000:channel_layouts=stereo,"
+        "apad=whole_dur=3.000,atrim=0:3.000[snd3]",
+        "anullsrc=r=48000:cl=stereo,atrim=0:0.750[snd6]",
+        "[snd1][snd2][snd3][snd4][snd5][snd6]concat=n=6:v=0:a=1"},
+       {"amix", "[9:a]", "-stream_loop", "/outro.mp4 -vn"}},
+      // The music is input 4; a silent intro opens nothing.
+      {SoundMode::kBoth,
+       false,
+       {"-stream_loop -1 -i /a.mp3 -vn -ss 0.000 -t 2.000 -i /media",
+        "anullsrc=r=48000:cl=stereo,atrim=0:1.480[snd1]", "[5:a]asetpts", "[8:a]asetpts",
+        "[4:a]aformat=", "volume=0.30", "amix=inputs=2:duration=first:normalize=0[sound]"},
+       {"[9:a]", "-t 1.500 -i /intro.mp4"}},
+  };
+  for (const Case& c : cases) {
+    OnePassItem item = WholeItem();
+    item.sound.mode = c.mode;
+    item.introSound = c.introSound;
+    // An intro whose sound runs past its pictures: its sound lasts its pictures.
+    item.introPictures = 1.48;
+    OnePassCommand command = BuildOnePassCommand(item);
+    ASSERT_EQ(command.error, "");
+    std::string text;
+    for (const std::string& arg : command.args) text += arg + " ";
+    for (const std::string& piece : c.present)
+      EXPECT_NE(text.find(piece), std::string::npos) << piece;
+    for (const std::string& piece : c.absent)
+      EXPECT_EQ(text.find(piece), std::string::npos) << piece;
+    auto map = std::find(command.args.begin(), command.args.end(), "[video]");
+    ASSERT_NE(map, command.args.end());
+    EXPECT_EQ(std::vector<std::string>(map + 1, map + 3),
+              (std::vector<std::string>{"-map", "[sound]"}));
+    // The join keeps the video's length: the -t of the music-only command.
+    EXPECT_EQ(command.seconds, 12);
+  }
+}
+
 }  // namespace
 }  // namespace mivora

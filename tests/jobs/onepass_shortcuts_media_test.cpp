@@ -7,11 +7,11 @@
 #include <set>
 
 #include "effects/effect_catalogue.h"
-#include "jobs/onepass_graph.h"
 #include "effects/effect_shortcuts.h"
+#include "jobs/onepass_graph.h"
 #include "runner/run_capture.h"
-#include "support/never_stopped.h"
 #include "support/media_maker.h"
+#include "support/never_stopped.h"
 #include "support/temp_dir.h"
 
 namespace mivora {
@@ -25,14 +25,16 @@ bool Render(const std::string& templateText, const std::filesystem::path& source
   CaptureResult run =
       RunCapture({"ffmpeg", "-y", "-i", source.string(), "-filter_complex",
                   "[0:v]scale=720:1280,setsar=1,format=yuv420p[stretch];" + part.graph, "-map",
-                  "[out]", "-c:v", "ffv1", output.string()}, test::NeverStopped());
+                  "[out]", "-c:v", "ffv1", output.string()},
+                 test::NeverStopped());
   return run.output.find("muxing overhead:") != std::string::npos;
 }
 
 // PSNR of the luma and of all planes of `b` against `a`; 100 for identical.
 std::pair<double, double> Psnr(const std::filesystem::path& a, const std::filesystem::path& b) {
   CaptureResult run = RunCapture({"ffmpeg", "-hide_banner", "-i", a.string(), "-i", b.string(),
-                                  "-lavfi", "[0:v][1:v]psnr", "-f", "null", "-"}, test::NeverStopped());
+                                  "-lavfi", "[0:v][1:v]psnr", "-f", "null", "-"},
+                                 test::NeverStopped());
   std::smatch y;
   std::smatch all;
   auto value = [](const std::string& text) { return text == "inf" ? 100.0 : std::stod(text); };

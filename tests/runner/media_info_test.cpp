@@ -125,29 +125,34 @@ TEST(ParseFrameListSeconds, ReadsThePicturesFromFirstToLastEnd) {
   }
 }
 
-TEST(ParseSourceInfo, TellsSoundOnlyAndGuessedLengthsApart) {
+TEST(ParseSourceInfo, TellsSoundOnlyGuessedLengthsAndSoundApart) {
   struct Case {
     std::string text;
-    bool picture, soundOnly, guessed;
+    bool picture, soundOnly, guessed, sound;
   } cases[] = {
       {"  Duration: 00:00:03.00, start: 0\n  Stream #0:0(und): Audio: aac (LC), 44100 Hz\n", false,
-       true, false},
+       true, false, true},
       {"[mpegvideo @ 0x1] Estimating duration from bitrate, this may be inaccurate\n"
        "  Duration: 00:00:00.02, bitrate: 104853 kb/s\n"
        "  Stream #0:0: Video: mpeg1video, yuv420p(tv), 160x120 [SAR 1:1 DAR 4:3], 25 fps\n",
-       true, false, true},
+       true, false, true, false},
       // A video stream of no readable size is not sound alone, nor a cover picture a video.
       {"  Stream #0:0: Video: h264, yuv420p, 30 fps\n  Stream #0:1: Audio: aac\n", false, false,
-       false},
+       false, true},
       {"  Stream #0:0: Audio: mp3\n  Stream #0:1: Video: mjpeg, 300x300 (attached pic)\n", false,
-       true, false},
-      {"x.mp4: Invalid data found when processing input\n", false, false, false},
+       true, false, true},
+      // A silent video, whatever its streams' names say: no sound to keep.
+      {"  Stream #0:0(und): Video: h264, yuv420p, 720x1280 [SAR 1:1 DAR 9:16], 30 fps\n"
+       "    Metadata:\n      handler_name    : Audio handler\n",
+       true, false, false, false},
+      {"x.mp4: Invalid data found when processing input\n", false, false, false, false},
   };
   for (const Case& c : cases) {
     SourceInfo info = ParseSourceInfo(c.text);
     EXPECT_EQ(info.shape.has_value(), c.picture) << c.text;
     EXPECT_EQ(info.soundOnly, c.soundOnly) << c.text;
     EXPECT_EQ(info.lengthGuessed, c.guessed) << c.text;
+    EXPECT_EQ(info.hasSound, c.sound) << c.text;
   }
 }
 

@@ -211,7 +211,8 @@ void MainWindow::WireEvents() {
   });
   onClick("按钮_打开输出文件夹", [this] { OpenOutputFolder(); });
   auto save = [this] { SaveSettings(); };
-  for (QCheckBox* box : {allItems_, skipExisting_}) connect(box, &QCheckBox::toggled, this, save);
+  for (QCheckBox* box : {allItems_, skipExisting_, duck_})
+    connect(box, &QCheckBox::toggled, this, save);
   // The lists show at once the rows a run would take.
   connect(allItems_, &QCheckBox::toggled, this, [this](bool all) {
     for (ListView list : {kVideoList, kImageList}) ImportList(*this, list, runDir_, all);
@@ -219,7 +220,8 @@ void MainWindow::WireEvents() {
   for (QSpinBox* box : {jobs_, stallTimeout_, variants_})
     connect(box, &QSpinBox::valueChanged, this, save);
   connect(minDistance_, &QDoubleSpinBox::valueChanged, this, save);
-  for (QComboBox* box : {engine_, fit_}) connect(box, &QComboBox::currentIndexChanged, this, save);
+  for (QComboBox* box : {engine_, fit_, sound_})
+    connect(box, &QComboBox::currentIndexChanged, this, save);
   for (QAbstractButton* control : switches_)
     connect(control, &QAbstractButton::toggled, this, save);
   connect(effectCode_, &QPlainTextEdit::textChanged, this, save);

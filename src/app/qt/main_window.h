@@ -216,6 +216,8 @@ class MainWindow : public QWidget, public WindowOps {
   QSpinBox* jobs_ = nullptr;
   QSpinBox* stallTimeout_ = nullptr;
   QComboBox* fit_ = nullptr;               // 画面适配
+  QComboBox* sound_ = nullptr;             // 声音
+  QCheckBox* duck_ = nullptr;              // 人声压低音乐
   QSpinBox* variants_ = nullptr;           // 每个素材生成
   QDoubleSpinBox* minDistance_ = nullptr;  // 版本最小差异
   QCheckBox* skipExisting_ = nullptr;      // 跳过已有成品

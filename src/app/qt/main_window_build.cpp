@@ -242,55 +242,64 @@ void MainWindow::BuildRunSettings() {
   group->setObjectName("分组框_运行设置");
   group->setGeometry(765, 414, 232, 256);
   auto* engineLabel = new QLabel("处理方式", group);
-  engineLabel->setGeometry(14, 20, 80, 24);
+  engineLabel->setGeometry(14, 20, 80, 22);
   engine_ = new QComboBox(group);
   engine_->setObjectName("下拉框_处理方式");
-  engine_->setGeometry(96, 20, 124, 24);
+  engine_->setGeometry(96, 20, 124, 22);
   for (const std::string& name : EngineNames()) {
     engine_->addItem(QString::fromStdString(EngineCaption(name)), QString::fromStdString(name));
   }
   engineLabel->setBuddy(engine_);
   allItems_ =
-      MakeSwitch<QCheckBox>(group, "选择框_处理全部素材", "处理全部素材", {12, 46, 210, 24}, false);
+      MakeSwitch<QCheckBox>(group, "选择框_处理全部素材", "处理全部素材", {12, 42, 210, 22}, false);
   auto* jobsLabel = new QLabel("同时处理", group);
-  jobsLabel->setGeometry(14, 70, 120, 24);
+  jobsLabel->setGeometry(14, 64, 120, 22);
   jobs_ = new QSpinBox(group);
   jobs_->setObjectName("数值框_同时处理");
-  jobs_->setGeometry(150, 70, 70, 24);
+  jobs_->setGeometry(150, 64, 70, 22);
   jobs_->setRange(1, std::max(1, QThread::idealThreadCount()));
   jobsLabel->setBuddy(jobs_);
   auto* stallLabel = new QLabel("无响应超时（秒）", group);
-  stallLabel->setGeometry(14, 95, 130, 24);
+  stallLabel->setGeometry(14, 86, 130, 22);
   stallTimeout_ = new QSpinBox(group);
   stallTimeout_->setObjectName("数值框_无响应超时");
-  stallTimeout_->setGeometry(150, 95, 70, 24);
+  stallTimeout_->setGeometry(150, 86, 70, 22);
   stallTimeout_->setRange(0, 3600);
   stallLabel->setBuddy(stallTimeout_);
   auto* fitLabel = new QLabel("画面适配", group);
-  fitLabel->setGeometry(14, 120, 80, 24);
+  fitLabel->setGeometry(14, 108, 80, 22);
   fit_ = new QComboBox(group);
   fit_->setObjectName("下拉框_画面适配");
-  fit_->setGeometry(96, 120, 124, 24);
+  fit_->setGeometry(96, 108, 124, 22);
   fit_->addItems({"模糊背景", "裁切铺满", "拉伸"});
   fitLabel->setBuddy(fit_);
+  auto* soundLabel = new QLabel("声音", group);
+  soundLabel->setGeometry(14, 130, 80, 22);
+  sound_ = new QComboBox(group);
+  sound_->setObjectName("下拉框_声音");
+  sound_->setGeometry(96, 130, 124, 22);
+  sound_->addItems({"背景音乐", "原声", "原声+背景音乐"});
+  soundLabel->setBuddy(sound_);
   auto* variantsLabel = new QLabel("每个素材生成", group);
-  variantsLabel->setGeometry(14, 145, 130, 24);
+  variantsLabel->setGeometry(14, 152, 130, 22);
   variants_ = new QSpinBox(group);
   variants_->setObjectName("数值框_每个素材生成");
-  variants_->setGeometry(150, 145, 70, 24);
+  variants_->setGeometry(150, 152, 70, 22);
   variants_->setRange(1, kMaxVariants);
   variantsLabel->setBuddy(variants_);
   auto* distanceLabel = new QLabel("版本最小差异", group);
-  distanceLabel->setGeometry(14, 170, 130, 24);
+  distanceLabel->setGeometry(14, 174, 130, 22);
   minDistance_ = new QDoubleSpinBox(group);
   minDistance_->setObjectName("数值框_版本最小差异");
-  minDistance_->setGeometry(150, 170, 70, 24);
+  minDistance_->setGeometry(150, 174, 70, 22);
   minDistance_->setRange(0, 1);
   minDistance_->setDecimals(2);
   minDistance_->setSingleStep(0.05);
   distanceLabel->setBuddy(minDistance_);
   skipExisting_ = MakeSwitch<QCheckBox>(group, "选择框_跳过已有成品", "跳过已有成品",
-                                        {12, 195, 210, 24}, false);
+                                        {12, 196, 104, 22}, false);
+  duck_ = MakeSwitch<QCheckBox>(group, "选择框_人声压低音乐", "人声压低音乐", {118, 196, 108, 22},
+                                false);
   engine_->setToolTip(
       "一次编码：每个素材只调用一次编码器，更快，失败时自动改用分步处理；"
       "分步处理：每一步调用一次编码器");
@@ -298,6 +307,10 @@ void MainWindow::BuildRunSettings() {
   jobs_->setToolTip("同时处理几个素材（不超过本机的处理器核数）");
   stallTimeout_->setToolTip("编码器这么多秒没有进展就停止它，该素材记为失败；0 表示不限");
   fit_->setToolTip("不是 9:16 的画面如何放进竖屏：模糊背景、裁切铺满或拉伸");
+  sound_->setToolTip(
+      "成品的声音：只用背景音乐；素材原声（片头片尾用自己的声音）；或原声，背景音乐垫在下面。"
+      "没有声音的素材只用背景音乐");
+  duck_->setToolTip("原声+背景音乐时，素材有声音的地方把背景音乐压低");
   variants_->setToolTip("每个素材做几个不同的成品（文件名加 -1、-2……）；1：一个，名字不变");
   minDistance_->setToolTip(
       "同一素材的几个版本之间至少要有多大差异（0 到 1）：差异更小的版本换一组选择重新生成，"
@@ -329,9 +342,10 @@ void MainWindow::SetTabOrder() {
                         Button::按钮_停止检测}) {
     chain.push_back(runButtons_[static_cast<int>(button)]);
   }
-  chain.insert(chain.end(), {engine_, allItems_, jobs_, stallTimeout_, fit_, variants_,
-                             minDistance_, skipExisting_, findChild<QPushButton*>("按钮_主目录"),
-                             findChild<QPushButton*>("按钮_打开输出文件夹"), log_});
+  chain.insert(chain.end(),
+               {engine_, allItems_, jobs_, stallTimeout_, fit_, sound_, variants_, minDistance_,
+                skipExisting_, duck_, findChild<QPushButton*>("按钮_主目录"),
+                findChild<QPushButton*>("按钮_打开输出文件夹"), log_});
   for (std::size_t i = 1; i < chain.size(); ++i) setTabOrder(chain[i - 1], chain[i]);
 }
 

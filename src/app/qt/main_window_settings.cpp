@@ -23,6 +23,9 @@ namespace {
 // QSettings keys; those of the run settings are the run settings' table's.
 // The framing choices in the order of the "画面适配" box.
 constexpr std::array<FitMode, 3> kFitChoices = {FitMode::kBlur, FitMode::kCover, FitMode::kStretch};
+// The sound choices in the order of the "声音" box.
+constexpr std::array<SoundMode, 3> kSoundChoices = {SoundMode::kMusic, SoundMode::kSource,
+                                                    SoundMode::kBoth};
 constexpr const char* kAudioKey = "paths/audio";
 constexpr const char* kEffectCodeKey = "choices/effectCode";
 constexpr const char* kVideoModeKey = "choices/videoMode";
@@ -45,6 +48,8 @@ RunSettings MainWindow::CurrentRunSettings() const {
   shown.run.variants = variants_->value();
   shown.run.minDistance = minDistance_->value();
   shown.run.skipExisting = skipExisting_->isChecked();
+  shown.run.sound.mode = kSoundChoices[std::max(0, sound_->currentIndex())];
+  shown.run.sound.duck = duck_->isChecked();
   return shown;
 }
 
@@ -60,6 +65,10 @@ void MainWindow::ShowRunSettings(const RunSettings& shown) {
   for (std::size_t i = 0; i < kFitChoices.size(); ++i) {
     if (kFitChoices[i] == shown.run.fit) fit_->setCurrentIndex(static_cast<int>(i));
   }
+  for (std::size_t i = 0; i < kSoundChoices.size(); ++i) {
+    if (kSoundChoices[i] == shown.run.sound.mode) sound_->setCurrentIndex(static_cast<int>(i));
+  }
+  duck_->setChecked(shown.run.sound.duck);
 }
 
 void MainWindow::LoadSettings() {
