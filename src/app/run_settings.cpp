@@ -105,6 +105,10 @@ const SettingRow kSettingRows[] = {
      [](std::string_view t, RunSettings& s) {
        return ReadInto<bool>(t, ParseBool, [&s](bool v) { s.run.sound.duck = v; });
      }},
+    {"run/size", [](const RunSettings& s) { return FrameSize(s.run.canvas); },
+     [](std::string_view t, RunSettings& s) {
+       return ReadInto<Canvas>(t, ParseCanvasSize, [&s](const Canvas& v) { s.run.canvas = v; });
+     }},
 };
 
 }  // namespace

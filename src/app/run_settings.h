@@ -1,6 +1,6 @@
 // The window's run settings: the run's options it offers ("处理方式",
 // "同时处理", "无响应超时（秒）", "画面适配", "每个素材生成", "版本最小差异",
-// "跳过已有成品", "声音", "人声压低音乐")
+// "跳过已有成品", "声音", "人声压低音乐", "成品尺寸")
 // and how many rows a run takes. They are saved and loaded through one table
 // of settings keys, whose defaults are those of the run's options.
 #pragma once

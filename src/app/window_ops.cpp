@@ -18,8 +18,8 @@ int ColumnCount(ListView list) {
 }
 
 const std::string kDefaultLogText =
-    "竖屏短视频批量剪辑：把视频或图片做成 " + FrameSize(kDefaultCanvas) +
-    " 的竖屏短视频\r\n\r\n"
+    "竖屏短视频批量剪辑：把视频或图片做成 " + FrameSize(kBaseCanvas) + " 或 " +
+    FrameSize(kLargeCanvas) + "（“成品尺寸”）的竖屏短视频\r\n\r\n"
     "导入素材和音频，写好特效代码，按“开始”（Ctrl+Enter；空格暂停或继续，Esc "
     "停止）；不勾选“处理全部素材”时只做列表中的前两个，"
     "勾选后整批处理，可同时处理多个，每个素材可生成多个不同的成品\r\n\r\n"

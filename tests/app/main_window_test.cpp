@@ -411,7 +411,7 @@ TEST(MainWindowSettings, ASavedFileSetsTheControlsAndChangesAreSaved) {
     ++settingControls;
     EXPECT_FALSE(control->toolTip().isEmpty()) << control->objectName().toStdString();
   }
-  EXPECT_GE(settingControls, 10);
+  EXPECT_GE(settingControls, 11);
 
   engine->setCurrentIndex(engine->findData("steps"));
   window.findChild<QSpinBox*>("数值框_每个素材生成")->setValue(12);
@@ -421,6 +421,7 @@ TEST(MainWindowSettings, ASavedFileSetsTheControlsAndChangesAreSaved) {
   window.findChild<QDoubleSpinBox*>("数值框_版本最小差异")->setValue(0.1);
   window.findChild<QComboBox*>("下拉框_声音")->setCurrentIndex(2);
   window.findChild<QCheckBox*>("选择框_人声压低音乐")->setChecked(true);
+  window.findChild<QComboBox*>("下拉框_成品尺寸")->setCurrentText("1080x1920");
   QSettings saved("Mivora", "mivora");
   EXPECT_EQ(saved.value("run/minDistance").toString(), "0.1");
   EXPECT_EQ(saved.value("run/engine").toString(), "steps");
@@ -430,6 +431,7 @@ TEST(MainWindowSettings, ASavedFileSetsTheControlsAndChangesAreSaved) {
   EXPECT_FALSE(saved.value("run/skipExisting").toBool());
   EXPECT_EQ(saved.value("run/sound").toString(), "both");
   EXPECT_TRUE(saved.value("run/duck").toBool());
+  EXPECT_EQ(saved.value("run/size").toString(), "1080x1920");
   EXPECT_EQ(saved.value("choices/videoMode").toBool(), false);
 }
 

@@ -103,6 +103,7 @@ TEST(RunSettings, SaveAndLoadThroughTheKeyTable) {
   changed.run.fit = FitMode::kStretch;
   changed.run.minDistance = 0.15;
   changed.run.sound = {SoundMode::kBoth, 0.3, true};
+  changed.run.canvas = kLargeCanvas;
   Saved saved;
   SaveRunSettings(changed, [&saved](std::string_view key, const std::string& value) {
     EXPECT_TRUE(saved.emplace(std::string(key), value).second) << "saved twice: " << key;
@@ -114,6 +115,7 @@ TEST(RunSettings, SaveAndLoadThroughTheKeyTable) {
   EXPECT_EQ(saved.at("run/minDistance"), "0.15");
   EXPECT_EQ(saved.at("run/sound"), "both");
   EXPECT_EQ(saved.at("run/duck"), "true");
+  EXPECT_EQ(saved.at("run/size"), "1080x1920");
   RunSettings back = load(saved);
   EXPECT_EQ(back.run.engine, changed.run.engine);
   EXPECT_EQ(back.allItems, changed.allItems);
@@ -125,6 +127,7 @@ TEST(RunSettings, SaveAndLoadThroughTheKeyTable) {
   EXPECT_DOUBLE_EQ(back.run.minDistance, changed.run.minDistance);
   EXPECT_EQ(back.run.sound.mode, SoundMode::kBoth);
   EXPECT_TRUE(back.run.sound.duck);
+  EXPECT_EQ(back.run.canvas, kLargeCanvas);
 
   struct Case {
     const char* name;
@@ -141,7 +144,8 @@ TEST(RunSettings, SaveAndLoadThroughTheKeyTable) {
         {"run/fit", "zoom"},
         {"run/minDistance", "1.5"},
         {"run/sound", "voice"},
-        {"run/duck", "loud"}}},
+        {"run/duck", "loud"},
+        {"run/size", "1080:1920"}}},
       {"a distance below zero", {{"run/minDistance", "-0.1"}}},
       {"a distance that is no number", {{"run/minDistance", "0.1x"}}},
   };
@@ -158,6 +162,7 @@ TEST(RunSettings, SaveAndLoadThroughTheKeyTable) {
     EXPECT_DOUBLE_EQ(loaded.run.minDistance, defaults.run.minDistance);
     EXPECT_EQ(loaded.run.sound.mode, defaults.run.sound.mode);
     EXPECT_EQ(loaded.run.sound.duck, defaults.run.sound.duck);
+    EXPECT_EQ(loaded.run.canvas, defaults.run.canvas);
   }
   // Hand-made files may write switches as digits.
   EXPECT_TRUE(load({{"run/allItems", "1"}}).allItems);

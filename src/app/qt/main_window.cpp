@@ -220,7 +220,7 @@ void MainWindow::WireEvents() {
   for (QSpinBox* box : {jobs_, stallTimeout_, variants_})
     connect(box, &QSpinBox::valueChanged, this, save);
   connect(minDistance_, &QDoubleSpinBox::valueChanged, this, save);
-  for (QComboBox* box : {engine_, fit_, sound_})
+  for (QComboBox* box : {engine_, fit_, sound_, canvas_})
     connect(box, &QComboBox::currentIndexChanged, this, save);
   for (QAbstractButton* control : switches_)
     connect(control, &QAbstractButton::toggled, this, save);

@@ -218,6 +218,7 @@ class MainWindow : public QWidget, public WindowOps {
   QComboBox* fit_ = nullptr;               // 画面适配
   QComboBox* sound_ = nullptr;             // 声音
   QCheckBox* duck_ = nullptr;              // 人声压低音乐
+  QComboBox* canvas_ = nullptr;            // 成品尺寸
   QSpinBox* variants_ = nullptr;           // 每个素材生成
   QDoubleSpinBox* minDistance_ = nullptr;  // 版本最小差异
   QCheckBox* skipExisting_ = nullptr;      // 跳过已有成品

@@ -59,6 +59,21 @@ Control* MakeSwitch(QWidget* parent, const char* name, const char* caption, QRec
   return control;
 }
 
+// One row of the run settings: its caption at the left, the field at `left`
+// and `width` from there, the caption's shortcut leading to the field.
+template <typename Field>
+Field* MakeSettingRow(QWidget* group, const char* caption, const char* name, int top, int left,
+                      int width) {
+  constexpr int kRowHeight = 22;
+  auto* label = new QLabel(caption, group);
+  label->setGeometry(14, top, left - 16, kRowHeight);
+  auto* field = new Field(group);
+  field->setObjectName(name);
+  field->setGeometry(left, top, width, kRowHeight);
+  label->setBuddy(field);
+  return field;
+}
+
 }  // namespace
 
 const std::vector<ListLayout>& ListLayouts() {
@@ -240,66 +255,36 @@ void MainWindow::BuildRunSettings() {
   auto* group = new QGroupBox("运行设置", content_);
   runSettings_ = group;
   group->setObjectName("分组框_运行设置");
-  group->setGeometry(765, 414, 232, 256);
-  auto* engineLabel = new QLabel("处理方式", group);
-  engineLabel->setGeometry(14, 20, 80, 22);
-  engine_ = new QComboBox(group);
-  engine_->setObjectName("下拉框_处理方式");
-  engine_->setGeometry(96, 20, 124, 22);
+  group->setGeometry(765, 414, 232, 278);
+  // Choices at 96 and 124 wide, numbers at 150 and 70 wide, a row every 22 pixels.
+  engine_ = MakeSettingRow<QComboBox>(group, "处理方式", "下拉框_处理方式", 20, 96, 124);
   for (const std::string& name : EngineNames()) {
     engine_->addItem(QString::fromStdString(EngineCaption(name)), QString::fromStdString(name));
   }
-  engineLabel->setBuddy(engine_);
   allItems_ =
       MakeSwitch<QCheckBox>(group, "选择框_处理全部素材", "处理全部素材", {12, 42, 210, 22}, false);
-  auto* jobsLabel = new QLabel("同时处理", group);
-  jobsLabel->setGeometry(14, 64, 120, 22);
-  jobs_ = new QSpinBox(group);
-  jobs_->setObjectName("数值框_同时处理");
-  jobs_->setGeometry(150, 64, 70, 22);
+  jobs_ = MakeSettingRow<QSpinBox>(group, "同时处理", "数值框_同时处理", 64, 150, 70);
   jobs_->setRange(1, std::max(1, QThread::idealThreadCount()));
-  jobsLabel->setBuddy(jobs_);
-  auto* stallLabel = new QLabel("无响应超时（秒）", group);
-  stallLabel->setGeometry(14, 86, 130, 22);
-  stallTimeout_ = new QSpinBox(group);
-  stallTimeout_->setObjectName("数值框_无响应超时");
-  stallTimeout_->setGeometry(150, 86, 70, 22);
+  stallTimeout_ =
+      MakeSettingRow<QSpinBox>(group, "无响应超时（秒）", "数值框_无响应超时", 86, 150, 70);
   stallTimeout_->setRange(0, 3600);
-  stallLabel->setBuddy(stallTimeout_);
-  auto* fitLabel = new QLabel("画面适配", group);
-  fitLabel->setGeometry(14, 108, 80, 22);
-  fit_ = new QComboBox(group);
-  fit_->setObjectName("下拉框_画面适配");
-  fit_->setGeometry(96, 108, 124, 22);
+  fit_ = MakeSettingRow<QComboBox>(group, "画面适配", "下拉框_画面适配", 108, 96, 124);
   fit_->addItems({"模糊背景", "裁切铺满", "拉伸"});
-  fitLabel->setBuddy(fit_);
-  auto* soundLabel = new QLabel("声音", group);
-  soundLabel->setGeometry(14, 130, 80, 22);
-  sound_ = new QComboBox(group);
-  sound_->setObjectName("下拉框_声音");
-  sound_->setGeometry(96, 130, 124, 22);
+  sound_ = MakeSettingRow<QComboBox>(group, "声音", "下拉框_声音", 130, 96, 124);
   sound_->addItems({"背景音乐", "原声", "原声+背景音乐"});
-  soundLabel->setBuddy(sound_);
-  auto* variantsLabel = new QLabel("每个素材生成", group);
-  variantsLabel->setGeometry(14, 152, 130, 22);
-  variants_ = new QSpinBox(group);
-  variants_->setObjectName("数值框_每个素材生成");
-  variants_->setGeometry(150, 152, 70, 22);
+  variants_ = MakeSettingRow<QSpinBox>(group, "每个素材生成", "数值框_每个素材生成", 152, 150, 70);
   variants_->setRange(1, kMaxVariants);
-  variantsLabel->setBuddy(variants_);
-  auto* distanceLabel = new QLabel("版本最小差异", group);
-  distanceLabel->setGeometry(14, 174, 130, 22);
-  minDistance_ = new QDoubleSpinBox(group);
-  minDistance_->setObjectName("数值框_版本最小差异");
-  minDistance_->setGeometry(150, 174, 70, 22);
+  minDistance_ =
+      MakeSettingRow<QDoubleSpinBox>(group, "版本最小差异", "数值框_版本最小差异", 174, 150, 70);
   minDistance_->setRange(0, 1);
   minDistance_->setDecimals(2);
   minDistance_->setSingleStep(0.05);
-  distanceLabel->setBuddy(minDistance_);
   skipExisting_ = MakeSwitch<QCheckBox>(group, "选择框_跳过已有成品", "跳过已有成品",
                                         {12, 196, 104, 22}, false);
   duck_ = MakeSwitch<QCheckBox>(group, "选择框_人声压低音乐", "人声压低音乐", {118, 196, 108, 22},
                                 false);
+  canvas_ = MakeSettingRow<QComboBox>(group, "成品尺寸", "下拉框_成品尺寸", 218, 96, 124);
+  for (const std::string& name : CanvasSizeNames()) canvas_->addItem(QString::fromStdString(name));
   engine_->setToolTip(
       "一次编码：每个素材只调用一次编码器，更快，失败时自动改用分步处理；"
       "分步处理：每一步调用一次编码器");
@@ -316,23 +301,26 @@ void MainWindow::BuildRunSettings() {
       "同一素材的几个版本之间至少要有多大差异（0 到 1）：差异更小的版本换一组选择重新生成，"
       "最多 3 次；0：不比较。0.1 能分开重新编码的副本和不同的特效组合；每个成品多一次编码");
   skipExisting_->setToolTip("完整的成品文件已存在就不再做，不完整的重新生成（中断后接着做）");
-  MakeButton(group, "按钮_主目录", "主目录", {12, 222, 70, 28});
-  MakeButton(group, "按钮_打开输出文件夹", "打开输出文件夹", {90, 222, 130, 28});
+  canvas_->setToolTip(
+      "成品的画面尺寸：720x1280，或平台推荐的 1080x1920（更清晰，码率随像素增加，"
+      "每个成品的处理时间约为两倍多）");
+  MakeButton(group, "按钮_主目录", "主目录", {12, 244, 70, 28});
+  MakeButton(group, "按钮_打开输出文件夹", "打开输出文件夹", {90, 244, 130, 28});
 
   home_ = new QLabel(content_);
   home_->setObjectName("标签_主目录");
-  home_->setGeometry(767, 671, 228, 22);
+  home_->setGeometry(767, 693, 228, 22);
   // One line, the middle of a long path elided; the whole path is the tooltip.
   home_->setWordWrap(false);
   progress_ = new QProgressBar(content_);
   progress_->setObjectName("进度条_运行");
-  progress_->setGeometry(767, 694, 228, 18);
+  progress_->setGeometry(767, 716, 228, 18);
   progress_->setRange(0, 1000);
   progress_->setValue(0);
   progress_->setFormat("0/0");
   times_ = new QLabel(content_);
   times_->setObjectName("标签_运行时间");
-  times_->setGeometry(767, 713, 228, 22);
+  times_->setGeometry(767, 735, 228, 22);
 }
 
 void MainWindow::SetTabOrder() {
@@ -344,7 +332,7 @@ void MainWindow::SetTabOrder() {
   }
   chain.insert(chain.end(),
                {engine_, allItems_, jobs_, stallTimeout_, fit_, sound_, variants_, minDistance_,
-                skipExisting_, duck_, findChild<QPushButton*>("按钮_主目录"),
+                skipExisting_, duck_, canvas_, findChild<QPushButton*>("按钮_主目录"),
                 findChild<QPushButton*>("按钮_打开输出文件夹"), log_});
   for (std::size_t i = 1; i < chain.size(); ++i) setTabOrder(chain[i - 1], chain[i]);
 }

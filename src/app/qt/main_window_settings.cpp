@@ -50,6 +50,8 @@ RunSettings MainWindow::CurrentRunSettings() const {
   shown.run.skipExisting = skipExisting_->isChecked();
   shown.run.sound.mode = kSoundChoices[std::max(0, sound_->currentIndex())];
   shown.run.sound.duck = duck_->isChecked();
+  shown.run.canvas =
+      ParseCanvasSize(canvas_->currentText().toStdString()).value_or(shown.run.canvas);
   return shown;
 }
 
@@ -69,6 +71,7 @@ void MainWindow::ShowRunSettings(const RunSettings& shown) {
     if (kSoundChoices[i] == shown.run.sound.mode) sound_->setCurrentIndex(static_cast<int>(i));
   }
   duck_->setChecked(shown.run.sound.duck);
+  canvas_->setCurrentText(QString::fromStdString(FrameSize(shown.run.canvas)));
 }
 
 void MainWindow::LoadSettings() {
