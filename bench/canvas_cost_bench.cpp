@@ -25,29 +25,23 @@ int main() {
   const Canvas canvases[] = {kBaseCanvas, kLargeCanvas};
   bool ok = true;
   for (const char* engine : {"onepass", "steps"}) {
-    bench::Usage best[2];
-    for (int round = 0; round < 2; ++round) {
-      for (int step = 0; step < 2; ++step) {
-        const int large = round == 0 ? step : 1 - step;
-        std::vector<std::string> args = {"run",
-                                         "--home",
-                                         home.path().string(),
-                                         "--audio",
-                                         audio.path().string(),
-                                         "--seed",
-                                         "1",
-                                         "--engine",
-                                         engine,
-                                         "--effect-code",
-                                         "特效12-特效29-特效38-特效66-特效63-特效64",
-                                         "--size",
-                                         FrameSize(canvases[large])};
-        bench::Usage run = bench::Measure([&args] { return bench::RunCli(args); });
-        ok = ok && run.ok;
-        if (best[large].wallSeconds == 0 || run.wallSeconds < best[large].wallSeconds)
-          best[large] = run;
-      }
-    }
+    const std::array<bench::Usage, 2> best = bench::BetterOfTwoRounds(
+        [engine, &home, &audio, &canvases](int which) {
+          return std::vector<std::string>{"run",
+                                          "--home",
+                                          home.path().string(),
+                                          "--audio",
+                                          audio.path().string(),
+                                          "--seed",
+                                          "1",
+                                          "--engine",
+                                          engine,
+                                          "--effect-code",
+                                          "特效12-特效29-特效38-特效66-特效63-特效64",
+                                          "--size",
+                                          FrameSize(canvases[which])};
+        },
+        ok);
     std::printf(
         "%-8s 720x1280: %6.2f s (%6.2f s CPU)   1080x1920: %6.2f s (%6.2f s CPU)   "
         "%.3fx wall, %.3fx CPU   outputs per hour %.0f / %.0f\n",

@@ -4,6 +4,7 @@
 // machine where wall time does not.
 #pragma once
 
+#include <array>
 #include <functional>
 #include <string>
 #include <vector>
@@ -37,5 +38,12 @@ bool RunQuietly(std::vector<std::string> args);
 // Runs the built mivora-cli with `args`, its output dropped; true on exit
 // status 0.
 bool RunCli(std::vector<std::string> args);
+
+// Two mivora-cli runs compared: the reference (`args(0)`) and the other
+// (`args(1)`), in two rounds, the second in turned order, so neither always
+// goes first; the better of each by wall time. `ok` becomes false when a run
+// failed.
+std::array<Usage, 2> BetterOfTwoRounds(const std::function<std::vector<std::string>(int)>& args,
+                                       bool& ok);
 
 }  // namespace mivora::bench

@@ -35,18 +35,13 @@ int main() {
                                      engine,
                                      "--effect-code",
                                      "特效12-特效29-特效38-特效66"};
-    bench::Usage best[2];
-    for (int round = 0; round < 2; ++round) {
-      for (int step = 0; step < 2; ++step) {
-        const int sounded = round == 0 ? step : 1 - step;
-        std::vector<std::string> args = base;
-        if (sounded == 1) args.insert(args.end(), {"--sound", "both", "--duck"});
-        bench::Usage run = bench::Measure([&args] { return bench::RunCli(args); });
-        ok = ok && run.ok;
-        if (best[sounded].wallSeconds == 0 || run.wallSeconds < best[sounded].wallSeconds)
-          best[sounded] = run;
-      }
-    }
+    const std::array<bench::Usage, 2> best = bench::BetterOfTwoRounds(
+        [&base](int which) {
+          std::vector<std::string> args = base;
+          if (which == 1) args.insert(args.end(), {"--sound", "both", "--duck"});
+          return args;
+        },
+        ok);
     std::printf(
         "%-8s music only: %6.2f s (%6.2f s CPU)   both, ducked: %6.2f s (%6.2f s CPU)   "
         "%.3fx wall, %.3fx CPU\n",

@@ -38,18 +38,13 @@ int main() {
                                      engine,
                                      "--effect-code",
                                      "特效12-特效29-特效38-特效66"};
-    bench::Usage best[2];
-    for (int round = 0; round < 2; ++round) {
-      for (int step = 0; step < 2; ++step) {
-        const int titled = round == 0 ? step : 1 - step;
-        std::vector<std::string> args = base;
-        if (titled == 1) args.push_back("--add-titles");
-        bench::Usage run = bench::Measure([&args] { return bench::RunCli(args); });
-        ok = ok && run.ok;
-        if (best[titled].wallSeconds == 0 || run.wallSeconds < best[titled].wallSeconds)
-          best[titled] = run;
-      }
-    }
+    const std::array<bench::Usage, 2> best = bench::BetterOfTwoRounds(
+        [&base](int which) {
+          std::vector<std::string> args = base;
+          if (which == 1) args.push_back("--add-titles");
+          return args;
+        },
+        ok);
     std::printf(
         "%-8s plain item: %6.2f s (%6.2f s CPU)   with a title: %6.2f s (%6.2f s CPU)   "
         "%.3fx wall, %.3fx CPU\n",
