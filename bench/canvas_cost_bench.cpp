@@ -27,19 +27,10 @@ int main() {
   for (const char* engine : {"onepass", "steps"}) {
     const std::array<bench::Usage, 2> best = bench::BetterOfTwoRounds(
         [engine, &home, &audio, &canvases](int which) {
-          return std::vector<std::string>{"run",
-                                          "--home",
-                                          home.path().string(),
-                                          "--audio",
-                                          audio.path().string(),
-                                          "--seed",
-                                          "1",
-                                          "--engine",
-                                          engine,
-                                          "--effect-code",
-                                          "特效12-特效29-特效38-特效66-特效63-特效64",
-                                          "--size",
-                                          FrameSize(canvases[which])};
+          std::vector<std::string> args = bench::CliRunArgs(
+              home.path(), audio.path(), "特效12-特效29-特效38-特效66-特效63-特效64");
+          args.insert(args.end(), {"--engine", engine, "--size", FrameSize(canvases[which])});
+          return args;
         },
         ok);
     std::printf(

@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <fstream>
 
+#include "effects/output_format.h"
+#include "runner/command_line.h"
 #include "runner/run_capture.h"
 
 namespace mivora::bench {
@@ -52,9 +54,16 @@ Usage MeasureEncode(const std::vector<std::string>& args) {
 }
 
 std::vector<std::string> OutputSettings(int seconds) {
-  return {"-aspect", "9:16",    "-s",   "720x1280", "-pix_fmt", "yuv420p",
-          "-vcodec", "libx264", "-r:v", "30",       "-preset",  "medium",
-          "-crf",    "30",      "-b:v", "3000k",    "-t",       std::to_string(seconds)};
+  std::vector<std::string> settings = SplitCommandLine(OutputEncoding(kBaseCanvas));
+  settings.insert(settings.end(), {"-t", std::to_string(seconds)});
+  return settings;
+}
+
+std::vector<std::string> CliRunArgs(const std::filesystem::path& home,
+                                    const std::filesystem::path& audio,
+                                    const std::string& effectCode) {
+  return {"run",    "--home", home.string(),   "--audio", audio.string(),
+          "--seed", "1",      "--effect-code", effectCode};
 }
 
 void PrintLoad() {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -27,6 +28,12 @@ Usage MeasureEncode(const std::vector<std::string>& args);
 
 // The encoder settings every finished video has, after the graph and maps.
 std::vector<std::string> OutputSettings(int seconds);
+
+// "run" of mivora-cli over `home` with the music of `audio`, seed 1 and the
+// effect code; a bench appends what it compares.
+std::vector<std::string> CliRunArgs(const std::filesystem::path& home,
+                                    const std::filesystem::path& audio,
+                                    const std::string& effectCode);
 
 // Prints the load average, so figures can be read against it.
 void PrintLoad();

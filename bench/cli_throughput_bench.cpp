@@ -20,6 +20,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr int kItems = 6;
+constexpr int kSourceSeconds = 8;
 
 double Seconds(Clock::duration d) {
   return std::chrono::duration<double>(d).count();
@@ -35,7 +36,7 @@ int main() {
     // Named first: GCC 12 at -O3 reports a false -Wrestrict for "s" + std::string&&.
     std::string number = std::to_string(i);
     if (!test::MakeClip(home / "测试视频剪辑" / ("s" + number + ".mp4"),
-                        {.seconds = 8, .width = 640, .height = 360})) {
+                        {.seconds = kSourceSeconds, .width = 640, .height = 360})) {
       std::fprintf(stderr, "could not make the sample media\n");
       return 1;
     }
@@ -46,22 +47,16 @@ int main() {
     std::fprintf(stderr, "could not make the sample media\n");
     return 1;
   }
-  std::vector<std::string> base = {"run",
-                                   "--home",
-                                   home.path().string(),
-                                   "--audio",
-                                   audio.path().string(),
-                                   "--seed",
-                                   "1",
-                                   "--effect-code",
-                                   "特效12-特效29-特效38-特效66"};
+  std::vector<std::string> base =
+      bench::CliRunArgs(home.path(), audio.path(), "特效12-特效29-特效38-特效66");
 
+  std::vector<std::string> plainEncode = {"ffmpeg", "-y", "-i",
+                                          (home / "测试视频剪辑" / "s1.mp4").string()};
+  for (std::string& setting : bench::OutputSettings(kSourceSeconds))
+    plainEncode.push_back(std::move(setting));
+  plainEncode.push_back((home / "plain.mp4").string());
   auto start = Clock::now();
-  CaptureResult plain =
-      RunCapture({"ffmpeg", "-y", "-i", (home / "测试视频剪辑" / "s1.mp4").string(), "-s",
-                  "720x1280", "-pix_fmt", "yuv420p", "-vcodec", "libx264", "-preset", "medium",
-                  "-crf", "30", "-b:v", "3000k", (home / "plain.mp4").string()},
-                 test::NeverStopped());
+  CaptureResult plain = RunCapture(plainEncode, test::NeverStopped());
   double plainSeconds = Seconds(Clock::now() - start);
   if (plain.output.find("muxing overhead:") == std::string::npos) {
     std::fprintf(stderr, "the plain encode failed\n");

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "child_usage.h"
+#include "effects/output_format.h"
 #include "jobs/item_output.h"
 #include "media/durable_commit.h"
 #include "media/video_check.h"
@@ -53,12 +54,18 @@ int main() {
   bench::PrintLoad();
   // The reference: one plain encode of a finished video of kSeconds.
   const std::filesystem::path video = dir / "video.mp4";
-  std::vector<std::string> encode = {
-      "ffmpeg", "-y",
-      "-f",     "lavfi",
-      "-i",     "testsrc2=s=720x1280:r=30:d=" + std::to_string(kSeconds),
-      "-f",     "lavfi",
-      "-i",     "sine=d=" + std::to_string(kSeconds)};
+  std::vector<std::string> encode = {"ffmpeg",
+                                     "-y",
+                                     "-f",
+                                     "lavfi",
+                                     "-i",
+                                     "testsrc2=s=" + FrameSize(kBaseCanvas) +
+                                         ":r=" + std::to_string(kBaseCanvas.fps) +
+                                         ":d=" + std::to_string(kSeconds),
+                                     "-f",
+                                     "lavfi",
+                                     "-i",
+                                     "sine=d=" + std::to_string(kSeconds)};
   std::vector<std::string> settings = bench::OutputSettings(kSeconds);
   encode.insert(encode.end(), settings.begin(), settings.end());
   encode.push_back(video.string());

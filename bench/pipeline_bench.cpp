@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "child_usage.h"
+#include "effects/output_format.h"
 #include "runner/run_capture.h"
 #include "sample_item.h"
 
@@ -39,9 +40,9 @@ std::vector<std::string> PlainEncode(const bench::SampleHome& home) {
       "-i",
       home.audio.string(),
       "-filter_complex",
-      "[0:v]scale=720:1280,setsar=1,fps=30,format=yuv420p[i];[1:v]scale=720:1280,setsar=1[s];"
-      "[i][s]concat=n=2:v=1:a=0[j];[2:v]scale=720x1280,colorkey=black:0.35:0.25[k];[j][k]overlay="
-      "x=0[out]",
+      "[0:v]" + JoinShape(kBaseCanvas) + "[i];[1:v]scale=" + FrameSize(kBaseCanvas, ':') +
+          ",setsar=1[s];[i][s]concat=n=2:v=1:a=0[j];[2:v]scale=" + FrameSize(kBaseCanvas) +
+          ",colorkey=black:0.35:0.25[k];[j][k]overlay=x=0[out]",
       "-map",
       "[out]",
       "-map",

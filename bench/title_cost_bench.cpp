@@ -27,17 +27,9 @@ int main() {
                                       "数量有限先到先得\\n点击左下角了解更多\n";
   bool ok = true;
   for (const char* engine : {"onepass", "steps"}) {
-    std::vector<std::string> base = {"run",
-                                     "--home",
-                                     home.path().string(),
-                                     "--audio",
-                                     audio.path().string(),
-                                     "--seed",
-                                     "1",
-                                     "--engine",
-                                     engine,
-                                     "--effect-code",
-                                     "特效12-特效29-特效38-特效66"};
+    std::vector<std::string> base =
+        bench::CliRunArgs(home.path(), audio.path(), "特效12-特效29-特效38-特效66");
+    base.insert(base.end(), {"--engine", engine});
     const std::array<bench::Usage, 2> best = bench::BetterOfTwoRounds(
         [&base](int which) {
           std::vector<std::string> args = base;

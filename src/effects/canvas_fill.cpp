@@ -50,8 +50,9 @@ std::size_t DigitsEnd(std::string_view text, std::size_t at) {
   return at;
 }
 
-// Whole numbers, sizes ("720x1280") and names; decimals, hexadecimal and
-// numbers glued to letters ("3000k") are kOther, so they never change.
+// Whole numbers, sizes (width "x" height) and names; decimals, hexadecimal
+// and numbers glued to letters (a bit rate's "k") are kOther, so they never
+// change.
 std::vector<Token> Tokenize(std::string_view text) {
   std::vector<Token> tokens;
   std::size_t at = 0;

@@ -1,4 +1,4 @@
-// The stored effect templates are written for the 720x1280 canvas. On a larger
+// The stored effect templates are written for the base canvas. On a larger
 // canvas a template is filled when its command is made: the frame size, the
 // sizes of generated backgrounds and the absolute pixel amounts of its graph
 // (positions, strip widths, speeds in pixels per second, blur radii) grow by

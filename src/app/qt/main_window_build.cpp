@@ -301,9 +301,9 @@ void MainWindow::BuildRunSettings() {
       "同一素材的几个版本之间至少要有多大差异（0 到 1）：差异更小的版本换一组选择重新生成，"
       "最多 3 次；0：不比较。0.1 能分开重新编码的副本和不同的特效组合；每个成品多一次编码");
   skipExisting_->setToolTip("完整的成品文件已存在就不再做，不完整的重新生成（中断后接着做）");
-  canvas_->setToolTip(
-      "成品的画面尺寸：720x1280，或平台推荐的 1080x1920（更清晰，码率随像素增加，"
-      "每个成品的处理时间约为两倍多）");
+  canvas_->setToolTip(QString::fromStdString(
+      "成品的画面尺寸：" + FrameSize(kBaseCanvas) + "，或平台推荐的 " + FrameSize(kLargeCanvas) +
+      "（更清晰，码率随像素增加，每个成品的处理时间约为两倍多）"));
   MakeButton(group, "按钮_主目录", "主目录", {12, 244, 70, 28});
   MakeButton(group, "按钮_打开输出文件夹", "打开输出文件夹", {90, 244, 130, 28});
 
